@@ -1,0 +1,20 @@
+#pragma once
+
+#include "Value.h"
+
+#include <QList>
+#include <QString>
+
+namespace cns {
+
+// Something that answers a server call: the application server's dispatcher, called in-process by
+// the embedded default, or a test's stand-in. The answer is the method's result, or an error value
+// with the server's text.
+class CallTarget
+{
+public:
+    virtual ~CallTarget() = default;
+    virtual Value call(const QString &module, const QString &method, const QList<Value> &args) = 0;
+};
+
+} // namespace cns

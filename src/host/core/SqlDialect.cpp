@@ -1,0 +1,83 @@
+#include "SqlDialect.h"
+
+#include "EErro.h"
+
+#include <QRegularExpression>
+#include <QSqlDatabase>
+#include <array>
+
+namespace cns {
+
+namespace {
+
+SqlDialect make(const char *name, const char *driver, SqlDialect::Text text, bool declared, const char *blob,
+                const char *timestamp, const char *flt)
+{
+    SqlDialect d;
+    d.name = QString::fromLatin1(name);
+    d.driver = QString::fromLatin1(driver);
+    d.text = text;
+    d.declaredTypesFromStatement = declared;
+    d.blobType = QString::fromLatin1(blob);
+    d.timestampType = QString::fromLatin1(timestamp);
+    d.floatType = QString::fromLatin1(flt);
+    return d;
+}
+
+const std::array<SqlDialect, 5> &dialects()
+{
+    static const std::array<SqlDialect, 5> all = {
+        make("sqlite", "QSQLITE", SqlDialect::Text::Generic, true, "BLOB", "TIMESTAMP", "NUMERIC(18,4)"),
+        make("postgresql", "QPSQL", SqlDialect::Text::Generic, false, "BYTEA", "TIMESTAMP", "NUMERIC(18,4)"),
+        make("oracle", "QOCI", SqlDialect::Text::Oracle, false, "BLOB", "DATE", "NUMBER(18,4)"),
+        make("mssql", "QODBC", SqlDialect::Text::MSSQL, false, "VARBINARY(MAX)", "DATETIME", "NUMERIC(18,4)"),
+        make("interbase", "QIBASE", SqlDialect::Text::InterBase, false, "BLOB", "TIMESTAMP", "NUMERIC(18,4)"),
+    };
+    return all;
+}
+
+} // namespace
+
+const SqlDialect &SqlDialect::forDriver(QStringView driverName)
+{
+    for (const SqlDialect &d : dialects()) {
+        if (d.driver == driverName)
+            return d;
+    }
+    throw EErro(QStringLiteral("Banco de dados sem suporte: driver %1.").arg(driverName));
+}
+
+const SqlDialect &SqlDialect::of(const QSqlDatabase &db)
+{
+    return forDriver(db.driverName());
+}
+
+std::optional<std::pair<FieldType, int>> SqlDialect::typeFromDeclaration(QStringView declared)
+{
+    static const QRegularExpression re(QStringLiteral("^\\s*([A-Za-z ]+?)\\s*(?:\\(\\s*(\\d+)\\s*(?:,\\s*(\\d+)\\s*)?\\))?\\s*$"));
+    const auto m = re.match(declared);
+    if (!m.hasMatch())
+        return std::nullopt;
+    const QString base = m.captured(1).toUpper();
+    const int size = m.captured(2).toInt();
+    const int scale = m.captured(3).toInt();
+    if (base == u"VARCHAR" || base == u"CHARACTER VARYING" || base == u"TEXT" || base == u"NVARCHAR" || base == u"VARCHAR2")
+        return std::pair{FieldType::String, size};
+    if (base == u"CHAR" || base == u"CHARACTER" || base == u"NCHAR")
+        return std::pair{FieldType::FixedChar, size};
+    if (base == u"INTEGER" || base == u"INT" || base == u"SMALLINT" || base == u"BIGINT")
+        return std::pair{FieldType::Integer, 0};
+    if (base == u"NUMERIC" || base == u"DECIMAL" || base == u"NUMBER")
+        return std::pair{(m.captured(2).isEmpty() || scale > 0) ? FieldType::Float : FieldType::Integer, 0};
+    if (base == u"REAL" || base == u"DOUBLE" || base == u"DOUBLE PRECISION" || base == u"FLOAT")
+        return std::pair{FieldType::Float, 0};
+    if (base == u"TIMESTAMP" || base == u"DATE" || base == u"DATETIME")
+        return std::pair{FieldType::DateTime, 0};
+    if (base == u"BLOB" || base == u"BYTEA")
+        return std::pair{FieldType::Blob, 0};
+    if (base == u"BOOLEAN" || base == u"BOOL")
+        return std::pair{FieldType::Boolean, 0};
+    return std::nullopt;
+}
+
+} // namespace cns
