@@ -88,7 +88,7 @@ QSqlDatabase DatabaseUrl::open(const QString &connectionName, int busyTimeoutMs)
     QSqlQuery q(db);
     const QStringList setup = isSqlite()
         ? QStringList{QStringLiteral("PRAGMA foreign_keys = ON"), QStringLiteral("PRAGMA synchronous = NORMAL")}
-        : QStringList{QStringLiteral("SET client_encoding TO 'UTF8'")};
+        : QStringList{QStringLiteral("SET client_encoding TO 'UTF8'"), QStringLiteral("SET client_min_messages TO WARNING")};
     for (const QString &s : setup) {
         if (!q.exec(s))
             throw EErro(QStringLiteral("Banco %1: %2").arg(display(), q.lastError().text()));
