@@ -1,6 +1,7 @@
 #include "SqlDialect.h"
 
 #include "EErro.h"
+#include "SqlRows.h"
 
 #include <QRegularExpression>
 #include <QSqlDatabase>
@@ -11,7 +12,8 @@ namespace cns {
 namespace {
 
 SqlDialect make(const char *name, const char *driver, SqlDialect::Text text, bool declared, const char *blob,
-                const char *timestamp, const char *flt)
+                const char *timestamp, const char *flt, const char *beginWrite, const char *nullSafe,
+                QStringList uniqueCodes, SqlDialect::RowFetcher fetch)
 {
     SqlDialect d;
     d.name = QString::fromLatin1(name);
@@ -21,17 +23,27 @@ SqlDialect make(const char *name, const char *driver, SqlDialect::Text text, boo
     d.blobType = QString::fromLatin1(blob);
     d.timestampType = QString::fromLatin1(timestamp);
     d.floatType = QString::fromLatin1(flt);
+    d.beginRead = QStringLiteral("BEGIN");
+    d.beginWrite = QString::fromLatin1(beginWrite);
+    d.nullSafeEqual = QString::fromLatin1(nullSafe);
+    d.uniqueViolationCodes = std::move(uniqueCodes);
+    d.fetchRows = fetch;
     return d;
 }
 
 const std::array<SqlDialect, 5> &dialects()
 {
     static const std::array<SqlDialect, 5> all = {
-        make("sqlite", "QSQLITE", SqlDialect::Text::Generic, true, "BLOB", "TIMESTAMP", "NUMERIC(18,4)"),
-        make("postgresql", "QPSQL", SqlDialect::Text::Generic, false, "BYTEA", "TIMESTAMP", "NUMERIC(18,4)"),
-        make("oracle", "QOCI", SqlDialect::Text::Oracle, false, "BLOB", "DATE", "NUMBER(18,4)"),
-        make("mssql", "QODBC", SqlDialect::Text::MSSQL, false, "VARBINARY(MAX)", "DATETIME", "NUMERIC(18,4)"),
-        make("interbase", "QIBASE", SqlDialect::Text::InterBase, false, "BLOB", "TIMESTAMP", "NUMERIC(18,4)"),
+        make("sqlite", "QSQLITE", SqlDialect::Text::Generic, true, "BLOB", "TIMESTAMP", "NUMERIC(18,4)",
+             "BEGIN IMMEDIATE", "IS", {QStringLiteral("1555"), QStringLiteral("2067")}, SqlRows::fetchSqlite),
+        make("postgresql", "QPSQL", SqlDialect::Text::Generic, false, "BYTEA", "TIMESTAMP", "NUMERIC(18,4)", "BEGIN",
+             "IS NOT DISTINCT FROM", {QStringLiteral("23505")}, SqlRows::fetchGeneric),
+        make("oracle", "QOCI", SqlDialect::Text::Oracle, false, "BLOB", "DATE", "NUMBER(18,4)", "SET TRANSACTION READ WRITE",
+             "IS NOT DISTINCT FROM", {QStringLiteral("1")}, SqlRows::fetchGeneric),
+        make("mssql", "QODBC", SqlDialect::Text::MSSQL, false, "VARBINARY(MAX)", "DATETIME", "NUMERIC(18,4)",
+             "BEGIN TRANSACTION", "IS NOT DISTINCT FROM", {QStringLiteral("2627"), QStringLiteral("2601")}, SqlRows::fetchGeneric),
+        make("interbase", "QIBASE", SqlDialect::Text::InterBase, false, "BLOB", "TIMESTAMP", "NUMERIC(18,4)",
+             "SET TRANSACTION", "IS NOT DISTINCT FROM", {QStringLiteral("-803")}, SqlRows::fetchGeneric),
     };
     return all;
 }

@@ -1,13 +1,19 @@
 #pragma once
 
-#include "FieldType.h"
+#include "FieldDef.h"
+#include "Row.h"
 
+#include <QList>
 #include <QString>
+#include <QStringList>
 #include <optional>
+#include <vector>
 
 class QSqlDatabase;
 
 namespace cns {
+
+class NamedSql;
 
 // What differs between the databases, as data: one behaviour object per dialect, chosen by the
 // connection's driver. Nothing else in the system asks which database it talks to.
@@ -25,6 +31,17 @@ public:
     QString blobType;          // column type of byte blobs
     QString timestampType;     // column type of date-times
     QString floatType;         // column type of values with decimals
+    QString beginRead;         // starts a transaction that only reads
+    QString beginWrite;        // starts a transaction that writes (takes the write lock at once where that avoids deadlocks)
+    QString nullSafeEqual;     // "a <op> b" true when both are null or equal
+    QStringList uniqueViolationCodes; // native error codes of a duplicate key
+
+    // Runs a statement and packs its rows for the given columns, by position. SQLite reads through
+    // its own C interface (texts go straight from the database's UTF-8 into the rows); the others
+    // through Qt's driver.
+    using RowFetcher = std::vector<Row> (*)(QSqlDatabase &db, const NamedSql &sql, const QList<Value> &values,
+                                            const QList<FieldDef> &fields);
+    RowFetcher fetchRows = nullptr;
 
     static const SqlDialect &forDriver(QStringView driverName);
     static const SqlDialect &of(const QSqlDatabase &db);

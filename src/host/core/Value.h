@@ -29,7 +29,11 @@ public:
     Value(int i) : m_v(qint64(i)) {}
     Value(qint64 i) : m_v(i) {}
     Value(double d) : m_v(d) {}
+#ifdef QT_NO_CAST_FROM_ASCII
     Value(const char *) = delete; // a C string would silently become a flag; build a QString
+#else
+    Value(const char *utf8) : m_v(QString::fromUtf8(utf8)) {}
+#endif
     Value(const QString &s) : m_v(s) {}
     Value(QString &&s) : m_v(std::move(s)) {}
     Value(const QDateTime &dt);

@@ -1,0 +1,218 @@
+#include "SqlRows.h"
+
+#include "EErro.h"
+#include "NamedSql.h"
+#include "SqlDialect.h"
+#include "TADOIBQuery.h"
+
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlQuery>
+
+#include <sqlite3.h>
+
+namespace cns::SqlRows {
+
+namespace {
+
+[[noreturn]] void failSql(const QString &what, const QString &sql)
+{
+    throw EErro(QStringLiteral("Erro no banco de dados: %1\n%2").arg(what, sql.left(300)));
+}
+
+void prepare(QSqlQuery &q, const NamedSql &sql, const QList<Value> &values)
+{
+    q.setForwardOnly(true);
+    if (!q.prepare(sql.positional()))
+        failSql(q.lastError().text(), sql.positional());
+    for (const Value &v : values)
+        q.addBindValue(TADOIBQuery::toSqlValue(v));
+}
+
+// "YYYY-MM-DD[ |T]HH:MM:SS[.zzz]" or "YYYY-MM-DD" as milliseconds since 1970 of a naive date-time.
+bool parseSqlDate(const unsigned char *s, int n, qint64 *msecs)
+{
+    auto num = [&](int at, int len, int *v) {
+        if (at + len > n)
+            return false;
+        int r = 0;
+        for (int i = 0; i < len; ++i) {
+            const unsigned char c = s[at + i];
+            if (c < '0' || c > '9')
+                return false;
+            r = r * 10 + (c - '0');
+        }
+        *v = r;
+        return true;
+    };
+    int y, mo, d, h = 0, mi = 0, se = 0, ms = 0;
+    if (!num(0, 4, &y) || n < 10 || s[4] != '-' || !num(5, 2, &mo) || s[7] != '-' || !num(8, 2, &d))
+        return false;
+    if (n >= 19 && (s[10] == ' ' || s[10] == 'T')) {
+        if (!num(11, 2, &h) || !num(14, 2, &mi) || !num(17, 2, &se))
+            return false;
+        if (n >= 23 && s[19] == '.')
+            num(20, 3, &ms);
+    }
+    const QDate date(y, mo, d);
+    const QTime time(h, mi, se, ms);
+    if (!date.isValid() || !time.isValid())
+        return false;
+    *msecs = QDateTime(date, time, Qt::UTC).toMSecsSinceEpoch();
+    return true;
+}
+
+void bindSqlite(sqlite3_stmt *stmt, int i, const Value &v)
+{
+    int rc = SQLITE_OK;
+    switch (v.kind()) {
+    case Value::Kind::Null: rc = sqlite3_bind_null(stmt, i); break;
+    case Value::Kind::Bool: rc = sqlite3_bind_int(stmt, i, v.toBool() ? 1 : 0); break;
+    case Value::Kind::Int: rc = sqlite3_bind_int64(stmt, i, v.toInt()); break;
+    case Value::Kind::Float: rc = sqlite3_bind_double(stmt, i, v.toDouble()); break;
+    case Value::Kind::Bytes: {
+        const QByteArray b = v.toBytes();
+        rc = sqlite3_bind_blob64(stmt, i, b.constData(), sqlite3_uint64(b.size()), SQLITE_TRANSIENT);
+        break;
+    }
+    default: {
+        const QByteArray t = TADOIBQuery::toSqlValue(v).toString().toUtf8();
+        rc = sqlite3_bind_text64(stmt, i, t.constData(), sqlite3_uint64(t.size()), SQLITE_TRANSIENT, SQLITE_UTF8);
+        break;
+    }
+    }
+    if (rc != SQLITE_OK)
+        throw EErro(QStringLiteral("Erro no banco de dados ao passar o parâmetro %1.").arg(i));
+}
+
+class Statement
+{
+public:
+    Statement(sqlite3 *db, const QString &sql) : m_db(db)
+    {
+        const QByteArray text = sql.toUtf8();
+        if (sqlite3_prepare_v2(db, text.constData(), int(text.size()), &m_stmt, nullptr) != SQLITE_OK)
+            failSql(QString::fromUtf8(sqlite3_errmsg(db)), sql);
+    }
+    ~Statement() { sqlite3_finalize(m_stmt); }
+    Statement(const Statement &) = delete;
+    Statement &operator=(const Statement &) = delete;
+    sqlite3_stmt *get() const { return m_stmt; }
+    [[noreturn]] void fail(const QString &sql) const { failSql(QString::fromUtf8(sqlite3_errmsg(m_db)), sql); }
+
+private:
+    sqlite3 *m_db;
+    sqlite3_stmt *m_stmt = nullptr;
+};
+
+} // namespace
+
+QList<Value> bindings(const NamedSql &sql, const QHash<QString, Value> &params)
+{
+    QList<Value> values;
+    values.reserve(sql.occurrences().size());
+    for (const QString &name : sql.occurrences()) {
+        const auto it = params.constFind(name);
+        if (it == params.constEnd())
+            throw EErro(QStringLiteral("Parâmetro %1 sem valor na consulta.").arg(name));
+        values.append(*it);
+    }
+    return values;
+}
+
+std::vector<Row> fetchGeneric(QSqlDatabase &db, const NamedSql &sql, const QList<Value> &values, const QList<FieldDef> &fields)
+{
+    QSqlQuery q(db);
+    prepare(q, sql, values);
+    if (!q.exec())
+        failSql(q.lastError().text(), sql.positional());
+    std::vector<Row> rows;
+    const int n = int(fields.size());
+    while (q.next()) {
+        Row::Builder b(n * 8);
+        for (int i = 0; i < n; ++i)
+            b.addValue(TADOIBQuery::fromSqlValue(q.value(i), fields.at(i).type));
+        rows.push_back(b.take());
+    }
+    if (q.lastError().isValid())
+        failSql(q.lastError().text(), sql.positional());
+    return rows;
+}
+
+std::vector<Row> fetchSqlite(QSqlDatabase &db, const NamedSql &sql, const QList<Value> &values, const QList<FieldDef> &fields)
+{
+    const QVariant handle = db.driver()->handle();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return fetchGeneric(db, sql, values, fields);
+    sqlite3 *sdb = *static_cast<sqlite3 *const *>(handle.constData());
+    Statement stmt(sdb, sql.positional());
+    sqlite3_stmt *s = stmt.get();
+    for (int i = 0; i < values.size(); ++i)
+        bindSqlite(s, i + 1, values.at(i));
+    const int n = int(fields.size());
+    if (sqlite3_column_count(s) < n)
+        throw EErro(QStringLiteral("A consulta devolve %1 colunas para %2 campos.").arg(sqlite3_column_count(s)).arg(n));
+    std::vector<Row> rows;
+    QByteArray scratch;
+    Row::Builder b(n * 8);
+    for (;;) {
+        const int rc = sqlite3_step(s);
+        if (rc == SQLITE_DONE)
+            break;
+        if (rc != SQLITE_ROW)
+            stmt.fail(sql.positional());
+        for (int i = 0; i < n; ++i) {
+            if (sqlite3_column_type(s, i) == SQLITE_NULL) {
+                b.addNull();
+                continue;
+            }
+            switch (fields.at(i).type) {
+            case FieldType::String:
+            case FieldType::FixedChar: {
+                const auto *t = reinterpret_cast<const char *>(sqlite3_column_text(s, i));
+                b.addTextUtf8(t, sqlite3_column_bytes(s, i));
+                break;
+            }
+            case FieldType::Integer: b.addInt(sqlite3_column_int64(s, i)); break;
+            case FieldType::Float: b.addFloat(sqlite3_column_double(s, i)); break;
+            case FieldType::Boolean: b.addBool(sqlite3_column_int(s, i) != 0); break;
+            case FieldType::Blob: {
+                const void *p = sqlite3_column_blob(s, i);
+                b.addBlob(QByteArray(static_cast<const char *>(p), sqlite3_column_bytes(s, i)));
+                break;
+            }
+            case FieldType::DateTime: {
+                const unsigned char *t = sqlite3_column_text(s, i);
+                qint64 msecs = 0;
+                if (parseSqlDate(t, sqlite3_column_bytes(s, i), &msecs))
+                    b.addDateMsecs(msecs);
+                else
+                    b.addNull();
+                break;
+            }
+            }
+        }
+        rows.push_back(b.take());
+    }
+    return rows;
+}
+
+Packet select(QSqlDatabase &db, const QString &sql, const QHash<QString, Value> &params, const QList<FieldDef> &fields)
+{
+    const NamedSql named = NamedSql::parse(sql);
+    Packet p(fields);
+    p.rows() = SqlDialect::of(db).fetchRows(db, named, bindings(named, params), fields);
+    return p;
+}
+
+int exec(QSqlDatabase &db, const QString &sql, const QHash<QString, Value> &params)
+{
+    const NamedSql named = NamedSql::parse(sql);
+    QSqlQuery q(db);
+    prepare(q, named, bindings(named, params));
+    if (!q.exec())
+        failSql(q.lastError().text(), named.positional());
+    return q.numRowsAffected();
+}
+
+} // namespace cns::SqlRows

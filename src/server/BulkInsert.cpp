@@ -1,0 +1,87 @@
+#include "BulkInsert.h"
+
+#include "EErro.h"
+#include "TADOIBQuery.h"
+
+#include <QSqlError>
+
+namespace cns {
+
+BulkInsert::BulkInsert(QSqlDatabase &db, QString table, QStringList columns)
+    : m_db(db), m_table(std::move(table)), m_columns(std::move(columns))
+{
+    if (m_columns.isEmpty())
+        throw EErro(QStringLiteral("Carga da tabela %1 sem colunas.").arg(m_table));
+    m_rowsPerBatch = qMax(1, kMaxParameters / int(m_columns.size()));
+    m_pending.reserve(qsizetype(m_rowsPerBatch) * m_columns.size());
+}
+
+void BulkInsert::add(const QList<Value> &row)
+{
+    if (row.size() != m_columns.size())
+        throw EErro(QStringLiteral("Carga da tabela %1: linha com %2 valores para %3 colunas.")
+                        .arg(m_table)
+                        .arg(row.size())
+                        .arg(m_columns.size()));
+    for (const Value &v : row)
+        m_pending.append(TADOIBQuery::toSqlValue(v));
+    if (m_pending.size() >= qsizetype(m_rowsPerBatch) * m_columns.size())
+        flush();
+}
+
+void BulkInsert::finish()
+{
+    flush();
+}
+
+void BulkInsert::flush()
+{
+    const int rows = int(m_pending.size() / m_columns.size());
+    if (rows == 0)
+        return;
+    if (rows == m_rowsPerBatch) {
+        if (!m_full) {
+            m_full.emplace(m_db);
+            if (!m_full->prepare(statement(rows))) {
+                const QString text = m_full->lastError().text();
+                m_full.reset();
+                throw EErro(QStringLiteral("Falha ao preparar a carga da tabela %1: %2").arg(m_table, text));
+            }
+        }
+        execute(*m_full, rows);
+        return;
+    }
+    QSqlQuery q(m_db);
+    if (!q.prepare(statement(rows)))
+        throw EErro(QStringLiteral("Falha ao preparar a carga da tabela %1: %2").arg(m_table, q.lastError().text()));
+    execute(q, rows);
+}
+
+void BulkInsert::execute(QSqlQuery &q, int rows)
+{
+    for (const QVariant &v : std::as_const(m_pending))
+        q.addBindValue(v);
+    // The batch is dropped even when it fails: the caller's transaction is lost anyway.
+    m_pending.clear();
+    if (!q.exec())
+        throw EErro(QStringLiteral("Falha ao gravar na tabela %1: %2").arg(m_table, q.lastError().text()));
+    m_written += rows;
+}
+
+QString BulkInsert::statement(int rows) const
+{
+    QString one = QStringLiteral("(?");
+    for (qsizetype i = 1; i < m_columns.size(); ++i)
+        one += QStringLiteral(",?");
+    one += u')';
+    QString sql = QStringLiteral("INSERT INTO %1 (%2) VALUES ").arg(m_table, m_columns.join(u','));
+    sql.reserve(sql.size() + rows * (one.size() + 1));
+    for (int r = 0; r < rows; ++r) {
+        if (r > 0)
+            sql += u',';
+        sql += one;
+    }
+    return sql;
+}
+
+} // namespace cns

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "Value.h"
+
+#include <QList>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <optional>
+
+namespace cns {
+
+// Loads many rows into one table with multi-row INSERTs ("VALUES (?,..),(?,..),..."), which both
+// SQLite and PostgreSQL take far faster than one statement per row. Rows are added in the column
+// order given; a batch is written whenever it is full and the rest by finish(). Rows still pending
+// when the object goes away without finish() are dropped: the destructor runs while an error
+// unwinds, where writing (and failing again) must not happen.
+class BulkInsert
+{
+public:
+    // Bound parameters of one statement, below what either database accepts.
+    static constexpr int kMaxParameters = 30000;
+
+    BulkInsert(QSqlDatabase &db, QString table, QStringList columns);
+    BulkInsert(const BulkInsert &) = delete;
+    BulkInsert &operator=(const BulkInsert &) = delete;
+
+    void add(const QList<Value> &row); // raises EErro when a batch cannot be written
+    void finish();                     // writes what is pending; raises EErro on failure
+
+    int rowsPerBatch() const { return m_rowsPerBatch; }
+    int rowsWritten() const { return m_written; }
+
+private:
+    void flush();
+    QString statement(int rows) const;
+    void execute(QSqlQuery &q, int rows);
+
+    QSqlDatabase &m_db;
+    QString m_table;
+    QStringList m_columns;
+    int m_rowsPerBatch = 1;
+    int m_written = 0;
+    QList<QVariant> m_pending;
+    std::optional<QSqlQuery> m_full; // prepared once for full batches, the usual case
+};
+
+} // namespace cns

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "CallTarget.h"
+#include "DatabaseUrl.h"
+#include "MethodSpec.h"
+
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <functional>
+
+namespace cns {
+
+// The application server's registry of remote data modules: maps module and method names to their
+// handlers and answers calls, from HTTP workers or in-process, on any thread at once. Each call
+// has its arguments checked (count and kinds: an error names the method and the argument), runs in
+// one transaction of the calling thread's database session, commits only when the handler
+// succeeded, and never throws: failures come back as error values with a Portuguese text.
+// One log line per call: module, method, duration and outcome, never arguments or texts.
+class Dispatcher : public CallTarget
+{
+public:
+    using LogSink = std::function<void(const QString &line)>;
+
+    explicit Dispatcher(DatabaseUrl url);
+
+    void addModule(const QString &module, const QList<MethodSpec> &methods);
+    const MethodSpec *find(const QString &module, const QString &method) const;
+    QStringList modules() const { return m_modules.keys(); }
+    const DatabaseUrl &url() const { return m_url; }
+
+    Value call(const QString &module, const QString &method, const QList<Value> &args) override;
+
+    void setLogSink(LogSink sink) { m_log = std::move(sink); }
+    static LogSink stderrLog();
+
+    // The standard server: both remote data modules of the consumer system.
+    static std::unique_ptr<Dispatcher> standard(const DatabaseUrl &url);
+
+private:
+    QString checkArgs(const QString &module, const MethodSpec &spec, const QList<Value> &args) const;
+    Value run(const MethodSpec &spec, const QList<Value> &args);
+
+    DatabaseUrl m_url;
+    QHash<QString, QHash<QString, MethodSpec>> m_modules; // by lower-case method name
+    LogSink m_log;
+};
+
+} // namespace cns

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "ChangeSet.h"
+#include "MethodSpec.h"
+#include "Packet.h"
+#include "Value.h"
+
+#include <QList>
+
+namespace cns {
+
+class DbSession;
+
+// One call being answered: its arguments, already checked against the method's declaration, and
+// the database session (inside the call's transaction).
+class MethodCall
+{
+public:
+    MethodCall(const MethodSpec &spec, const QList<Value> &args, DbSession &db) : m_spec(spec), m_args(args), m_db(db) {}
+
+    DbSession &db() { return m_db; }
+    const QString &method() const { return m_spec.name; }
+
+    QString text(int i) const { return m_args.at(i).isNull() ? QString() : m_args.at(i).toString(); }
+    bool flag(int i) const { return m_args.at(i).toBool(); }
+    double number(int i) const { return m_args.at(i).toDouble(); }
+    const Packet &packet(int i) const { return m_args.at(i).toPacket(); }
+    const ChangeSet &changes(int i) const { return m_args.at(i).toChangeSet(); }
+
+private:
+    const MethodSpec &m_spec;
+    const QList<Value> &m_args;
+    DbSession &m_db;
+};
+
+} // namespace cns

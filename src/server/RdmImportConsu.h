@@ -1,0 +1,18 @@
+#pragma once
+
+#include "MethodSpec.h"
+
+#include <QList>
+#include <QString>
+
+namespace cns {
+
+// The remote data module "Cns72200.rdmImportConsu" of the consumer import.
+namespace RdmImportConsu {
+
+QString moduleName();
+QList<MethodSpec> methods();
+
+} // namespace RdmImportConsu
+
+} // namespace cns

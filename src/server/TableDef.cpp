@@ -1,0 +1,84 @@
+#include "TableDef.h"
+
+#include "SqlDialect.h"
+
+namespace cns {
+
+TableDef &TableDef::add(const char *name, Type type, int size, bool notNull)
+{
+    m_columns.append({QString::fromLatin1(name), type, size, notNull});
+    return *this;
+}
+
+TableDef &TableDef::varchar(const char *name, int size, bool notNull) { return add(name, Type::Varchar, size, notNull); }
+TableDef &TableDef::fixed(const char *name, int size, bool notNull) { return add(name, Type::Char, size, notNull); }
+TableDef &TableDef::integer(const char *name, bool notNull) { return add(name, Type::Integer, 0, notNull); }
+TableDef &TableDef::numeric(const char *name) { return add(name, Type::Numeric, 0, false); }
+TableDef &TableDef::timestamp(const char *name) { return add(name, Type::Timestamp, 0, false); }
+TableDef &TableDef::blob(const char *name) { return add(name, Type::Blob, 0, false); }
+
+TableDef &TableDef::key(std::initializer_list<const char *> columns)
+{
+    for (const char *c : columns)
+        m_key.append(QString::fromLatin1(c));
+    return *this;
+}
+
+TableDef &TableDef::index(const char *name, const char *columns, bool unique)
+{
+    m_indexes.append({QString::fromLatin1(name), QString::fromLatin1(columns), unique});
+    return *this;
+}
+
+const TableDef::Column *TableDef::column(QStringView name) const
+{
+    for (const Column &c : m_columns) {
+        if (c.name.compare(name, Qt::CaseInsensitive) == 0)
+            return &c;
+    }
+    return nullptr;
+}
+
+bool TableDef::isKey(QStringView column) const
+{
+    return m_key.contains(column.toString(), Qt::CaseInsensitive);
+}
+
+FieldType TableDef::fieldType(Type type)
+{
+    switch (type) {
+    case Type::Varchar: return FieldType::String;
+    case Type::Char: return FieldType::FixedChar;
+    case Type::Integer: return FieldType::Integer;
+    case Type::Numeric: return FieldType::Float;
+    case Type::Timestamp: return FieldType::DateTime;
+    case Type::Blob: return FieldType::Blob;
+    }
+    return FieldType::String;
+}
+
+QStringList TableDef::createStatements(const SqlDialect &dialect) const
+{
+    QStringList cols;
+    for (const Column &c : m_columns) {
+        QString type;
+        switch (c.type) {
+        case Type::Varchar: type = QStringLiteral("VARCHAR(%1)").arg(c.size); break;
+        case Type::Char: type = QStringLiteral("CHAR(%1)").arg(c.size); break;
+        case Type::Integer: type = QStringLiteral("INTEGER"); break;
+        case Type::Numeric: type = dialect.floatType; break;
+        case Type::Timestamp: type = dialect.timestampType; break;
+        case Type::Blob: type = dialect.blobType; break;
+        }
+        cols.append(c.name + u' ' + type + (c.notNull || isKey(c.name) ? QStringLiteral(" NOT NULL") : QString()));
+    }
+    if (!m_key.isEmpty())
+        cols.append(QStringLiteral("PRIMARY KEY (%1)").arg(m_key.join(QStringLiteral(", "))));
+    QStringList out{QStringLiteral("CREATE TABLE %1 (\n  %2\n)").arg(m_name, cols.join(QStringLiteral(",\n  ")))};
+    for (const Index &ix : m_indexes)
+        out.append(QStringLiteral("CREATE %1INDEX %2 ON %3 (%4)")
+                       .arg(ix.unique ? QStringLiteral("UNIQUE ") : QString(), ix.name, m_name, ix.columns));
+    return out;
+}
+
+} // namespace cns

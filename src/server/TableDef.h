@@ -1,0 +1,67 @@
+#pragma once
+
+#include "FieldDef.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+namespace cns {
+
+class SqlDialect;
+
+// One table of the schema, as data: columns with the system's names and sizes, primary key and
+// indexes. Rendered to each database's DDL by the dialect, so that there is one definition for all.
+class TableDef
+{
+public:
+    enum class Type : unsigned char { Varchar, Char, Integer, Numeric, Timestamp, Blob };
+    struct Column
+    {
+        QString name;
+        Type type = Type::Varchar;
+        int size = 0;
+        bool notNull = false;
+    };
+    struct Index
+    {
+        QString name;
+        QString columns; // "A, B" or an expression such as "UPPER(CDIDCONSUMID)"
+        bool unique = false;
+    };
+
+    TableDef(QString name, QString purpose) : m_name(std::move(name)), m_purpose(std::move(purpose)) {}
+
+    TableDef &varchar(const char *name, int size, bool notNull = false);
+    TableDef &fixed(const char *name, int size, bool notNull = false);
+    TableDef &integer(const char *name, bool notNull = false);
+    TableDef &numeric(const char *name);
+    TableDef &timestamp(const char *name);
+    TableDef &blob(const char *name);
+    TableDef &key(std::initializer_list<const char *> columns);
+    TableDef &index(const char *name, const char *columns, bool unique = false);
+
+    const QString &name() const { return m_name; }
+    const QString &purpose() const { return m_purpose; }
+    const QList<Column> &columns() const { return m_columns; }
+    const QStringList &primaryKey() const { return m_key; }
+    const QList<Index> &indexes() const { return m_indexes; }
+    const Column *column(QStringView name) const; // case-insensitive; null when absent
+    bool isKey(QStringView column) const;
+
+    static FieldType fieldType(Type type);
+    FieldDef fieldDef(const Column &c) const { return {c.name, fieldType(c.type), c.type == Type::Varchar || c.type == Type::Char ? c.size : 0}; }
+
+    QStringList createStatements(const SqlDialect &dialect) const;
+
+private:
+    TableDef &add(const char *name, Type type, int size, bool notNull);
+
+    QString m_name;
+    QString m_purpose;
+    QList<Column> m_columns;
+    QStringList m_key;
+    QList<Index> m_indexes;
+};
+
+} // namespace cns

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "DatabaseUrl.h"
+#include "Dispatcher.h"
+
+#include <QString>
+#include <functional>
+#include <memory>
+
+// A small, exactly known database for server tests, on SQLite or on the private PostgreSQL:
+// branches 0001-0003; clients 1 and 2 sharing a registration number, 3 a person, 4 without branch;
+// 75 consumers of client 1 (names with varied initials, badges "B" + 5 digits), one of them linked,
+// with branches and a further address; a few consumers of client 2.
+namespace ServerFixture {
+
+constexpr int kClient1Consumers = 75;
+QString client(int n); // "000000000000000000001"...
+QString consumer(int n);
+
+// A fresh database with the schema and the data above; empty when the backend is not available.
+QString create(const QString &backend, const QString &suite);
+std::unique_ptr<cns::Dispatcher> dispatcher(const QString &url);
+
+// Runs f on another thread while this thread's event loop keeps running (servers on this thread).
+void offThread(const std::function<void()> &f);
+
+// The name of consumer n of client 1 (sorted order of codes is the order of n).
+QString consumerName(int n);
+
+} // namespace ServerFixture

@@ -1,0 +1,358 @@
+#include "ChangeSet.h"
+#include "ChangeSetWriter.h"
+#include "DataSet.h"
+#include "DbSession.h"
+#include "EErro.h"
+#include "MethodCall.h"
+#include "Packet.h"
+#include "Schema.h"
+#include "ServerFixture.h"
+
+#include <QTest>
+
+using namespace cns;
+using ServerFixture::client;
+using ServerFixture::consumer;
+
+namespace {
+
+const QString kModule = "Cns72200.rdmConsumidor";
+
+// A module of the test only: writes a change set into a named table through the server's write path.
+QList<MethodSpec> writerModule()
+{
+    return {{"setTabela",
+             {{"tabela", MethodSpec::Kind::Text}, {"alterações", MethodSpec::Kind::ChangeSet}},
+             true,
+             [](MethodCall &call) {
+                 ChangeSetWriter(call.db(), Schema::table(call.text(0))).apply(call.changes(1));
+                 return Value(true);
+             }}};
+}
+
+QStringList column(const Packet &p, const QString &field)
+{
+    QStringList out;
+    for (qsizetype i = 0; i < p.rowCount(); ++i)
+        out.append(p.value(i, field).toString());
+    return out;
+}
+
+} // namespace
+
+class tst_ServerMethods : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void backends_data();
+    void salesParameters_data() { backends_data(); }
+    void salesParameters();
+    void clientsInBothCallForms_data() { backends_data(); }
+    void clientsInBothCallForms();
+    void consumersWithTheirCompanions_data() { backends_data(); }
+    void consumersWithTheirCompanions();
+    void chunksArePositionsInTheSameOrder_data() { backends_data(); }
+    void chunksArePositionsInTheSameOrder();
+    void nameFilterMatchesInitialsOrBadgeEnd_data();
+    void nameFilterMatchesInitialsOrBadgeEnd();
+    void branchesAndAddressesOfAConsumer_data() { backends_data(); }
+    void branchesAndAddressesOfAConsumer();
+    void badCallsAreNamed_data() { backends_data(); }
+    void badCallsAreNamed();
+    void writePathAppliesAllOrNothing_data() { backends_data(); }
+    void writePathAppliesAllOrNothing();
+    void concurrentChangeIsRefused_data() { backends_data(); }
+    void concurrentChangeIsRefused();
+    void schemaIsVersioned_data() { backends_data(); }
+    void schemaIsVersioned();
+
+private:
+    Dispatcher &d(const QString &backend) { return *m_dispatchers[backend]; }
+    Value call(const QString &backend, const QString &method, const QList<Value> &args)
+    {
+        return d(backend).call(kModule, method, args);
+    }
+    QMap<QString, std::shared_ptr<Dispatcher>> m_dispatchers;
+};
+
+void tst_ServerMethods::initTestCase()
+{
+    for (const QString backend : {"sqlite", "postgresql"}) {
+        const QString url = ServerFixture::create(backend, "tst_servermethods");
+        if (url.isEmpty()) {
+            qWarning("PostgreSQL not running (CNS_TEST_PG_URL unset): only SQLite is tested");
+            continue;
+        }
+        std::shared_ptr<Dispatcher> disp = ServerFixture::dispatcher(url);
+        disp->addModule("Teste", writerModule());
+        m_dispatchers.insert(backend, disp);
+    }
+}
+
+void tst_ServerMethods::cleanupTestCase()
+{
+    m_dispatchers.clear();
+}
+
+void tst_ServerMethods::backends_data()
+{
+    QTest::addColumn<QString>("backend");
+    for (const QString &b : m_dispatchers.keys())
+        QTest::newRow(qPrintable(b)) << b;
+}
+
+void tst_ServerMethods::salesParameters()
+{
+    QFETCH(QString, backend);
+    const Packet p = call(backend, "getParaVend", {}).at(0).toPacket();
+    QCOMPARE(p.rowCount(), 1);
+    QCOMPARE(p.value(0, u"QTDIGCDIDCON"), Value(8.0));
+    QCOMPARE(p.value(0, u"IDBLOQCDIDCONS").toString(), QString("N"));
+}
+
+void tst_ServerMethods::clientsInBothCallForms()
+{
+    QFETCH(QString, backend);
+    // With a working branch: only the clients of that branch.
+    const Packet atBranch = call(backend, "getCliente", {Value("0002"), Value(""), Value(""), Value("T")}).at(0).toPacket();
+    QCOMPARE(column(atBranch, "CDCLIENTE"), QStringList({client(1), client(2)}));
+    QCOMPARE(column(atBranch, "CDFILIAL"), QStringList({"0002", "0002"}));
+    // Without one: every client, one row per client and branch; a client without branches once.
+    const Packet all = call(backend, "getCliente", {Value(""), Value("T"), Value(""), Value("T")}).at(0).toPacket();
+    QCOMPARE(all.rowCount(), 5);
+    QCOMPARE(column(all, "CDCLIENTE").count(client(1)), 2);
+    QCOMPARE(column(all, "CDCLIENTE").count(client(4)), 1);
+    QCOMPARE(all.fields().size(), 7);
+    // Rows sharing a registration number come in client code order.
+    QCOMPARE(column(all, "NRINSJURCLIE").indexOf("11222333000181"), column(all, "CDCLIENTE").indexOf(client(1)));
+    const Packet one = call(backend, "getCliente", {Value(""), Value("T"), Value(client(3)), Value("")}).at(0).toPacket();
+    QCOMPARE(column(one, "NMFANTCLIE"), QStringList{"João da Silva"});
+}
+
+void tst_ServerMethods::consumersWithTheirCompanions()
+{
+    QFETCH(QString, backend);
+    QCOMPARE(call(backend, "getCountConsumidor", {Value(client(1))}).toInt(), ServerFixture::kClient1Consumers);
+    QCOMPARE(call(backend, "getCountConsumidor", {Value(client(4))}).toInt(), 0);
+    const Value reply = call(backend, "getPrincipal", {Value(client(1)), Value("0001")});
+    const Packet consumers = reply.at(0).toPacket();
+    const Packet branches = reply.at(1).toPacket();
+    QCOMPARE(consumers.fields().size(), 73);
+    QCOMPARE(consumers.rowCount(), ServerFixture::kClient1Consumers);
+    QStringList codes = column(consumers, "CDCONSUMIDOR");
+    QStringList sorted = codes;
+    sorted.sort();
+    QCOMPARE(codes, sorted);
+    QCOMPARE(consumers.value(0, u"NMTIPOCONS").toString(), QString("Colaborador")); // the client's own name of type 01
+    QCOMPARE(consumers.value(2, u"NMTIPOCONS").toString(), QString("Dependente"));
+    QCOMPARE(consumers.value(0, u"NMCCUSCLIE").toString(), QString("Administrativo"));
+    QCOMPARE(consumers.value(0, u"NMRAZSOCVEN").toString(), QString("Carlos Vendas"));
+    QCOMPARE(consumers.value(0, u"NMPAIS").toString(), QString("Brasil"));
+    QCOMPARE(consumers.value(0, u"NMMUNICIPIO").toString(), QString("São Paulo"));
+    QCOMPARE(consumers.value(0, u"NMBAIRRO").toString(), QString("Centro"));
+    QCOMPARE(consumers.value(1, u"NMCONSVINCULO").toString(), ServerFixture::consumerName(1));
+    QVERIFY(consumers.value(0, u"NMCONSVINCULO").isNull());
+    QCOMPARE(consumers.value(0, u"VRLIMDEBCONS"), Value(1.5));
+    QVERIFY(consumers.value(3, u"VRLIMDEBCONS").isNull()); // null, not 0
+    QCOMPARE(consumers.value(0, u"DTNASCCONS"), Value::date(QDate(1980, 1, 2)));
+    QCOMPARE(consumers.value(0, u"IDSEXOCONS").toString(), QString("F"));
+    QCOMPARE(column(branches, "CDFILIAL"), QStringList{"0001"});
+    const Packet allBranches = call(backend, "getPrincipal", {Value(client(1)), Value("T")}).at(1).toPacket();
+    QCOMPARE(column(allBranches, "NMFILIAL"), QStringList({"Matriz São Paulo", "Filial Campinas"}));
+    // The packet loads into a DataSet defined with the record's fields.
+    DataSet ds("cdsConsumidor");
+    ds.setData(consumers);
+    QCOMPARE(ds.RecordCount(), ServerFixture::kClient1Consumers);
+}
+
+void tst_ServerMethods::chunksArePositionsInTheSameOrder()
+{
+    QFETCH(QString, backend);
+    const QStringList whole = column(call(backend, "getPrincipal", {Value(client(1)), Value("T")}).at(0).toPacket(), "CDCONSUMIDOR");
+    QStringList chunked;
+    QList<int> sizes;
+    // Doubling chunks as the screen asks them: 1-30, 31-60, 61-120.
+    for (int start = 1, end = 30; start < ServerFixture::kClient1Consumers; start = end + 1, end *= 2) {
+        const Value reply = call(backend, "getPrincipalMuitoReg",
+                                 {Value(client(1)), Value("T"), Value(QString::number(start)), Value(QString::number(end)), Value("")});
+        const QStringList part = column(reply.at(0).toPacket(), "CDCONSUMIDOR");
+        sizes.append(part.size());
+        chunked += part;
+        QCOMPARE(reply.at(1).toPacket().rowCount(), 2);
+    }
+    QCOMPARE(sizes, QList<int>({30, 30, 15}));
+    QCOMPARE(chunked, whole);
+}
+
+void tst_ServerMethods::nameFilterMatchesInitialsOrBadgeEnd_data()
+{
+    QTest::addColumn<QString>("backend");
+    QTest::addColumn<QString>("filter");
+    QTest::addColumn<QStringList>("names");
+    for (const QString &b : m_dispatchers.keys()) {
+        QTest::addRow("%s initials", qPrintable(b)) << b << "heitor" << QStringList{"Heitor"};
+        QTest::addRow("%s accented initials", qPrintable(b)) << b << "Fábio" << QStringList{"Fábio"};
+        QTest::addRow("%s badge end", qPrintable(b)) << b << "10075" << QStringList{"Ana"};
+        QTest::addRow("%s wildcard typed", qPrintable(b)) << b << "%" << QStringList{};
+        QTest::addRow("%s nothing", qPrintable(b)) << b << "Zacarias" << QStringList{};
+    }
+}
+
+void tst_ServerMethods::nameFilterMatchesInitialsOrBadgeEnd()
+{
+    QFETCH(QString, backend);
+    QFETCH(QString, filter);
+    QFETCH(QStringList, names);
+    const Packet p = call(backend, "getPrincipalMuitoReg",
+                          {Value(client(1)), Value("T"), Value("1"), Value("30000"), Value(filter)}).at(0).toPacket();
+    QSet<QString> firstNames;
+    for (const QString &n : column(p, "NMCONSUMIDOR"))
+        firstNames.insert(n.section(' ', 0, 0));
+    QCOMPARE(firstNames, QSet<QString>(names.begin(), names.end()));
+    if (!names.isEmpty())
+        QVERIFY(p.rowCount() >= 1);
+}
+
+void tst_ServerMethods::branchesAndAddressesOfAConsumer()
+{
+    QFETCH(QString, backend);
+    const Packet branches = call(backend, "getConsFilial", {Value(client(1)), Value(consumer(1))}).at(0).toPacket();
+    QCOMPARE(column(branches, "CDFILIAL"), QStringList({"0001", "0002"}));
+    QCOMPARE(column(branches, "NMFILIAL"), QStringList({"Matriz São Paulo", "Filial Campinas"}));
+    QCOMPARE(branches.fields().size(), 4);
+    const Packet addresses = call(backend, "getEndeCons", {Value(client(1)), Value(consumer(1))}).at(0).toPacket();
+    QCOMPARE(addresses.rowCount(), 1);
+    QCOMPARE(addresses.value(0, u"NMMUNICIPIO").toString(), QString("São Paulo"));
+    QCOMPARE(addresses.value(0, u"NMBAIRRO").toString(), QString("Centro"));
+    QCOMPARE(addresses.value(0, u"NMPAIS").toString(), QString("Brasil"));
+    QCOMPARE(call(backend, "getEndeCons", {Value(client(1)), Value(consumer(2))}).at(0).toPacket().rowCount(), 0);
+}
+
+void tst_ServerMethods::badCallsAreNamed()
+{
+    QFETCH(QString, backend);
+    struct Case
+    {
+        QString module, method;
+        QList<Value> args;
+        QString mentions;
+    };
+    const QList<Case> cases = {
+        {kModule, "getCliente", {Value("T")}, "getCliente espera 4 argumento(s); recebeu 1"},
+        {kModule, "getPrincipal", {Value(client(1)), Value(12)}, "argumento 2 (filial) deve ser um texto; veio inteiro"},
+        {kModule, "getNada", {}, "Método \"getNada\" desconhecido"},
+        {"Cns72200.rdmOutro", "getCliente", {}, "Módulo \"Cns72200.rdmOutro\" desconhecido"},
+        {kModule, "getPrincipalMuitoReg", {Value(client(1)), Value("T"), Value("x"), Value("10"), Value("")}, "posição válida"},
+        {kModule, "getPrincipalMuitoReg", {Value(client(1)), Value("T"), Value("20"), Value("10"), Value("")}, "vem antes"},
+    };
+    for (const Case &c : cases) {
+        const Value r = d(backend).call(c.module, c.method, c.args);
+        QVERIFY2(r.isError() && r.errorText().contains(c.mentions), qPrintable(r.errorText()));
+    }
+    // Method names are not case-sensitive; a null text is the empty text.
+    QVERIFY(!call(backend, "GETCOUNTCONSUMIDOR", {Value()}).isError());
+}
+
+void tst_ServerMethods::writePathAppliesAllOrNothing()
+{
+    QFETCH(QString, backend);
+    Dispatcher &disp = d(backend);
+    DataSet ds("cdsConsFilial");
+    ds.setData(call(backend, "getConsFilial", {Value(client(1)), Value(consumer(1))}).at(0).toPacket());
+    // One good insert and one that breaks the key: nothing of the call may stay.
+    ds.Append();
+    ds.FieldByName(u"CDFILIAL").setAsString("0003");
+    ds.FieldByName(u"CDCLIENTE").setAsString(client(1));
+    ds.FieldByName(u"CDCONSUMIDOR").setAsString(consumer(1));
+    ds.Post();
+    ds.Append();
+    ds.FieldByName(u"CDFILIAL").setAsString("0001"); // already there
+    ds.FieldByName(u"CDCLIENTE").setAsString(client(1));
+    ds.FieldByName(u"CDCONSUMIDOR").setAsString(consumer(1));
+    ds.Post();
+    const Value refused = disp.call("Teste", "setTabela", {Value("CONSUMIFILIAL"), Value(ds.Delta())});
+    QVERIFY2(refused.isError() && refused.errorText().contains("Já existe em CONSUMIFILIAL"), qPrintable(refused.errorText()));
+    QCOMPARE(call(backend, "getConsFilial", {Value(client(1)), Value(consumer(1))}).at(0).toPacket().rowCount(), 2);
+
+    // Without the bad row the insert lands, and a delete of the same row afterwards removes it.
+    ds.Last();
+    ds.Delete();
+    QVERIFY(!disp.call("Teste", "setTabela", {Value("CONSUMIFILIAL"), Value(ds.Delta())}).isError());
+    ds.MergeChangeLog();
+    QCOMPARE(call(backend, "getConsFilial", {Value(client(1)), Value(consumer(1))}).at(0).toPacket().rowCount(), 3);
+    QVERIFY(ds.Locate("CDFILIAL", {Value("0003")}));
+    ds.Delete();
+    QVERIFY(!disp.call("Teste", "setTabela", {Value("CONSUMIFILIAL"), Value(ds.Delta())}).isError());
+    QCOMPARE(call(backend, "getConsFilial", {Value(client(1)), Value(consumer(1))}).at(0).toPacket().rowCount(), 2);
+}
+
+void tst_ServerMethods::concurrentChangeIsRefused()
+{
+    QFETCH(QString, backend);
+    Dispatcher &disp = d(backend);
+    auto load = [&](DataSet &ds) {
+        ds.setData(call(backend, "getPrincipal", {Value(client(2)), Value("T")}).at(0).toPacket());
+        QVERIFY(ds.Locate("CDCONSUMIDOR", {Value(consumer(1))}));
+    };
+    DataSet first("cdsConsumidor"), second("cdsConsumidor");
+    load(first);
+    load(second);
+    first.Edit();
+    first.FieldByName(u"NMCONSUMIDOR").setAsString("Primeiro Operador");
+    first.FieldByName(u"VRLIMDEBCONS").setAsFloat(0);
+    first.Post();
+    QVERIFY(!disp.call("Teste", "setTabela", {Value("CONSUMIDOR"), Value(first.Delta())}).isError());
+
+    // The second operator read the row before: its change of the same field is refused.
+    second.Edit();
+    second.FieldByName(u"NMCONSUMIDOR").setAsString("Segundo Operador");
+    second.Post();
+    const Value refused = disp.call("Teste", "setTabela", {Value("CONSUMIDOR"), Value(second.Delta())});
+    QVERIFY2(refused.isError() && refused.errorText().contains("foi alterado por outro usuário"), qPrintable(refused.errorText()));
+    // So is its delete of the row the first one changed; a change of another row still goes through.
+    second.CancelUpdates();
+    QVERIFY(second.Locate("CDCONSUMIDOR", {Value(consumer(1))}));
+    second.Delete();
+    QVERIFY(disp.call("Teste", "setTabela", {Value("CONSUMIDOR"), Value(second.Delta())}).isError());
+    second.CancelUpdates();
+
+    DataSet fresh("cdsConsumidor");
+    load(fresh);
+    QCOMPARE(fresh.FieldByName(u"NMCONSUMIDOR").AsString(), QString("Primeiro Operador"));
+    QCOMPARE(fresh.FieldByName(u"VRLIMDEBCONS").AsValue(), Value(0.0));
+
+    // A row deleted meanwhile is named as deleted.
+    fresh.Delete();
+    QVERIFY(!disp.call("Teste", "setTabela", {Value("CONSUMIDOR"), Value(fresh.Delta())}).isError());
+    first.Edit();
+    first.FieldByName(u"NMCONSUMIDOR").setAsString("Tarde demais");
+    first.Post();
+    first.MergeChangeLog(); // drop the earlier change, keep this one
+    first.Edit();
+    first.FieldByName(u"NMCONSUMIDOR").setAsString("Tarde demais 2");
+    first.Post();
+    const Value gone = disp.call("Teste", "setTabela", {Value("CONSUMIDOR"), Value(first.Delta())});
+    QVERIFY2(gone.isError() && gone.errorText().contains("foi excluído por outro usuário"), qPrintable(gone.errorText()));
+    QCOMPARE(call(backend, "getCountConsumidor", {Value(client(2))}).toInt(), 2);
+}
+
+void tst_ServerMethods::schemaIsVersioned()
+{
+    QFETCH(QString, backend);
+    DbSession &s = DbSession::forThread(d(backend).url());
+    QCOMPARE(Schema::installedVersion(s.db()), Schema::currentVersion());
+    Schema::createOrUpgrade(s.db()); // a second run changes nothing
+    s.exec("UPDATE VERSAOBANCO SET NRVERSAO = 99");
+    QVERIFY_THROWS_EXCEPTION(EErro, Schema::createOrUpgrade(s.db()));
+    s.exec(QString("UPDATE VERSAOBANCO SET NRVERSAO = %1").arg(Schema::currentVersion()));
+    // Every table the screens read is there.
+    for (const QString t : {"CLIENTE", "CLIENFILIAL", "FILIAL", "CONSUMIDOR", "CONSUMIFILIAL", "CCUSCLIE", "TIPOCONS",
+                            "TIPOCONSCLI", "TIPOCONSFILI", "VENDEDOR", "PAIS", "ESTADO", "MUNICIPIO", "BAIRRO"})
+        QVERIFY2(s.db().tables().contains(t, Qt::CaseInsensitive), qPrintable(t));
+}
+
+QTEST_GUILESS_MAIN(tst_ServerMethods)
+#include "tst_ServerMethods.moc"
