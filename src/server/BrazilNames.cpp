@@ -49,7 +49,8 @@ const QList<BrazilNames::Municipality> &BrazilNames::municipalities()
 {
     static const QList<Municipality> all = {
         city("SP", "São Paulo", 11, 1000, 5899,
-             "Bela Vista|Pinheiros|Vila Mariana|Moema|Santana|Tatuapé|Mooca|Lapa|Itaim Bibi|Butantã|Liberdade|Ipiranga"),
+             "Bela Vista|Pinheiros|Vila Mariana|Moema|Santana|Tatuapé|Mooca|Lapa|Itaim Bibi|Butantã|Liberdade|"
+             "Ipiranga"),
         city("SP", "Campinas", 19, 13010, 13099,
              "Cambuí|Barão Geraldo|Taquaral|Centro|Castelo|Jardim Proença|Vila Industrial|Ouro Verde|Sousas"),
         city("SP", "Santos", 13, 11010, 11095,
@@ -78,7 +79,8 @@ const QList<BrazilNames::Municipality> &BrazilNames::municipalities()
              "Centro|Santa Mônica|Martins|Tibery|Umuarama|Saraiva|Jardim Karaíba"),
         city("MG", "Juiz de Fora", 32, 36010, 36090, "Centro|São Mateus|Granbery|Alto dos Passos|Benfica|Cascatinha"),
         city("MG", "Betim", 31, 32600, 32690, "Centro|Angola|Jardim Teresópolis|Citrolândia|Brasiléia"),
-        city("MG", "Montes Claros", 38, 39400, 39409, "Centro|Todos os Santos|Major Prates|Ibituruna|Delfino Magalhães"),
+        city("MG", "Montes Claros", 38, 39400, 39409,
+             "Centro|Todos os Santos|Major Prates|Ibituruna|Delfino Magalhães"),
         city("PR", "Curitiba", 41, 80010, 82990,
              "Batel|Água Verde|Centro|Portão|Boqueirão|Bigorrilho|Cabral|Santa Felicidade|Cajuru|Rebouças"),
         city("PR", "Londrina", 43, 86010, 86099,

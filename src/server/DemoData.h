@@ -13,10 +13,14 @@ class DemoData
 public:
     struct Options
     {
-        int bigClientConsumers = 45000; // the one client above the 30,000 threshold
-        int benchClientConsumers = 0;   // > 0: one more client with this many consumers (benchmarks), code "000000000000000009999"
-        QString sampleFilesDir;         // where the two sample import files are written (created if missing); empty: not written
-        bool small = false;             // tests: same shape, far fewer rows (big client 400 consumers, others 5..40)
+        // The one client above the 30,000 threshold.
+        int bigClientConsumers = 45000;
+        // > 0: one more client with this many consumers (benchmarks), code "000000000000000009999".
+        int benchClientConsumers = 0;
+        // Where the two sample import files are written (created if missing); empty: not written.
+        QString sampleFilesDir;
+        // Tests: same shape, far fewer rows (big client 400 consumers, others 5..40).
+        bool small = false;
     };
     struct Stats
     {

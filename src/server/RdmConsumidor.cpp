@@ -1,8 +1,11 @@
 #include "RdmConsumidor.h"
 
+#include "ChangeSetWriter.h"
+#include "Consiste.h"
 #include "ConsumerQueries.h"
 #include "ConsumerRecord.h"
 #include "DbSession.h"
+#include "Schema.h"
 #include "EErro.h"
 #include "MethodCall.h"
 
@@ -161,6 +164,88 @@ Value getEndeCons(MethodCall &call)
                                         ConsumerRecord::addressFieldDefs()))});
 }
 
+// The consumers carrying a badge, with their clients. The badge is compared without regard to
+// letter case or surrounding blanks, as stored. Scope "C": the clients with the registration number
+// the consumer screen shows (any punctuation ignored; several clients may share it); "F": the
+// clients associated with the branch given; "T" (or anything else): every client. Ordered by
+// registration number and consumer code.
+Value getCliCons(MethodCall &call)
+{
+    const QString scope = call.text(1).trimmed().toUpper();
+    QString where = QStringLiteral("UPPER(C.CDIDCONSUMID) = UPPER(:P_CRACHA)");
+    QHash<QString, Value> params = {{QStringLiteral("P_CRACHA"), Value(call.text(0).trimmed())}};
+    if (scope == u"C") {
+        where += QStringLiteral(" AND CL.NRINSJURCLIE = :P_NRINSJURCLIE");
+        params.insert(QStringLiteral("P_NRINSJURCLIE"), Value(Consiste::Ajusta_Inscricao(call.text(2))));
+    } else if (scope == u"F") {
+        where += QStringLiteral(" AND EXISTS (SELECT 1 FROM CLIENFILIAL CF WHERE CF.CDCLIENTE = C.CDCLIENTE AND CF.CDFILIAL = :P_CDFILIAL)");
+        params.insert(QStringLiteral("P_CDFILIAL"), Value(call.text(3).trimmed()));
+    }
+    const QString sql = QStringLiteral(
+                            "SELECT CL.NRINSJURCLIE, CL.NMRAZSOCCLIE, CL.NMFANTCLIE, C.CDCONSUMIDOR, C.NMCONSUMIDOR, C.CDIDCONSUMID, "
+                            "C.IDSITCONSUMI FROM CONSUMIDOR C JOIN CLIENTE CL ON CL.CDCLIENTE = C.CDCLIENTE WHERE %1 "
+                            "ORDER BY CL.NRINSJURCLIE, C.CDCLIENTE, C.CDCONSUMIDOR")
+                            .arg(where);
+    const QList<FieldDef> fields = {{QStringLiteral("NRINSJURCLIE"), FieldType::String, 20},
+                                    {QStringLiteral("NMRAZSOCCLIE"), FieldType::String, 50},
+                                    {QStringLiteral("NMFANTCLIE"), FieldType::String, 50},
+                                    {QStringLiteral("CDCONSUMIDOR"), FieldType::String, 21},
+                                    {QStringLiteral("NMCONSUMIDOR"), FieldType::String, 50},
+                                    {QStringLiteral("CDIDCONSUMID"), FieldType::String, 21},
+                                    {QStringLiteral("IDSITCONSUMI"), FieldType::String, 1}};
+    return list({Value(call.db().select(sql, params, fields))});
+}
+
+QList<FieldDef> externalCodeFields()
+{
+    return {{QStringLiteral("CDFILIAL"), FieldType::String, 4},
+            {QStringLiteral("CDCLIENTE"), FieldType::String, 21},
+            {QStringLiteral("CDEXCLIENTEIMP"), FieldType::String, 21}};
+}
+
+// The external codes of a client: at every branch when the branch is "T", else at that branch only.
+// Ordered by branch and code.
+Value getCodExterno(MethodCall &call)
+{
+    const QString sql = QStringLiteral("SELECT CDFILIAL, CDCLIENTE, CDEXCLIENTEIMP FROM CODEXTERNOIMP "
+                                       "WHERE CDCLIENTE = :P_CDCLIENTE AND (:P_TCDFILIAL = 'T' OR CDFILIAL = :P_CDFILIAL) "
+                                       "ORDER BY CDFILIAL, CDEXCLIENTEIMP");
+    return list({Value(call.db().select(sql, branchFilter(call.text(0), {{QStringLiteral("P_CDCLIENTE"), Value(call.text(1))}}),
+                                        externalCodeFields()))});
+}
+
+// Stores the changes of a client's external codes in one transaction. Every new or changed row must
+// name an existing branch and a code, and a client's pair of branch and code is unique (the same
+// code may stand at several branches); a row changed meanwhile by another operator is refused.
+Value setCodExterno(MethodCall &call)
+{
+    const ChangeSet &changes = call.changes(0);
+    const int branch = changes.indexOf(u"CDFILIAL"), client = changes.indexOf(u"CDCLIENTE"), code = changes.indexOf(u"CDEXCLIENTEIMP");
+    if (branch < 0 || client < 0 || code < 0)
+        throw EErro(QStringLiteral("setCodExterno: faltam campos de CODEXTERNOIMP nas alterações."));
+    for (const ChangeSet::Change &c : changes.changes()) {
+        if (c.op == ChangeSet::Op::Delete)
+            continue;
+        const QString f = c.newRow.value(branch).toString().trimmed();
+        const QString k = c.newRow.value(code).toString().trimmed();
+        if (f.isEmpty())
+            throw EErro(QStringLiteral("Filial deve ser informada."));
+        if (k.isEmpty())
+            throw EErro(QStringLiteral("Código externo deve ser informado."));
+        if (call.db().count(QStringLiteral("SELECT COUNT(*) FROM FILIAL WHERE CDFILIAL = :F"), {{QStringLiteral("F"), Value(f)}}) == 0)
+            throw EErro(QStringLiteral("Filial %1 não cadastrada.").arg(f));
+    }
+    ChangeSetWriter writer(call.db(), Schema::table(u"CODEXTERNOIMP"));
+    try {
+        writer.apply(changes);
+    } catch (const EErro &e) {
+        if (e.message().startsWith(QStringLiteral("Já existe")))
+            throw EErro(QStringLiteral("Código externo já cadastrado para esta filial."));
+        throw;
+    }
+    return Value(true);
+}
+
 } // namespace
 
 QString moduleName()
@@ -184,6 +269,9 @@ QList<MethodSpec> methods()
          getPrincipalMuitoReg},
         {QStringLiteral("getConsFilial"), {text("cliente"), text("consumidor")}, false, getConsFilial},
         {QStringLiteral("getEndeCons"), {text("cliente"), text("consumidor")}, false, getEndeCons},
+        {QStringLiteral("getCliCons"), {text("crachá"), text("abrangência"), text("cliente"), text("filial")}, false, getCliCons},
+        {QStringLiteral("getCodExterno"), {text("filial"), text("cliente")}, false, getCodExterno},
+        {QStringLiteral("setCodExterno"), {{QStringLiteral("alterações"), Kind::ChangeSet}}, true, setCodExterno},
     };
 }
 

@@ -1,5 +1,7 @@
 #include "ScriptedDialogs.h"
 
+#include "DataSet.h"
+
 int ScriptedDialogs::message(const QString &text, cns::MsgType type, cns::MsgButtons buttons, const QString &caption)
 {
     shown.append({text, type, buttons, caption});
@@ -33,4 +35,27 @@ QStringList ScriptedDialogs::texts() const
     for (const Shown &s : shown)
         out.append(s.text);
     return out;
+}
+
+bool ScriptedDialogs::chooseRow(const QString &title, cns::DataSet &rows, const QStringList &)
+{
+    lookupTitles.append(title);
+    const int row = rowChoices.isEmpty() ? -1 : rowChoices.dequeue();
+    if (row < 0 || row >= rows.RecordCount())
+        return false;
+    rows.setRecNo(row + 1);
+    return true;
+}
+
+bool ScriptedDialogs::chooseRows(const QString &title, cns::DataSet &rows, const QString &keyField, QStringList *keys)
+{
+    lookupTitles.append(title);
+    if (listChoices.isEmpty())
+        return false;
+    keys->clear();
+    for (int row : listChoices.dequeue()) {
+        rows.setRecNo(row + 1);
+        keys->append(rows.FieldByName(keyField).AsString());
+    }
+    return true;
 }

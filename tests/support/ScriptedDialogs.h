@@ -27,11 +27,16 @@ public:
     QQueue<int> answers;
     QQueue<QString> inputs;     // an input box answered with each text; a null QString cancels
     QQueue<QString> fileNames;
+    QQueue<int> rowChoices;          // lookups: the row (0-based, in the rows' order) picked; -1 gives up
+    QQueue<QList<int>> listChoices;  // lists: the rows ticked; an empty queue gives up
+    QStringList lookupTitles;
     QStringList inputPrompts;
 
     int message(const QString &text, cns::MsgType type, cns::MsgButtons buttons, const QString &caption) override;
     bool inputBox(const QString &title, const QString &prompt, QString *value) override;
     QString openFileName(const QString &title, const QString &dir, const QString &filter) override;
+    bool chooseRow(const QString &title, cns::DataSet &rows, const QStringList &fields) override;
+    bool chooseRows(const QString &title, cns::DataSet &rows, const QString &keyField, QStringList *keys) override;
 
     QStringList texts() const;
     QString lastText() const { return shown.isEmpty() ? QString() : shown.last().text; }

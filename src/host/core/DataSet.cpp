@@ -835,6 +835,7 @@ void DataSet::Post()
     checkActive();
     if (m_state != DataSetState::Edit && m_state != DataSetState::Insert)
         return;
+    notify([this](DataSetListener *l) { l->updateRecord(*this); }, true);
     fire(BeforePost); // may throw: nothing below has happened yet
     Row packed = packBuffer();
     int slot = -1;

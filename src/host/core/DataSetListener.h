@@ -20,7 +20,11 @@ public:
     virtual void scrolled(DataSet &) {}
     // A value of the current record changed; field is null when the whole record did.
     virtual void recordChanged(DataSet &, Field *) {}
+    // The record is about to be posted: a control holding a value not yet written writes it now.
+    virtual void updateRecord(DataSet &) {}
     virtual void destroyed(DataSet &) {}
+    // The data source this listener was attached to is being destroyed: forget it.
+    virtual void sourceDestroyed() {}
 };
 
 } // namespace cns

@@ -8,6 +8,9 @@ DataSource::~DataSource()
 {
     if (m_dataSet)
         m_dataSet->removeListener(this);
+    const auto listeners = std::exchange(m_listeners, {});
+    for (DataSetListener *l : listeners)
+        l->sourceDestroyed();
 }
 
 void DataSource::setDataSet(DataSet *dataSet)
@@ -94,6 +97,11 @@ void DataSource::recordChanged(DataSet &ds, Field *field)
     forward([&](DataSetListener *l, DataSet *) { l->recordChanged(ds, field); });
     if (OnDataChange)
         OnDataChange(*this, field);
+}
+
+void DataSource::updateRecord(DataSet &ds)
+{
+    forward([&](DataSetListener *l, DataSet *) { l->updateRecord(ds); });
 }
 
 void DataSource::destroyed(DataSet &ds)

@@ -44,6 +44,7 @@ public:
     void dataSetChanged(DataSet &ds) override;
     void scrolled(DataSet &ds) override;
     void recordChanged(DataSet &ds, Field *field) override;
+    void updateRecord(DataSet &ds) override;
     void destroyed(DataSet &ds) override;
 
 private:

@@ -21,6 +21,8 @@ public:
     }
     bool inputBox(const QString &, const QString &, QString *) override { return false; }
     QString openFileName(const QString &, const QString &, const QString &) override { return {}; }
+    bool chooseRow(const QString &, DataSet &, const QStringList &) override { return false; }
+    bool chooseRows(const QString &, DataSet &, const QString &, QStringList *) override { return false; }
 };
 
 StderrDialogs g_stderrDialogs;

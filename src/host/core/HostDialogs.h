@@ -6,6 +6,8 @@
 
 namespace cns {
 
+class DataSet;
+
 // Message kinds and buttons, numbered as the screens pass them (ShowMsg(key, 3, Yes|No) == 6).
 enum class MsgType : int { Warning = 0, Error = 1, Information = 2, Confirmation = 3, Custom = 4 };
 
@@ -36,6 +38,12 @@ public:
     virtual bool inputBox(const QString &title, const QString &prompt, QString *value) = 0;
     // Empty when the operator cancelled.
     virtual QString openFileName(const QString &title, const QString &dir, const QString &filter) = 0;
+    // A lookup: the operator picks one of the rows (the DataSet's cursor is left on it: true) or
+    // gives up (false). fields: the columns shown, empty for every visible field.
+    virtual bool chooseRow(const QString &title, DataSet &rows, const QStringList &fields) = 0;
+    // A list: the operator ticks rows; keys receives the key field's text of each ticked row, in the
+    // rows' order. False when the operator gave up.
+    virtual bool chooseRows(const QString &title, DataSet &rows, const QString &keyField, QStringList *keys) = 0;
 
     static HostDialogs &current();
     static void install(HostDialogs *dialogs); // null: back to the standard error

@@ -1,0 +1,181 @@
+#include "HostMainWindow.h"
+
+#include "Consiste.h"
+#include "EErro.h"
+#include "HandlerGuard.h"
+#include "HostDialogs.h"
+#include "HostWindow.h"
+#include "LocalCache.h"
+#include "ModuleLoader.h"
+#include "Pesquisa.h"
+#include "TADOIBQuery.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTimer>
+#include <cstdio>
+
+namespace {
+
+const QString kModule = QStringLiteral("Pkg_cns72200");
+
+struct EntryInfo
+{
+    const char *name;
+    const char *label;
+};
+
+// The module's entry points, in the order of the menu.
+const EntryInfo kEntries[] = {
+    {"CriaConsumidor", "Cadastro de &Consumidores"},
+    {"CriaImpConsumidor", "&Importação de Consumidores"},
+    {"CriaCadAutoCons", "&Alteração Automática de Consumidores"},
+    {"CriaRelConsumidor", "&Relatório de Consumidores"},
+    {"CriaRelatConsumid", "Relatório por &Filial e Tipo"},
+    {"CriaConsultaCracha", "Consulta &Crachá do Consumidor"},
+    {"CriaAssocia", "Código &Externo do Cliente"},
+    {"CriaVinculaCons", "&Vinculação de Consumidores"},
+    {"CriaAnonimizaCons", "A&nonimizar Dados do Consumidor"},
+    {"IniProc", "Início do &Módulo"},
+};
+
+} // namespace
+
+HostMainWindow::HostMainWindow(const HostSettings &settings, ModuleLoader &loader, LocalCache &cache, const QString &databaseText)
+    : m_settings(settings), m_loader(loader), m_cache(cache)
+{
+    setObjectName(QStringLiteral("frmPrincipal"));
+    setWindowTitle(QStringLiteral("Sistema de Vendas e Refeições - Consumidores"));
+    m_mdi = new QMdiArea(this);
+    m_mdi->setObjectName(QStringLiteral("mdiArea"));
+    setCentralWidget(m_mdi);
+    buildMenus();
+    statusBar()->addWidget(new QLabel(QStringLiteral("Operador: %1 - %2").arg(settings.operatorCode, settings.operatorName)));
+    statusBar()->addWidget(new QLabel(QStringLiteral("Filial: %1 - %2%3")
+                                          .arg(settings.branchCode, settings.branchName,
+                                               settings.perBranch ? QStringLiteral(" (por filial)") : QString())));
+    statusBar()->addPermanentWidget(new QLabel(databaseText));
+    HostWindow::install(this, [this](QWidget *screen) {
+        QMdiSubWindow *sub = m_mdi->addSubWindow(screen);
+        sub->setAttribute(Qt::WA_DeleteOnClose);
+        sub->show();
+    });
+    resize(1200, 800);
+}
+
+void HostMainWindow::buildMenus()
+{
+    QMenu *menu = menuBar()->addMenu(QStringLiteral("&Consumidor"));
+    menu->setObjectName(QStringLiteral("mnuConsumidor"));
+    for (const EntryInfo &e : kEntries) {
+        QAction *a = menu->addAction(QString::fromUtf8(e.label));
+        const QString name = QString::fromLatin1(e.name);
+        a->setObjectName(QStringLiteral("mnu") + name);
+        QString why;
+        if (!m_loader.entry(kModule, e.name, &why)) {
+            a->setEnabled(false);
+            a->setToolTip(why);
+        }
+        connect(a, &QAction::triggered, this, [this, name] { open(name); });
+    }
+    QMenu *system = menuBar()->addMenu(QStringLiteral("&Sistema"));
+    system->addAction(QStringLiteral("Cache &local..."), this, &HostMainWindow::showCacheHistory);
+    system->addSeparator();
+    system->addAction(QStringLiteral("&Sair"), qApp, &QApplication::closeAllWindows);
+    QMenu *windows = menuBar()->addMenu(QStringLiteral("&Janelas"));
+    windows->addAction(QStringLiteral("&Cascata"), m_mdi, &QMdiArea::cascadeSubWindows);
+    windows->addAction(QStringLiteral("&Lado a lado"), m_mdi, &QMdiArea::tileSubWindows);
+}
+
+QString HostMainWindow::workingBranch() const
+{
+    return m_settings.perBranch ? m_settings.branchCode : QStringLiteral("T");
+}
+
+bool HostMainWindow::chooseClient(QString *code, QString *registration, QString *name)
+{
+    TADOIBQuery q(QStringLiteral("qryCliente"));
+    q.setSQL(QStringLiteral("SELECT DISTINCT CL.CDCLIENTE, CL.NRINSJURCLIE, CL.NMFANTCLIE FROM CLIENTE CL "
+                            "LEFT JOIN CLIENFILIAL CF ON CF.CDCLIENTE = CL.CDCLIENTE "
+                            "WHERE (:P_TCDFILIAL = 'T' OR CF.CDFILIAL = :P_CDFILIAL) "
+                            "AND (:P_TCDCLIENTE = 'T' OR CL.CDCLIENTE = :P_CDCLIENTE) ORDER BY CL.NMFANTCLIE"));
+    q.AddField(QStringLiteral("CDCLIENTE"), cns::FieldType::String, 21).Visible = false;
+    q.AddField(QStringLiteral("NRINSJURCLIE"), cns::FieldType::String, 20, QStringLiteral("Inscrição"));
+    q.AddField(QStringLiteral("NMFANTCLIE"), cns::FieldType::String, 50, QStringLiteral("Nome"));
+    const QString preset = qEnvironmentVariable("CNS_HOST_CLIENT");
+    q.ParamByName(u"P_TCDFILIAL") = cns::Value(m_settings.perBranch ? QString() : QStringLiteral("T"));
+    q.ParamByName(u"P_CDFILIAL") = cns::Value(m_settings.branchCode);
+    q.ParamByName(u"P_TCDCLIENTE") = cns::Value(preset.isEmpty() ? QStringLiteral("T") : QString());
+    q.ParamByName(u"P_CDCLIENTE") = cns::Value(preset);
+    q.Open();
+    if (preset.isEmpty() && !Pesquisa::Pesquisar(q, QStringLiteral("Cliente"), QStringLiteral("Não há cliente cadastrado.")))
+        return false;
+    if (q.IsEmpty())
+        return false;
+    *code = q.FieldByName(u"CDCLIENTE").AsString();
+    *registration = q.FieldByName(u"NRINSJURCLIE").AsString();
+    *name = q.FieldByName(u"NMFANTCLIE").AsString();
+    return true;
+}
+
+void HostMainWindow::open(const QString &entry)
+{
+    HandlerGuard::run([&] {
+        QString why;
+        const QByteArray name = entry.toLatin1();
+        QFunctionPointer f = m_loader.entry(kModule, name.constData(), &why);
+        if (!f)
+            throw cns::EErro(why);
+        if (entry == u"CriaConsultaCracha" || entry == u"CriaAssocia") {
+            // Until the consumer screen opens them, the host asks which client.
+            QString code, registration, clientName;
+            if (!chooseClient(&code, &registration, &clientName))
+                return;
+            QString tipo;
+            const QString digits = Consiste::Ajusta_Inscricao(registration, &tipo);
+            if (entry == u"CriaConsultaCracha")
+                reinterpret_cast<void (*)(const QString &, const QString &)>(f)(digits, m_settings.branchCode);
+            else
+                reinterpret_cast<void (*)(const QString &, const QString &, const QString &)>(f)(
+                    workingBranch(), digits + QStringLiteral(" - ") + clientName, code);
+            return;
+        }
+        reinterpret_cast<void (*)()>(f)();
+    });
+}
+
+void HostMainWindow::showCacheHistory()
+{
+    QStringList lines;
+    for (const LocalCache::Refresh &r : m_cache.history())
+        lines.append(QStringLiteral("%1  %2  (%3 registros)").arg(r.when.toString(QStringLiteral("dd/MM/yyyy HH:mm:ss")), r.table).arg(r.rows));
+    cns::HostDialogs::current().message(lines.isEmpty() ? QStringLiteral("Nenhuma tabela atualizada nesta sessão.") : lines.join(u'\n'),
+                                        cns::MsgType::Information, cns::mbOK, QStringLiteral("Cache local"));
+}
+
+void HostMainWindow::takeScreenshot()
+{
+    QWidget *target = QApplication::activeModalWidget();
+    if (!target)
+        target = m_mdi->activeSubWindow() ? static_cast<QWidget *>(m_mdi->activeSubWindow()) : static_cast<QWidget *>(this);
+    if (!target->grab().save(m_settings.screenshotFile))
+        std::fprintf(stderr, "cns-host: could not write %s\n", qPrintable(m_settings.screenshotFile));
+    else
+        std::fprintf(stderr, "cns-host: screenshot of \"%s\" in %s\n", qPrintable(target->windowTitle()), qPrintable(m_settings.screenshotFile));
+    if (m_settings.quitAfterScreenshot)
+        QCoreApplication::exit(0);
+}
+
+void HostMainWindow::runAutomation()
+{
+    // The capture is set before the entries run: a modal screen holds its caller until it closes.
+    if (!m_settings.screenshotFile.isEmpty())
+        QTimer::singleShot(2000, this, &HostMainWindow::takeScreenshot);
+    for (const QString &e : m_settings.openEntries)
+        QTimer::singleShot(0, this, [this, e] { open(e); });
+}

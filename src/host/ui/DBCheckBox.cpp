@@ -1,0 +1,28 @@
+#include "DBCheckBox.h"
+
+#include "HandlerGuard.h"
+
+#include <QSignalBlocker>
+
+DBCheckBox::DBCheckBox(QWidget *parent) : QCheckBox(parent), m_link([this] { showValue(); }, [] {})
+{
+    connect(this, &QCheckBox::clicked, this, [this](bool checked) {
+        HandlerGuard::run([&] {
+            if (m_link.edit())
+                m_link.field()->setAsString(checked ? ValueChecked : ValueUnchecked);
+        });
+        showValue();
+    });
+}
+
+void DBCheckBox::setDataSource(cns::DataSource *source, const QString &fieldName)
+{
+    m_link.bind(source, fieldName);
+}
+
+void DBCheckBox::showValue()
+{
+    const cns::Field *f = m_link.field();
+    const QSignalBlocker block(this);
+    setChecked(f && f->AsString() == ValueChecked);
+}

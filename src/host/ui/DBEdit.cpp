@@ -1,0 +1,50 @@
+#include "DBEdit.h"
+
+#include "HandlerGuard.h"
+#include "ScopedFlag.h"
+
+#include <QSignalBlocker>
+
+DBEdit::DBEdit(QWidget *parent)
+    : QLineEdit(parent), m_link([this] { showValue(); }, [] {})
+{
+    connect(this, &QLineEdit::textEdited, this, &DBEdit::onEdited);
+}
+
+void DBEdit::setDataSource(cns::DataSource *source, const QString &fieldName)
+{
+    m_link.bind(source, fieldName);
+}
+
+void DBEdit::setEditMask(const QString &delphiMask)
+{
+    m_mask = EditMask(delphiMask);
+    const QSignalBlocker block(this);
+    setInputMask(m_mask.qtInputMask());
+    showValue();
+}
+
+void DBEdit::showValue()
+{
+    if (m_writing)
+        return;
+    const cns::Field *f = m_link.field();
+    const QString value = f ? f->Text() : QString();
+    const QSignalBlocker block(this);
+    if (m_mask.isEmpty() && f && isTextType(f->DataType()) && f->Size() > 0)
+        setMaxLength(f->Size());
+    setText(m_mask.isEmpty() ? value : m_mask.format(value));
+}
+
+void DBEdit::onEdited(const QString &text)
+{
+    HandlerGuard::run([&] {
+        if (!m_link.edit()) {
+            showValue();
+            return;
+        }
+        const ScopedFlag writing(m_writing);
+        const QString value = m_mask.isEmpty() || m_mask.saveLiterals() ? text : m_mask.stripped(text);
+        m_link.field()->setText(value);
+    });
+}
