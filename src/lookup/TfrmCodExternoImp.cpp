@@ -62,7 +62,7 @@ TfrmCodExternoImp::TfrmCodExternoImp(const QString &filial, const QString &cdCli
     dbgPadrao->OnKeyPress = [this](QChar c) { return dbgPadraoKeyPress(c); };
     dbgPadrao->OnColExit = [this](const QString &f) { dbgPadraoColExit(f); };
     dbgPadrao->OnEditButtonClick = [this](const QString &f) { dbgPadraoEditButtonClick(f); };
-    resize(520, 420);
+    resize(680, 440);
     created();
 }
 

@@ -766,32 +766,22 @@ void DataSet::CheckBrowseMode()
 
 void DataSet::Append()
 {
-    checkActive();
-    CheckBrowseMode();
-    fire(BeforeInsert);
-    fire(BeforeScroll);
-    m_buf.assign(m_fields.size(), Value());
-    m_view.push_back(kPending);
-    m_cur = int(m_view.size()) - 1;
-    m_bof = m_eof = false;
-    m_modified = false;
-    m_editSlot = -1;
-    m_state = DataSetState::Insert;
-    notifyAll();
-    fire(OnNewRecord);
-    m_modified = false;
-    fire(AfterInsert);
-    fire(AfterScroll);
+    beginInsert(false);
 }
 
 void DataSet::Insert()
+{
+    beginInsert(true);
+}
+
+void DataSet::beginInsert(bool atCursor)
 {
     checkActive();
     CheckBrowseMode();
     fire(BeforeInsert);
     fire(BeforeScroll);
     m_buf.assign(m_fields.size(), Value());
-    const int pos = m_cur < 0 ? 0 : m_cur;
+    const int pos = atCursor ? std::max(m_cur, 0) : int(m_view.size());
     m_view.insert(m_view.begin() + pos, kPending);
     m_cur = pos;
     m_bof = m_eof = false;
@@ -800,7 +790,7 @@ void DataSet::Insert()
     m_state = DataSetState::Insert;
     notifyAll();
     fire(OnNewRecord);
-    m_modified = false;
+    m_modified = false; // values set by the new-record event are defaults, not the operator's
     fire(AfterInsert);
     fire(AfterScroll);
 }

@@ -175,6 +175,7 @@ private:
     void checkActive() const;
     void checkEditing(const char *what) const;
     void setState(DataSetState s);
+    void beginInsert(bool atCursor);
     void fire(const Event &e) { if (e) e(*this); }
     Slot newSlot(Row row);
     std::vector<Row> adoptRows(const Packet &packet);

@@ -226,12 +226,8 @@ public:
                 QString key = stringValue();
                 expect(':');
                 out.append({std::move(key), value(1)});
-                const char sep = peek();
-                ++m_p;
-                if (sep == '}')
+                if (!more('}'))
                     break;
-                if (sep != ',')
-                    fail(QStringLiteral("esperado ',' ou '}'"));
             }
         } else {
             ++m_p;
@@ -246,6 +242,18 @@ private:
     [[noreturn]] void fail(const QString &what) const
     {
         throw EErro(QStringLiteral("JSON inválido na posição %1: %2.").arg(m_p - m_begin).arg(what));
+    }
+
+    // After an element of an array or an object: true when another follows, false at its end.
+    bool more(char close)
+    {
+        const char sep = peek();
+        ++m_p;
+        if (sep == close)
+            return false;
+        if (sep != ',')
+            fail(QStringLiteral("esperado ',' ou '%1'").arg(QLatin1Char(close)));
+        return true;
     }
 
     void ws()
@@ -310,12 +318,8 @@ private:
             }
             for (;;) {
                 items.append(value(depth + 1));
-                const char sep = peek();
-                ++m_p;
-                if (sep == ']')
+                if (!more(']'))
                     break;
-                if (sep != ',')
-                    fail(QStringLiteral("esperado ',' ou ']'"));
             }
             return Value(std::move(items));
         }
@@ -533,12 +537,8 @@ private:
                     expect(':');
                 }
                 skip(depth + 1);
-                const char sep = peek();
-                ++m_p;
-                if (sep == close)
+                if (!more(close))
                     return;
-                if (sep != ',')
-                    fail(QStringLiteral("esperado ',' ou '%1'").arg(QLatin1Char(close)));
             }
         } else {
             value(depth);
@@ -641,12 +641,8 @@ private:
                     } else {
                         skip(2);
                     }
-                    const char sep = peek();
-                    ++m_p;
-                    if (sep == '}')
+                    if (!more('}'))
                         break;
-                    if (sep != ',')
-                        fail(QStringLiteral("esperado ',' ou '}'"));
                 }
             } else {
                 ++m_p;
@@ -654,12 +650,8 @@ private:
             if (!hasName || !hasType)
                 fail(QStringLiteral("campo sem nome ou sem tipo"));
             fields.append(f);
-            const char sep = peek();
-            ++m_p;
-            if (sep == ']')
+            if (!more(']'))
                 break;
-            if (sep != ',')
-                fail(QStringLiteral("esperado ',' ou ']'"));
         }
         checkFieldDefs(fields, QStringLiteral("Pacote"));
         return fields;
@@ -748,12 +740,8 @@ private:
                                     .arg(fields.size()));
                 cell(fields.at(col), rowNo, b, scratch);
                 ++col;
-                const char sep = peek();
-                ++m_p;
-                if (sep == ']')
+                if (!more(']'))
                     break;
-                if (sep != ',')
-                    fail(QStringLiteral("esperado ',' ou ']'"));
             }
         }
         if (col != fields.size())
@@ -775,12 +763,8 @@ private:
         qsizetype n = 1;
         for (;;) {
             each(n++);
-            const char sep = peek();
-            ++m_p;
-            if (sep == ']')
+            if (!more(']'))
                 return;
-            if (sep != ',')
-                fail(QStringLiteral("esperado ',' ou ']'"));
         }
     }
 
@@ -813,12 +797,8 @@ private:
                 } else {
                     fail(QStringLiteral("chave desconhecida \"%1\" numa alteração").arg(QString::fromUtf8(key)));
                 }
-                const char sep = peek();
-                ++m_p;
-                if (sep == '}')
+                if (!more('}'))
                     break;
-                if (sep != ',')
-                    fail(QStringLiteral("esperado ',' ou '}'"));
             }
             if (op == "insert" && hasNew && !hasOld)
                 c.op = ChangeSet::Op::Insert;
@@ -870,12 +850,8 @@ private:
             } else {
                 fail(QStringLiteral("objeto com chave desconhecida \"%1\"").arg(QString::fromUtf8(key)));
             }
-            const char sep = peek();
-            ++m_p;
-            if (sep == '}')
+            if (!more('}'))
                 break;
-            if (sep != ',')
-                fail(QStringLiteral("esperado ',' ou '}'"));
             string(key);
             expect(':');
         }

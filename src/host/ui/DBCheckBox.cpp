@@ -1,16 +1,12 @@
 #include "DBCheckBox.h"
 
-#include "HandlerGuard.h"
 
 #include <QSignalBlocker>
 
 DBCheckBox::DBCheckBox(QWidget *parent) : QCheckBox(parent), m_link([this] { showValue(); }, [] {})
 {
     connect(this, &QCheckBox::clicked, this, [this](bool checked) {
-        HandlerGuard::run([&] {
-            if (m_link.edit())
-                m_link.field()->setAsString(checked ? ValueChecked : ValueUnchecked);
-        });
+        m_link.write([&](cns::Field &f) { f.setAsString(checked ? ValueChecked : ValueUnchecked); });
         showValue();
     });
 }

@@ -1,6 +1,5 @@
 #include "DBComboBox.h"
 
-#include "HandlerGuard.h"
 #include "ScopedFlag.h"
 
 #include <QSignalBlocker>
@@ -8,14 +7,10 @@
 DBComboBox::DBComboBox(QWidget *parent) : QComboBox(parent), m_link([this] { showValue(); }, [] {})
 {
     connect(this, &QComboBox::activated, this, [this](int index) {
-        HandlerGuard::run([&] {
-            if (!m_link.edit()) {
-                showValue();
-                return;
-            }
+        {
             const ScopedFlag writing(m_writing);
-            m_link.field()->setText(itemText(index));
-        });
+            m_link.write([&](cns::Field &f) { f.setText(itemText(index)); });
+        }
         showValue();
     });
 }

@@ -1,6 +1,5 @@
 #include "DBEdit.h"
 
-#include "HandlerGuard.h"
 #include "ScopedFlag.h"
 
 #include <QSignalBlocker>
@@ -38,13 +37,12 @@ void DBEdit::showValue()
 
 void DBEdit::onEdited(const QString &text)
 {
-    HandlerGuard::run([&] {
-        if (!m_link.edit()) {
-            showValue();
-            return;
-        }
+    const QString value = m_mask.isEmpty() || m_mask.saveLiterals() ? text : m_mask.stripped(text);
+    bool written = false;
+    {
         const ScopedFlag writing(m_writing);
-        const QString value = m_mask.isEmpty() || m_mask.saveLiterals() ? text : m_mask.stripped(text);
-        m_link.field()->setText(value);
-    });
+        written = m_link.write([&](cns::Field &f) { f.setText(value); });
+    }
+    if (!written)
+        showValue();
 }

@@ -1,6 +1,5 @@
 #include "DBMemo.h"
 
-#include "HandlerGuard.h"
 #include "ScopedFlag.h"
 
 DBMemo::DBMemo(QWidget *parent) : QPlainTextEdit(parent), m_link([this] { showValue(); }, [] {})
@@ -8,14 +7,13 @@ DBMemo::DBMemo(QWidget *parent) : QPlainTextEdit(parent), m_link([this] { showVa
     connect(this, &QPlainTextEdit::textChanged, this, [this] {
         if (m_showing)
             return;
-        HandlerGuard::run([this] {
-            if (!m_link.edit()) {
-                showValue();
-                return;
-            }
+        bool written = false;
+        {
             const ScopedFlag writing(m_writing);
-            m_link.field()->setText(toPlainText());
-        });
+            written = m_link.write([&](cns::Field &f) { f.setText(toPlainText()); });
+        }
+        if (!written)
+            showValue();
     });
 }
 

@@ -91,7 +91,8 @@ QVariant DataSetModel::headerData(int section, Qt::Orientation orientation, int 
         return {};
     if (!m_columns.at(section).title.isEmpty())
         return m_columns.at(section).title;
-    const cns::Field *f = fieldOf(section);
+    // Titles come from the fields' labels also while the DataSet is closed.
+    const cns::Field *f = dataSet() ? dataSet()->FindField(m_columns.at(section).fieldName) : nullptr;
     return f ? f->displayLabel() : m_columns.at(section).fieldName;
 }
 

@@ -1,5 +1,7 @@
 #include "FieldLink.h"
 
+#include "HandlerGuard.h"
+
 FieldLink::FieldLink(Callback dataChanged, Callback stateChanged, Callback flush)
     : m_dataChanged(std::move(dataChanged)), m_stateChanged(std::move(stateChanged)), m_flush(std::move(flush))
 {
@@ -49,6 +51,18 @@ bool FieldLink::edit()
     if (!editing())
         m_source->Edit();
     return editing();
+}
+
+bool FieldLink::write(const std::function<void(cns::Field &)> &assign)
+{
+    bool written = false;
+    HandlerGuard::run([&] {
+        if (edit()) {
+            assign(*field());
+            written = true;
+        }
+    });
+    return written;
 }
 
 void FieldLink::recordChanged(cns::DataSet &, cns::Field *f)

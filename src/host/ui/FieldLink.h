@@ -28,6 +28,10 @@ public:
     bool canModify() const;  // there is a field the control may write
     // Puts the DataSet into editing when it browses; false when the field cannot be written.
     bool edit();
+    // What a control does when the operator changed it: edit, then assign, inside the handler guard;
+    // false when the field was not written (read only, or refused), so that the control shows the
+    // field's value again.
+    bool write(const std::function<void(cns::Field &)> &assign);
 
     void activeChanged(cns::DataSet &) override { m_stateChanged(); m_dataChanged(); }
     void stateChanged(cns::DataSet &) override { m_stateChanged(); }
