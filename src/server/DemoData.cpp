@@ -14,9 +14,9 @@ namespace cns {
 // 25 and 26 share one CNPJ; 19 may not buy at 0004; kSharedBadges repeats a badge in 21, 22 and 44.
 // Sample files: the fixed one is of client 2 (0001; its CNPJ is the default client of layout 3,
 // which 0004 uses); the delimited one is of 11, 12, 13 and 14 at 0002, with a line of 16 (only 0003).
-const QList<DemoData::Generator::ClientSpec> &DemoData::Generator::clientSpecs()
+const QList<DemoData::Generator::ClientProfile> &DemoData::Generator::clientProfiles()
 {
-    static const QList<ClientSpec> all = {
+    static const QList<ClientProfile> all = {
         {1, "Grupo Alimentar Horizonte", "Grupo Alimentar Horizonte S.A.", 'J', "São Paulo", "0001 0002 0003 0004", 0,
          8, false, "", "grupohorizonte.com.br"},
         {2, "Metalúrgica Paulista", "Metalúrgica Paulista Ltda", 'J', "São Paulo", "0001 0004", 620, 8, false, "",
@@ -259,9 +259,9 @@ void DemoData::Generator::seedTypes()
 
 void DemoData::Generator::planClients()
 {
-    const QList<ClientSpec> &specs = clientSpecs();
-    for (int i = 0; i < int(specs.size()); ++i) {
-        const ClientSpec &s = specs.at(i);
+    const QList<ClientProfile> &profiles = clientProfiles();
+    for (int i = 0; i < int(profiles.size()); ++i) {
+        const ClientProfile &s = profiles.at(i);
         int n = s.consumers;
         if (n == 0)
             n = m_options.small ? 400 : m_options.bigClientConsumers;
@@ -270,7 +270,7 @@ void DemoData::Generator::planClients()
         m_clients.append(planClient(s, n, i + 1));
     }
     if (m_options.benchClientConsumers > 0) {
-        static const ClientSpec bench = {kBenchClient, "Indústrias Reunidas Vale Verde",
+        static const ClientProfile bench = {kBenchClient, "Indústrias Reunidas Vale Verde",
                                          "Indústrias Reunidas Vale Verde S.A.", 'J', "São Paulo", "0001", 0, 8,
                                          false, "", "valeverde.ind.br"};
         m_clients.append(planClient(bench, m_options.benchClientConsumers, 89));
@@ -281,40 +281,40 @@ void DemoData::Generator::planClients()
         m_plannedConsumers += c.consumers;
 }
 
-DemoData::Generator::Client DemoData::Generator::planClient(const ClientSpec &spec, int consumers, int index)
+DemoData::Generator::Client DemoData::Generator::planClient(const ClientProfile &profile, int consumers, int index)
 {
-    Random r(1000 + quint64(spec.number));
+    Random r(1000 + quint64(profile.number));
     Client c;
-    c.spec = &spec;
-    c.number = spec.number;
-    c.code = zeros(spec.number, 21);
-    c.kind = QString(QChar(QLatin1Char(spec.kind)));
-    c.fantasy = QString::fromUtf8(spec.fantasy);
-    c.legal = QString::fromUtf8(spec.legal);
-    c.checkDigit = spec.checkDigit;
+    c.profile = &profile;
+    c.number = profile.number;
+    c.code = zeros(profile.number, 21);
+    c.kind = QString(QChar(QLatin1Char(profile.kind)));
+    c.fantasy = QString::fromUtf8(profile.fantasy);
+    c.legal = QString::fromUtf8(profile.legal);
+    c.checkDigit = profile.checkDigit;
     c.consumers = consumers;
-    if (spec.kind == 'J') {
+    if (profile.kind == 'J') {
         const QString first12 = uniqueCnpjRoot(r) + QStringLiteral("0001");
         c.registration = first12 + Consiste::CNPJCheckDigits(first12);
     } else {
         c.registration = uniqueCpf(r);
     }
-    const QString cityName = QString::fromUtf8(spec.city);
+    const QString cityName = QString::fromUtf8(profile.city);
     const QList<BrazilNames::Municipality> &cities = BrazilNames::municipalities();
     for (int i = 0; i < int(cities.size()); ++i) {
         if (cities.at(i).name == cityName)
             c.city = i;
     }
-    c.branches = QString::fromLatin1(spec.branches).split(u' ', Qt::SkipEmptyParts);
-    for (const QString &t : QString::fromUtf8(spec.ownTypes).split(u'|', Qt::SkipEmptyParts))
+    c.branches = QString::fromLatin1(profile.branches).split(u' ', Qt::SkipEmptyParts);
+    for (const QString &t : QString::fromUtf8(profile.ownTypes).split(u'|', Qt::SkipEmptyParts))
         c.ownTypes.append({t.section(u'=', 0, 0), t.section(u'=', 1)});
     c.types = consumerTypes(c);
-    if (spec.number % 2 == 1)
-        c.externalCode = QStringLiteral("C") + zeros(10000 + spec.number * 37, 5);
+    if (profile.number % 2 == 1)
+        c.externalCode = QStringLiteral("C") + zeros(10000 + profile.number * 37, 5);
     if (r.chance(70))
         c.seller = zeros(r.between(1, 20), 4);
-    c.mailDomain = QString::fromLatin1(spec.mailDomain);
-    c.externalIds = spec.number % 3 != 0;
+    c.mailDomain = QString::fromLatin1(profile.mailDomain);
+    c.externalIds = profile.number % 3 != 0;
     planBadges(c, r, index);
     planCostCentres(c, r);
     planDefaults(c, r);
@@ -326,7 +326,7 @@ DemoData::Generator::Client DemoData::Generator::planClient(const ClientSpec &sp
 void DemoData::Generator::planBadges(Client &c, Random &r, int index)
 {
     c.badgePrefix = zeros(10 + index, 2);
-    c.badgeBody = c.spec->badgeLength - 2 - (c.checkDigit ? 1 : 0);
+    c.badgeBody = c.profile->badgeLength - 2 - (c.checkDigit ? 1 : 0);
     auto capacity = [&c] {
         qint64 n = 1;
         for (int i = 0; i < c.badgeBody; ++i)

@@ -149,8 +149,8 @@ private:
         quint64 m_state;
     };
 
-    // One client of the demo and what it is there to show (see the table in clientSpecs()).
-    struct ClientSpec
+    // One client of the demo and what it is there to show (see the table in clientProfiles()).
+    struct ClientProfile
     {
         int number;
         const char *fantasy;
@@ -213,7 +213,7 @@ private:
     };
     struct Client
     {
-        const ClientSpec *spec = nullptr;
+        const ClientProfile *profile = nullptr;
         int number = 0;
         QString code, registration, kind, fantasy, legal, externalCode, seller, mailDomain;
         bool checkDigit = false;
@@ -254,7 +254,7 @@ private:
         std::optional<BulkInsert> consumiFilial, regIdent;
     };
 
-    static const QList<ClientSpec> &clientSpecs();
+    static const QList<ClientProfile> &clientProfiles();
     // 0001's files name the types by mnemonic, 0002's by number; 0003 and 0004 enable none.
     static constexpr BranchType kBranchTypes[] = {
         {"0001", "01", "FUNC"}, {"0001", "02", "DEP"}, {"0001", "03", "EST"}, {"0001", "04", "TERC"},
@@ -306,7 +306,7 @@ private:
 
     // Clients
     void planClients();
-    Client planClient(const ClientSpec &spec, int consumers, int index);
+    Client planClient(const ClientProfile &profile, int consumers, int index);
     void planBadges(Client &c, Random &r, int index);
     void planCostCentres(Client &c, Random &r);
     void planDefaults(Client &c, Random &r);

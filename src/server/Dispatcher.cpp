@@ -80,30 +80,30 @@ const MethodSpec *Dispatcher::find(const QString &module, const QString &method)
     return it == mod->constEnd() ? nullptr : &*it;
 }
 
-QString Dispatcher::checkArgs(const QString &module, const MethodSpec &spec, const QList<Value> &args) const
+QString Dispatcher::checkArgs(const QString &module, const MethodSpec &entry, const QList<Value> &args) const
 {
-    if (args.size() != spec.args.size())
+    if (args.size() != entry.args.size())
         return QStringLiteral("%1.%2 espera %3 argumento(s); recebeu %4.")
-            .arg(module, spec.name)
-            .arg(spec.args.size())
+            .arg(module, entry.name)
+            .arg(entry.args.size())
             .arg(args.size());
     for (int i = 0; i < args.size(); ++i) {
-        if (!fits(args.at(i), spec.args.at(i).kind))
+        if (!fits(args.at(i), entry.args.at(i).kind))
             return QStringLiteral("%1.%2: o argumento %3 (%4) deve ser %5; veio %6.")
-                .arg(module, spec.name)
+                .arg(module, entry.name)
                 .arg(i + 1)
-                .arg(spec.args.at(i).name, MethodSpec::kindName(spec.args.at(i).kind), Value::kindName(args.at(i).kind()));
+                .arg(entry.args.at(i).name, MethodSpec::kindName(entry.args.at(i).kind), Value::kindName(args.at(i).kind()));
     }
     return {};
 }
 
-Value Dispatcher::run(const MethodSpec &spec, const QList<Value> &args)
+Value Dispatcher::run(const MethodSpec &entry, const QList<Value> &args)
 {
     DbSession &session = DbSession::forThread(m_url);
-    session.begin(spec.writes);
+    session.begin(entry.writes);
     try {
-        MethodCall call(spec, args, session);
-        Value result = spec.handler(call);
+        MethodCall call(entry, args, session);
+        Value result = entry.handler(call);
         session.commit();
         return result;
     } catch (...) {
@@ -118,19 +118,19 @@ Value Dispatcher::call(const QString &module, const QString &method, const QList
     timer.start();
     Value result;
     QString outcome = QStringLiteral("ok");
-    const MethodSpec *spec = find(module, method);
+    const MethodSpec *entry = find(module, method);
     if (!m_modules.contains(module)) {
         result = Value::error(QStringLiteral("Módulo \"%1\" desconhecido no servidor de aplicação.").arg(module));
         outcome = QStringLiteral("recusado");
-    } else if (!spec) {
+    } else if (!entry) {
         result = Value::error(QStringLiteral("Método \"%1\" desconhecido em %2.").arg(method, module));
         outcome = QStringLiteral("recusado");
-    } else if (const QString bad = checkArgs(module, *spec, args); !bad.isEmpty()) {
+    } else if (const QString bad = checkArgs(module, *entry, args); !bad.isEmpty()) {
         result = Value::error(bad);
         outcome = QStringLiteral("recusado");
     } else {
         try {
-            result = run(*spec, args);
+            result = run(*entry, args);
         } catch (const EErro &e) {
             result = Value::error(e.message());
             outcome = QStringLiteral("erro");
@@ -144,7 +144,7 @@ Value Dispatcher::call(const QString &module, const QString &method, const QList
     }
     if (m_log)
         m_log(QStringLiteral("%1.%2 %3 ms %4")
-                  .arg(loggable(module), spec ? spec->name : loggable(method))
+                  .arg(loggable(module), entry ? entry->name : loggable(method))
                   .arg(double(timer.nsecsElapsed()) / 1e6, 0, 'f', 1)
                   .arg(outcome));
     return result;

@@ -38,8 +38,8 @@ public:
     static std::unique_ptr<Dispatcher> standard(const DatabaseUrl &url);
 
 private:
-    QString checkArgs(const QString &module, const MethodSpec &spec, const QList<Value> &args) const;
-    Value run(const MethodSpec &spec, const QList<Value> &args);
+    QString checkArgs(const QString &module, const MethodSpec &method, const QList<Value> &args) const;
+    Value run(const MethodSpec &method, const QList<Value> &args);
 
     DatabaseUrl m_url;
     QHash<QString, QHash<QString, MethodSpec>> m_modules; // by lower-case method name

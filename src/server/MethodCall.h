@@ -16,10 +16,10 @@ class DbSession;
 class MethodCall
 {
 public:
-    MethodCall(const MethodSpec &spec, const QList<Value> &args, DbSession &db) : m_spec(spec), m_args(args), m_db(db) {}
+    MethodCall(const MethodSpec &declared, const QList<Value> &args, DbSession &db) : m_declared(declared), m_args(args), m_db(db) {}
 
     DbSession &db() { return m_db; }
-    const QString &method() const { return m_spec.name; }
+    const QString &method() const { return m_declared.name; }
 
     QString text(int i) const { return m_args.at(i).isNull() ? QString() : m_args.at(i).toString(); }
     bool flag(int i) const { return m_args.at(i).toBool(); }
@@ -28,7 +28,7 @@ public:
     const ChangeSet &changes(int i) const { return m_args.at(i).toChangeSet(); }
 
 private:
-    const MethodSpec &m_spec;
+    const MethodSpec &m_declared;
     const QList<Value> &m_args;
     DbSession &m_db;
 };
