@@ -13,7 +13,7 @@
 
 namespace cns {
 
-QString MethodSpec::kindName(Kind kind)
+QString RemoteMethod::kindName(Kind kind)
 {
     switch (kind) {
     case Kind::Text: return QStringLiteral("um texto");
@@ -27,16 +27,16 @@ QString MethodSpec::kindName(Kind kind)
 
 namespace {
 
-bool fits(const Value &v, MethodSpec::Kind kind)
+bool fits(const Value &v, RemoteMethod::Kind kind)
 {
     switch (kind) {
-    case MethodSpec::Kind::Text: return v.kind() == Value::Kind::Text || v.isNull();
-    case MethodSpec::Kind::Flag:
+    case RemoteMethod::Kind::Text: return v.kind() == Value::Kind::Text || v.isNull();
+    case RemoteMethod::Kind::Flag:
         return v.kind() == Value::Kind::Bool
             || (v.kind() == Value::Kind::Int && (v.toInt() == -1 || v.toInt() == 0 || v.toInt() == 1));
-    case MethodSpec::Kind::Number: return v.isNumber();
-    case MethodSpec::Kind::Packet: return v.kind() == Value::Kind::Packet;
-    case MethodSpec::Kind::ChangeSet: return v.kind() == Value::Kind::ChangeSet;
+    case RemoteMethod::Kind::Number: return v.isNumber();
+    case RemoteMethod::Kind::Packet: return v.kind() == Value::Kind::Packet;
+    case RemoteMethod::Kind::ChangeSet: return v.kind() == Value::Kind::ChangeSet;
     }
     return false;
 }
@@ -64,14 +64,14 @@ Dispatcher::LogSink Dispatcher::stderrLog()
     };
 }
 
-void Dispatcher::addModule(const QString &module, const QList<MethodSpec> &methods)
+void Dispatcher::addModule(const QString &module, const QList<RemoteMethod> &methods)
 {
     auto &table = m_modules[module];
-    for (const MethodSpec &m : methods)
+    for (const RemoteMethod &m : methods)
         table.insert(m.name.toLower(), m);
 }
 
-const MethodSpec *Dispatcher::find(const QString &module, const QString &method) const
+const RemoteMethod *Dispatcher::find(const QString &module, const QString &method) const
 {
     const auto mod = m_modules.constFind(module);
     if (mod == m_modules.constEnd())
@@ -80,7 +80,7 @@ const MethodSpec *Dispatcher::find(const QString &module, const QString &method)
     return it == mod->constEnd() ? nullptr : &*it;
 }
 
-QString Dispatcher::checkArgs(const QString &module, const MethodSpec &entry, const QList<Value> &args) const
+QString Dispatcher::checkArgs(const QString &module, const RemoteMethod &entry, const QList<Value> &args) const
 {
     if (args.size() != entry.args.size())
         return QStringLiteral("%1.%2 espera %3 argumento(s); recebeu %4.")
@@ -92,12 +92,12 @@ QString Dispatcher::checkArgs(const QString &module, const MethodSpec &entry, co
             return QStringLiteral("%1.%2: o argumento %3 (%4) deve ser %5; veio %6.")
                 .arg(module, entry.name)
                 .arg(i + 1)
-                .arg(entry.args.at(i).name, MethodSpec::kindName(entry.args.at(i).kind), Value::kindName(args.at(i).kind()));
+                .arg(entry.args.at(i).name, RemoteMethod::kindName(entry.args.at(i).kind), Value::kindName(args.at(i).kind()));
     }
     return {};
 }
 
-Value Dispatcher::run(const MethodSpec &entry, const QList<Value> &args)
+Value Dispatcher::run(const RemoteMethod &entry, const QList<Value> &args)
 {
     DbSession &session = DbSession::forThread(m_url);
     session.begin(entry.writes);
@@ -118,7 +118,7 @@ Value Dispatcher::call(const QString &module, const QString &method, const QList
     timer.start();
     Value result;
     QString outcome = QStringLiteral("ok");
-    const MethodSpec *entry = find(module, method);
+    const RemoteMethod *entry = find(module, method);
     if (!m_modules.contains(module)) {
         result = Value::error(QStringLiteral("Módulo \"%1\" desconhecido no servidor de aplicação.").arg(module));
         outcome = QStringLiteral("recusado");

@@ -2,7 +2,7 @@
 
 #include "CallTarget.h"
 #include "DatabaseUrl.h"
-#include "MethodSpec.h"
+#include "RemoteMethod.h"
 
 #include <QHash>
 #include <QList>
@@ -24,8 +24,8 @@ public:
 
     explicit Dispatcher(DatabaseUrl url);
 
-    void addModule(const QString &module, const QList<MethodSpec> &methods);
-    const MethodSpec *find(const QString &module, const QString &method) const;
+    void addModule(const QString &module, const QList<RemoteMethod> &methods);
+    const RemoteMethod *find(const QString &module, const QString &method) const;
     QStringList modules() const { return m_modules.keys(); }
     const DatabaseUrl &url() const { return m_url; }
 
@@ -38,11 +38,11 @@ public:
     static std::unique_ptr<Dispatcher> standard(const DatabaseUrl &url);
 
 private:
-    QString checkArgs(const QString &module, const MethodSpec &method, const QList<Value> &args) const;
-    Value run(const MethodSpec &method, const QList<Value> &args);
+    QString checkArgs(const QString &module, const RemoteMethod &method, const QList<Value> &args) const;
+    Value run(const RemoteMethod &method, const QList<Value> &args);
 
     DatabaseUrl m_url;
-    QHash<QString, QHash<QString, MethodSpec>> m_modules; // by lower-case method name
+    QHash<QString, QHash<QString, RemoteMethod>> m_modules; // by lower-case method name
     LogSink m_log;
 };
 

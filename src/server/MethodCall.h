@@ -1,7 +1,7 @@
 #pragma once
 
 #include "ChangeSet.h"
-#include "MethodSpec.h"
+#include "RemoteMethod.h"
 #include "Packet.h"
 #include "Value.h"
 
@@ -16,7 +16,7 @@ class DbSession;
 class MethodCall
 {
 public:
-    MethodCall(const MethodSpec &declared, const QList<Value> &args, DbSession &db) : m_declared(declared), m_args(args), m_db(db) {}
+    MethodCall(const RemoteMethod &declared, const QList<Value> &args, DbSession &db) : m_declared(declared), m_args(args), m_db(db) {}
 
     DbSession &db() { return m_db; }
     const QString &method() const { return m_declared.name; }
@@ -28,7 +28,7 @@ public:
     const ChangeSet &changes(int i) const { return m_args.at(i).toChangeSet(); }
 
 private:
-    const MethodSpec &m_declared;
+    const RemoteMethod &m_declared;
     const QList<Value> &m_args;
     DbSession &m_db;
 };

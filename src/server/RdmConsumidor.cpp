@@ -13,9 +13,9 @@ namespace cns::RdmConsumidor {
 
 namespace {
 
-using Kind = MethodSpec::Kind;
+using Kind = RemoteMethod::Kind;
 
-MethodSpec::Arg text(const char *name)
+RemoteMethod::Arg text(const char *name)
 {
     return {QString::fromUtf8(name), Kind::Text};
 }
@@ -253,7 +253,7 @@ QString moduleName()
     return QStringLiteral("Cns72200.rdmConsumidor");
 }
 
-QList<MethodSpec> methods()
+QList<RemoteMethod> methods()
 {
     return {
         {QStringLiteral("getParaVend"), {}, false, getParaVend},

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "MethodSpec.h"
+#include "RemoteMethod.h"
 
 #include <QList>
 #include <QString>
@@ -12,7 +12,7 @@ namespace cns {
 namespace RdmConsumidor {
 
 QString moduleName();
-QList<MethodSpec> methods();
+QList<RemoteMethod> methods();
 
 } // namespace RdmConsumidor
 

@@ -7,7 +7,7 @@ QString moduleName()
     return QStringLiteral("Cns72200.rdmImportConsu");
 }
 
-QList<MethodSpec> methods()
+QList<RemoteMethod> methods()
 {
     // The import's methods come with the import engine.
     return {};

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "MethodSpec.h"
+#include "RemoteMethod.h"
 
 #include <QList>
 #include <QString>
@@ -11,7 +11,7 @@ namespace cns {
 namespace RdmImportConsu {
 
 QString moduleName();
-QList<MethodSpec> methods();
+QList<RemoteMethod> methods();
 
 } // namespace RdmImportConsu
 

@@ -19,10 +19,10 @@ namespace {
 const QString kModule = "Cns72200.rdmConsumidor";
 
 // A module of the test only: writes a change set into a named table through the server's write path.
-QList<MethodSpec> writerModule()
+QList<RemoteMethod> writerModule()
 {
     return {{"setTabela",
-             {{"tabela", MethodSpec::Kind::Text}, {"alterações", MethodSpec::Kind::ChangeSet}},
+             {{"tabela", RemoteMethod::Kind::Text}, {"alterações", RemoteMethod::Kind::ChangeSet}},
              true,
              [](MethodCall &call) {
                  ChangeSetWriter(call.db(), Schema::table(call.text(0))).apply(call.changes(1));

@@ -12,7 +12,7 @@ class MethodCall;
 
 // A method of a remote data module: its name, its positional arguments (a name for messages and
 // the kind each must have), whether it writes, and the handler that answers it.
-struct MethodSpec
+struct RemoteMethod
 {
     enum class Kind : unsigned char {
         Text,      // a text; null counts as the empty text
