@@ -94,14 +94,7 @@ inline QString asciiWord(const QString &text)
 // The check digit of badges of clients with IDCALCDVCLIE "2".
 inline QChar badgeCheckDigit(QStringView digits)
 {
-    int sum = 0;
-    int weight = 2;
-    for (qsizetype i = digits.size() - 1; i >= 0; --i) {
-        sum += digits[i].digitValue() * weight;
-        weight = weight == 9 ? 2 : weight + 1;
-    }
-    const int r = sum % 11;
-    return QChar(u'0' + (r < 2 ? 0 : 11 - r));
+    return Consiste::DigitoModulo11(digits);
 }
 
 inline QString formattedCnpj(const QString &d)

@@ -22,18 +22,6 @@ QStringList texts(DbSession &s, const QString &sql)
     return out;
 }
 
-// The check digit the consumer screen expects of a check-digit client's badges.
-QChar modulo11(const QString &digits)
-{
-    int sum = 0, weight = 2;
-    for (qsizetype i = digits.size() - 1; i >= 0; --i) {
-        sum += digits.at(i).digitValue() * weight;
-        weight = weight == 9 ? 2 : weight + 1;
-    }
-    const int r = sum % 11;
-    return QChar(u'0' + (r < 2 ? 0 : 11 - r));
-}
-
 } // namespace
 
 class tst_DemoData : public QObject
@@ -79,7 +67,7 @@ void tst_DemoData::demoHoldsWhatTheScreensNeed()
                                          "WHERE CL.IDCALCDVCLIE = '2' AND C.CDIDCONSUMID IS NOT NULL");
     QVERIFY(!checked.isEmpty());
     for (const QString &badge : checked)
-        QVERIFY2(modulo11(badge.chopped(1)) == badge.back(), qPrintable(badge));
+        QVERIFY2(Consiste::DigitoModulo11(badge.chopped(1)) == badge.back(), qPrintable(badge));
     QCOMPARE(s.count("SELECT COUNT(*) FROM (SELECT NMLOGINCONS FROM CONSUMIDOR WHERE NMLOGINCONS IS NOT NULL "
                      "GROUP BY NMLOGINCONS HAVING COUNT(*) > 1) X", {}), 0);
     // The four levels of consumer types are all there to be found.

@@ -89,6 +89,20 @@ int mod11Digit(const QString &digits, const QList<int> &weights)
 
 } // namespace
 
+QChar DigitoModulo11(QStringView digits)
+{
+    int sum = 0;
+    int weight = 2;
+    for (qsizetype i = digits.size() - 1; i >= 0; --i) {
+        if (!digits[i].isDigit() || digits[i].unicode() > 127)
+            return QChar();
+        sum += digits[i].digitValue() * weight;
+        weight = weight == 9 ? 2 : weight + 1;
+    }
+    const int r = sum % 11;
+    return QChar(u'0' + (r < 2 ? 0 : 11 - r));
+}
+
 QString CPFCheckDigits(QStringView firstNine)
 {
     QString d = digitsOnly(firstNine);

@@ -26,6 +26,10 @@ QString PictPess(QStringView tipo);
 bool CPFOk(QStringView s);  // 11 digits (punctuation ignored), check digits right, not all equal
 bool CNPJOk(QStringView s); // 14 digits, check digits right, not all equal
 QString CPFCheckDigits(QStringView firstNine);
+// The modulus 11 check digit of a text of decimal digits: weights 2 to 9 from the rightmost digit,
+// starting again at 2 after 9; a remainder of 0 or 1 gives '0', otherwise 11 minus the remainder.
+// A null QChar when the text holds anything but digits.
+QChar DigitoModulo11(QStringView digits);
 QString CNPJCheckDigits(QStringView firstTwelve);
 
 // The key typed into a numeric cell, or a null QChar when it would give more than maxInt digits

@@ -148,6 +148,11 @@ private slots:
     void nonJsonReplyIsNamed();
 
 private:
+    void pointAt(const FakeServer &server)
+    {
+        m_ctx.webURL = QStringLiteral("127.0.0.1");
+        m_ctx.webPort = server.port();
+    }
     Corvane::SimpleContext m_ctx;
 };
 
@@ -185,8 +190,7 @@ void tst_NetConnection::httpKeepsOneConnectionAlive()
 {
     FakeServer server;
     server.handler = echo;
-    m_ctx.webURL = QStringLiteral("127.0.0.1");
-    m_ctx.webPort = server.port();
+    pointAt(server);
     m_ctx.serverToken = QStringLiteral("abc123");
     TNetConnection net;
     for (int i = 0; i < 5; ++i) {
@@ -210,8 +214,7 @@ void tst_NetConnection::droppedIdleConnectionIsOpenedAgain()
     FakeServer server;
     server.handler = echo;
     server.mode = FakeServer::Mode::CloseAfterReply;
-    m_ctx.webURL = QStringLiteral("127.0.0.1");
-    m_ctx.webPort = server.port();
+    pointAt(server);
     TNetConnection net;
     for (int i = 0; i < 3; ++i) {
         QCOMPARE(net.Call(QStringLiteral("getCliente")).at(1).toString(), QStringLiteral("getCliente"));
@@ -277,8 +280,7 @@ void tst_NetConnection::slowServerTimesOut()
     FakeServer server;
     server.handler = echo;
     server.mode = FakeServer::Mode::Slow;
-    m_ctx.webURL = QStringLiteral("127.0.0.1");
-    m_ctx.webPort = server.port();
+    pointAt(server);
     TNetConnection net;
     net.ReplyTimeoutMs = 200;
     try {
@@ -295,8 +297,7 @@ void tst_NetConnection::nonJsonReplyIsNamed()
 {
     FakeServer server;
     server.mode = FakeServer::Mode::PlainError;
-    m_ctx.webURL = QStringLiteral("127.0.0.1");
-    m_ctx.webPort = server.port();
+    pointAt(server);
     TNetConnection net;
     try {
         net.Call(QStringLiteral("getCliente"));

@@ -28,6 +28,8 @@ private slots:
     void registrationNumbers();
     void maxNumber_data();
     void maxNumber();
+    void modulo11_data();
+    void modulo11();
     void blanks();
     void numberFormats_data();
     void numberFormats();
@@ -197,6 +199,26 @@ void tst_TextRoutines::maxNumber()
     QCOMPARE(Consiste::MaxNumber(k, text, caret, selection, 4, 0) == k, accepted);
     QCOMPARE(Consiste::MaxNumber(QChar(u'5'), u"12,3", 4, 0, 4, 2), QChar(u'5'));
     QCOMPARE(Consiste::MaxNumber(QChar(u'5'), u"12,34", 5, 0, 4, 2), QChar());
+}
+
+void tst_TextRoutines::modulo11_data()
+{
+    QTest::addColumn<QString>("digits");
+    QTest::addColumn<QString>("digit");
+    QTest::newRow("0") << "0" << "0";
+    QTest::newRow("1: sum 2, remainder 2") << "1" << "9";
+    QTest::newRow("19: remainder 10") << "19" << "1";
+    QTest::newRow("123456: remainder 0") << "123456" << "0";
+    QTest::newRow("123456789: weight 2 again") << "123456789" << "7";
+    QTest::newRow("not digits") << "12A" << QString();
+}
+
+void tst_TextRoutines::modulo11()
+{
+    QFETCH(QString, digits);
+    QFETCH(QString, digit);
+    const QChar d = Consiste::DigitoModulo11(digits);
+    QCOMPARE(d.isNull() ? QString() : QString(d), digit);
 }
 
 void tst_TextRoutines::blanks()
