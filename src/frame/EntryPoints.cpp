@@ -5,6 +5,7 @@
 #include "ModuleConnection.h"
 #include "TfrmCodExternoImp.h"
 #include "TfrmConsultaCracha.h"
+#include "TfrmConsumidor.h"
 
 #include <QLineEdit>
 
@@ -26,6 +27,27 @@ void trackPointer(T *screen, T *&pointer)
 } // namespace
 
 extern "C" {
+
+void IniProc()
+{
+    CriaConsumidor();
+}
+
+void CriaConsumidor()
+{
+    CursorScope cursor;
+    if (!Cli_cns72200::boIdCriado || !Cli_cns72200::frmConsumidor) {
+        auto *screen = new TfrmConsumidor(HostWindow::mainWindow());
+        trackPointer(screen, Cli_cns72200::frmConsumidor);
+        QObject::connect(screen, &QObject::destroyed, [] { Cli_cns72200::boIdCriado = false; });
+        Cli_cns72200::boIdCriado = true;
+    }
+    TfrmConsumidor *screen = Cli_cns72200::frmConsumidor;
+    HostWindow::showChild(screen);
+    screen->setWindowState(Qt::WindowNoState);
+    screen->raise();
+    screen->activateWindow();
+}
 
 void CriaConsultaCracha(const QString &cliente, const QString &filial)
 {
@@ -56,6 +78,8 @@ void Initialize()
     if (g_initCount++ > 0)
         return;
     Cli_cns72206::boIdCriado = false;
+    Cli_cns72200::boIdCriado = false;
+    Cli_cns72200::boPesquisa = false;
 }
 
 void Finalize()

@@ -7,6 +7,12 @@
 // screens return when they close. Texts are the host's strings.
 extern "C" {
 
+// The package's start routine: opens the consumer screen as CriaConsumidor does.
+void IniProc();
+// Opens the consumer screen, building it only when it does not exist, and brings it back to its
+// normal size (from minimised or maximised).
+void CriaConsumidor();
+
 // Opens the badge lookup for the client (registration number as the consumer screen shows it) and
 // the processing branch.
 void CriaConsultaCracha(const QString &cliente, const QString &filial);

@@ -61,9 +61,16 @@ HostMainWindow::HostMainWindow(const HostSettings &settings, ModuleLoader &loade
                                                settings.perBranch ? QStringLiteral(" (por filial)") : QString())));
     statusBar()->addPermanentWidget(new QLabel(databaseText));
     HostWindow::install(this, [this](QWidget *screen) {
-        QMdiSubWindow *sub = m_mdi->addSubWindow(screen);
-        sub->setAttribute(Qt::WA_DeleteOnClose);
-        sub->show();
+        // A screen shown again is brought back in its own child window, restored to its normal size.
+        auto *sub = qobject_cast<QMdiSubWindow *>(screen->parentWidget());
+        if (!sub) {
+            sub = m_mdi->addSubWindow(screen);
+            sub->setAttribute(Qt::WA_DeleteOnClose);
+            // Closing the screen closes its child window too.
+            connect(screen, &QObject::destroyed, sub, &QWidget::close);
+        }
+        sub->showNormal();
+        m_mdi->setActiveSubWindow(sub);
     });
     resize(1200, 800);
 }

@@ -1,0 +1,177 @@
+#pragma once
+
+#include "ConsumerLookups.h"
+#include "ConsumerRuleContext.h"
+#include "ConsumerRules.h"
+#include "DataSet.h"
+#include "DBGrid.h"
+#include "DataSource.h"
+#include "TNetConnection.h"
+#include "TfrmPadraoGrid.h"
+
+#include <QHash>
+
+class DBComboBox;
+class DBEdit;
+class DBGrid;
+class DBNumericEdit;
+class MaskEdit;
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class TBtnPesquisa;
+
+// The consumer screen ("Consumidor"): the operator chooses a client in the client panel, the screen
+// loads that client's consumers (in doubling chunks, behind a name filter, when there are many), and
+// the operator browses them in the grid or edits one in the form tabs. Every post and delete goes to
+// the server at once; a refusal puts the packet back as it was.
+class TfrmConsumidor : public TfrmPadraoGrid
+{
+    Q_OBJECT
+
+public:
+    static constexpr int kManyConsumers = 30000; // above this a client is loaded in chunks
+
+    explicit TfrmConsumidor(QWidget *parent = nullptr);
+    ~TfrmConsumidor() override;
+
+    // ---- packets and connection
+    cns::DataSet cdsConsumidor, cdsConsTemp, cdsCliente, cdsClientePesq, cdsParaVend, cdsFilial, cdsConsFilial, cdsEndeCons,
+        cdsConsuVinculados, cdsPesqConsVinculo;
+    cns::DataSource dtsConsumidor, dtsConsFilial, dtsEndeCons;
+    TNetConnection netConsumidor;
+    ConsumerLookups lookups;
+    ConsumerRuleContext ruleContext;
+    ConsumerRules rules;
+
+    // ---- client panel, tool bar, tabs and menus
+    QWidget *panCliente;
+    MaskEdit *medCdCliente;
+    TBtnPesquisa *btpCliente;
+    QLineEdit *edtNmCliente;
+    QLabel *lblConsumidor;
+    QAction *btfImpConsu, *btnConsultaCracha, *btnAssocia, *btnCadAutCons, *btnAtuFiliCons, *btnAnonimizaCons;
+    QWidget *tshFormulario, *tshDados, *tshEndereco, *tshOutrEnde, *tshSaldo, *tshFilial, *tshDigital;
+    QMenu *mnuOperacoes;
+    QAction *mnuPadrao, *mnuFormulario, *mnuDados, *mnuEndereco, *mnuSaldo, *mnuFilial;
+    QAction *Importao1, *mnuConsultaCracha, *mnuAssocia, *mnuCadAutCons, *mnuAtuFiliCons;
+
+    // ---- form controls the rules and tests reach by name
+    DBEdit *dbeCdCons, *dbeNmCons, *dbeNrIdCons, *dbeCdExCons, *dbeTipoCons, *dbeNmTipoCons, *dbeCentroCusto, *dbeNmCentroCusto,
+        *dbeVendedor, *dbeNmVendedor, *dbeNmLogin, *dbeCdConsVinculo, *dbeNmConsVinculo, *dbeEmailCons;
+    DBEdit *dbePais, *dbeNmPais, *dbeSgEstado, *dbeMunicipio, *dbeNmMunicipio, *dbeBairro, *dbeNmBairro, *dbeCep;
+    DBEdit *dbeTelCons, *dbeTelCons2, *dbeRamalCons, *dbeRamalCons2, *dbeFaxCons, *dbeCelular;
+    DBComboBox *dbcSituacao, *dbcSexo, *dbcTipVen;
+    MaskEdit *medCPF, *dbeDataNasc;
+    TBtnPesquisa *btnTipoCons, *btnCentroCusto, *btnVendedor, *btpPais, *btpSgEstado, *btpMunicipio, *btpBairro,
+        *btpPesqConsVinculo;
+    QCheckBox *cbbVerifSaldoCons;
+    QGroupBox *grbConsDeb, *grbConsCred;
+    QList<DBNumericEdit *> debitEdits, creditEdits;
+    DBGrid *dbgConsFilial, *dbgEndeCons;
+    QComboBox *cboDigital;
+
+    // ---- working values
+    const QString &workingBranch() const { return m_workingBranch; }
+    int totalConsumers() const { return m_total; }
+    bool manyConsumers() const { return m_many; }
+    QString nameFilter() const { return m_filter; }
+    QString chosenClientCode() const { return m_chosenClient; }
+
+    // ---- workflow
+    void filtraCliente(const QString &nrInscricao, const QString &filial, const QString &cdCliente);
+    void medCdClienteEnter();
+    void medCdClienteChange();
+    void btpClienteBeforePesq(bool &cancel);
+    void btpClienteAfterPesq();
+    void medCdClienteExit();
+    void panClienteEnter();
+    void panClienteExit();
+    void Vd_Cliente(bool required);
+    void pgcPadraoChange();
+    void sbtIncluirClick() override;
+    void sbtAlterarClick() override;
+    void sbtCancelarClick() override;
+    void sbtConfirmarClick() override;
+    void sbtVerificarClick() override;
+    void dtsPadraoStateChange() override;
+    void cbbVerifSaldoConsClick();
+
+protected:
+    void FormCreate() override;
+    void FormClose() override;
+
+private:
+    // Building (TfrmConsumidorTabs.cpp).
+    void buildClientPanel();
+    void buildToolBar();
+    void buildMenu();
+    void buildFormulario();
+    void buildDados();
+    void buildEndereco();
+    void buildOutrEnde();
+    void buildSaldo();
+    void buildFilial();
+    void buildDigital();
+    DBEdit *edit(QWidget *parent, const QString &name, const QString &field, bool readOnly = false);
+    TBtnPesquisa *lookupButton(QWidget *parent, const QString &name, const QString &title, const QString &emptyText);
+    void wireLookups();
+    void wireFieldHandlers();
+
+    // Packets and loading.
+    void definePackets();
+    void loadClients();
+    void loadConsumers();
+    void loadInChunks();
+    cns::Value call(const QString &method, const QList<cns::Value> &args, int busyKind = 0);
+    cns::Value callList(const QString &method, const QList<cns::Value> &args, int minElements, int busyKind = 0);
+    bool clientHasCheckDigit() const;
+    QString clientCode() const;
+    QString consumerCode() const;
+
+    // Tabs.
+    void setTab(QWidget *tab, bool enabled);
+    bool tabEnabled(QWidget *tab) const;
+    void setFormTabs(bool enabled);
+    void menusFollowTabs();
+    void showConsumerLabel();
+    void focusField(const QString &tab, const QString &name);
+
+    // Saving, deleting and scrolling.
+    void cdsConsumidorBeforePost();
+    void cdsConsumidorAfterPost();
+    void cdsConsumidorBeforeDelete();
+    void cdsConsumidorAfterDelete();
+    void cdsConsumidorAfterCancel();
+    void cdsConsumidorAfterScroll();
+    void send(const QList<bool> &emptyFlags);
+    void refreshCaches();
+    QList<bool> emptyValueFlags() const;
+    void applyBalanceEnabling();
+    void loadDetails();
+
+    // Openings of the other screens.
+    void btnConsultaCrachaClick();
+    void btnAssociaClick();
+    void runClientPanelAgain();
+
+    void clearBelow(const QStringList &fields);
+    void grid_DrawColumnCell(const DBGrid::Cell &cell);
+
+    QString m_workingBranch = QStringLiteral("T");
+    QString m_chosenClient;
+    QString m_filter;
+    int m_total = 0;
+    bool m_many = false;
+    bool m_loadingChunks = false;
+    QHash<QString, QWidget *> m_controlOfField;
+};
+
+namespace Cli_cns72200 {
+extern bool boIdCriado;
+extern bool boPesquisa;
+extern TfrmConsumidor *frmConsumidor;
+} // namespace Cli_cns72200
