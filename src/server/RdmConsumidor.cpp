@@ -2,8 +2,11 @@
 
 #include "ChangeSetWriter.h"
 #include "Consiste.h"
+#include "ConsumerBadgeMethods.h"
+#include "ConsumerCheckMethods.h"
 #include "ConsumerQueries.h"
 #include "ConsumerRecord.h"
+#include "ConsumerWriteMethods.h"
 #include "DbSession.h"
 #include "Schema.h"
 #include "EErro.h"
@@ -255,7 +258,7 @@ QString moduleName()
 
 QList<RemoteMethod> methods()
 {
-    return {
+    QList<RemoteMethod> all = {
         {QStringLiteral("getParaVend"), {}, false, getParaVend},
         {QStringLiteral("getCliente"),
          {text("filial"), text("todas as filiais"), text("cliente"), text("todos os clientes")},
@@ -273,6 +276,10 @@ QList<RemoteMethod> methods()
         {QStringLiteral("getCodExterno"), {text("filial"), text("cliente")}, false, getCodExterno},
         {QStringLiteral("setCodExterno"), {{QStringLiteral("alterações"), Kind::ChangeSet}}, true, setCodExterno},
     };
+    all += ConsumerCheckMethods::methods();
+    all += ConsumerBadgeMethods::methods();
+    all += ConsumerWriteMethods::methods();
+    return all;
 }
 
 } // namespace cns::RdmConsumidor

@@ -1,0 +1,500 @@
+#include "ChangeSet.h"
+#include "Consiste.h"
+#include "ConsumerRecord.h"
+#include "DataSet.h"
+#include "DbSession.h"
+#include "Packet.h"
+#include "ServerFixture.h"
+
+#include <QTest>
+
+using namespace cns;
+using ServerFixture::client;
+using ServerFixture::consumer;
+
+namespace {
+
+const QString kModule = "Cns72200.rdmConsumidor";
+
+QStringList column(const Packet &p, const QString &field)
+{
+    QStringList out;
+    for (qsizetype i = 0; i < p.rowCount(); ++i)
+        out.append(p.value(i, field).toString());
+    return out;
+}
+
+// "client/consumer" with the codes' numbers, in the packet's order.
+QStringList pairs(const Packet &p)
+{
+    QStringList out;
+    for (qsizetype i = 0; i < p.rowCount(); ++i)
+        out.append(QString("%1/%2").arg(p.value(i, u"CDCLIENTE").toString().toInt()).arg(p.value(i, u"CDCONSUMIDOR").toString().toInt()));
+    return out;
+}
+
+struct Seed
+{
+    int client, consumer;
+    QString situation, badge, login;
+    int linkedTo; // 0: no link
+};
+
+// Consumers this suite adds to the fixture. Client 2 carries check digits on its badges.
+const QList<Seed> kSeeds = {
+    {2, 81, "1", "123456789", "", 0}, // its key: "1234567897"
+    {2, 82, "1", "19", "", 0},        // its key: "191"
+    {2, 83, "2", "19", "", 0},
+    {1, 91, "1", "1234567897", "maria.silva", 0},
+    {1, 92, "1", "abc9x", "", 0},
+    {3, 1, "1", "B10001", "", 0}, // same code and badge as consumer 1 of client 1
+    {3, 91, "1", "", " Maria.Silva ", 0},
+    {3, 96, "1", "", "", 0},
+    {3, 97, "1", "", "", 96},
+};
+
+void seed(DbSession &s)
+{
+    s.begin(true);
+    for (const Seed &c : kSeeds) {
+        s.exec("INSERT INTO CONSUMIDOR (CDCLIENTE, CDCONSUMIDOR, NMCONSUMIDOR, IDSITCONSUMI, CDIDCONSUMID, NMLOGINCONS, CDCONSVINCULO) "
+               "VALUES (:C, :K, :N, :S, :B, :L, :V)",
+               {{"C", Value(client(c.client))}, {"K", Value(consumer(c.consumer))},
+                {"N", Value(QString("Semente %1-%2").arg(c.client).arg(c.consumer))}, {"S", Value(c.situation)},
+                {"B", c.badge.isEmpty() ? Value() : Value(c.badge)}, {"L", c.login.isEmpty() ? Value() : Value(c.login)},
+                {"V", c.linkedTo ? Value(consumer(c.linkedTo)) : Value()}});
+    }
+    s.commit();
+}
+
+QList<Value> setArgs(const ChangeSet &changes, const QList<bool> &blank)
+{
+    QList<Value> args{Value(changes)};
+    for (const bool b : blank)
+        args.append(Value(b ? -1 : 0)); // the screen sends true as -1
+    return args;
+}
+
+QList<bool> noneBlank()
+{
+    return QList<bool>(10, false);
+}
+
+} // namespace
+
+class tst_ConsumerMethods : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void backends_data();
+    void sameBadgeByComparisonKey_data();
+    void sameBadgeByComparisonKey();
+    void branchesOfAConsumer_data() { backends_data(); }
+    void branchesOfAConsumer();
+    void siteAccessCodeLeavesOutOnlyTheEditedConsumer_data();
+    void siteAccessCodeLeavesOutOnlyTheEditedConsumer();
+    void mainConsumerRules_data();
+    void mainConsumerRules();
+    void existingCodeAndLinkedConsumers_data() { backends_data(); }
+    void existingCodeAndLinkedConsumers();
+    void blankValuesAreStoredAsNull_data();
+    void blankValuesAreStoredAsNull();
+    void concurrentChangeAppliesNothing_data() { backends_data(); }
+    void concurrentChangeAppliesNothing();
+    void deleteTakesBranchesAndAddresses_data() { backends_data(); }
+    void deleteTakesBranchesAndAddresses();
+    void deleteOfAMainConsumerIsRefused_data() { backends_data(); }
+    void deleteOfAMainConsumerIsRefused();
+    void badgeRegisterKeepsEveryBadge_data() { backends_data(); }
+    void badgeRegisterKeepsEveryBadge();
+
+private:
+    Value call(const QString &backend, const QString &method, const QList<Value> &args)
+    {
+        return m_dispatchers[backend]->call(kModule, method, args);
+    }
+    Packet packet(const QString &backend, const QString &method, const QList<Value> &args)
+    {
+        const Value r = call(backend, method, args);
+        if (r.isError())
+            qWarning("%s: %s", qPrintable(method), qPrintable(r.errorText()));
+        return r.isError() ? Packet() : r.at(0).toPacket();
+    }
+    // The consumers of a client as the screen holds them, the cursor on one of them when given.
+    void load(const QString &backend, DataSet &ds, int clientNo, int consumerNo = 0)
+    {
+        ds.setData(packet(backend, "getPrincipal", {Value(client(clientNo)), Value("T")}));
+        if (consumerNo)
+            QVERIFY(ds.Locate("CDCONSUMIDOR", {Value(consumer(consumerNo))}));
+    }
+    DbSession &db(const QString &backend) { return DbSession::forThread(m_dispatchers[backend]->url()); }
+    QMap<QString, std::shared_ptr<Dispatcher>> m_dispatchers;
+};
+
+void tst_ConsumerMethods::initTestCase()
+{
+    for (const QString backend : {"sqlite", "postgresql"}) {
+        const QString url = ServerFixture::create(backend, "tst_consumermethods");
+        if (url.isEmpty()) {
+            qWarning("PostgreSQL not running (CNS_TEST_PG_URL unset): only SQLite is tested");
+            continue;
+        }
+        seed(DbSession::forThread(DatabaseUrl::parse(url)));
+        m_dispatchers.insert(backend, ServerFixture::dispatcher(url));
+    }
+}
+
+void tst_ConsumerMethods::cleanupTestCase()
+{
+    m_dispatchers.clear();
+}
+
+void tst_ConsumerMethods::backends_data()
+{
+    QTest::addColumn<QString>("backend");
+    for (const QString &b : m_dispatchers.keys())
+        QTest::newRow(qPrintable(b)) << b;
+}
+
+void tst_ConsumerMethods::sameBadgeByComparisonKey_data()
+{
+    QTest::addColumn<QString>("backend");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<int>("client");
+    QTest::addColumn<int>("consumer");
+    QTest::addColumn<QStringList>("found");
+    for (const QString &b : m_dispatchers.keys()) {
+        const char *n = qPrintable(b);
+        QTest::addRow("%s stored in lower case", n) << b << "ABC9X" << 4 << 1 << QStringList{"1/92"};
+        QTest::addRow("%s key in lower case", n) << b << "abc9x" << 4 << 1 << QStringList{"1/92"};
+        QTest::addRow("%s plain and check-digit badges", n) << b << "1234567897" << 4 << 1 << QStringList{"1/91", "2/81"};
+        QTest::addRow("%s last char not the digit", n) << b << "1234567890" << 4 << 1 << QStringList{};
+        QTest::addRow("%s check-digit badge unchecked", n) << b << "123456789" << 4 << 1 << QStringList{};
+        QTest::addRow("%s inactive ignored", n) << b << "191" << 4 << 1 << QStringList{"2/82"};
+        QTest::addRow("%s current consumer left out", n) << b << "191" << 2 << 82 << QStringList{};
+        QTest::addRow("%s same code in another client", n) << b << "B10001" << 1 << 1 << QStringList{"3/1"};
+        QTest::addRow("%s same code seen from there", n) << b << "B10001" << 3 << 1 << QStringList{"1/1"};
+        QTest::addRow("%s empty key", n) << b << "" << 4 << 1 << QStringList{};
+        QTest::addRow("%s one digit", n) << b << "0" << 4 << 1 << QStringList{};
+    }
+}
+
+void tst_ConsumerMethods::sameBadgeByComparisonKey()
+{
+    QFETCH(QString, backend);
+    QFETCH(QString, key);
+    QFETCH(int, client);
+    QFETCH(int, consumer);
+    QFETCH(QStringList, found);
+    const QList<Value> args = {Value(key), Value(ServerFixture::consumer(consumer)), Value(ServerFixture::client(client))};
+    const Packet ident = packet(backend, "getIdentIgual", args);
+    QCOMPARE(pairs(ident), found);
+    QCOMPARE(column(ident, "IDBLOQCDIDCONS"), QStringList(found.size(), "N"));
+    const Packet same = packet(backend, "getCrachaIgual", args);
+    QCOMPARE(pairs(same), found);
+    QCOMPARE(same.fields().size(), 3);
+    if (!found.isEmpty())
+        QVERIFY(!same.value(0, u"NMCONSUMIDOR").toString().isEmpty());
+}
+
+void tst_ConsumerMethods::branchesOfAConsumer()
+{
+    QFETCH(QString, backend);
+    const QString c1 = client(1), k1 = consumer(1);
+    QCOMPARE(column(packet(backend, "getVdCrachaFilial", {Value(k1), Value(c1)}), "CDFILIAL"), QStringList({"0001", "0002"}));
+    QCOMPARE(packet(backend, "getVdCrachaFilial", {Value(consumer(3)), Value(c1)}).rowCount(), 0);
+    const QList<QPair<QString, QStringList>> cases = {
+        {"0002", {"0002"}}, {"T", {"0001", "0002"}}, {"", {"0001", "0002"}}, {"0003", {}}};
+    for (const auto &[branch, expected] : cases)
+        QCOMPARE(column(packet(backend, "getVdConsFilial", {Value(c1), Value(k1), Value(branch)}), "CDFILIAL"), expected);
+}
+
+void tst_ConsumerMethods::siteAccessCodeLeavesOutOnlyTheEditedConsumer_data()
+{
+    QTest::addColumn<QString>("backend");
+    QTest::addColumn<QString>("code");
+    QTest::addColumn<int>("consumer");
+    QTest::addColumn<QString>("clientField");
+    QTest::addColumn<QStringList>("found");
+    for (const QString &b : m_dispatchers.keys()) {
+        const char *n = qPrintable(b);
+        QTest::addRow("%s edited one left out", n) << b << "MARIA.SILVA" << 91 << "11.222.333/0001-81" << QStringList{"3/91"};
+        QTest::addRow("%s other client's same code", n) << b << "maria.silva " << 91 << "529.982.247-25" << QStringList{"1/91"};
+        QTest::addRow("%s another consumer", n) << b << "Maria.Silva" << 5 << "11.222.333/0001-81" << QStringList{"1/91", "3/91"};
+        QTest::addRow("%s field without digits", n) << b << "maria.silva" << 91 << "" << QStringList{"1/91", "3/91"};
+        QTest::addRow("%s only a prefix", n) << b << "maria" << 5 << "" << QStringList{};
+        QTest::addRow("%s blank code", n) << b << "  " << 5 << "" << QStringList{};
+    }
+}
+
+void tst_ConsumerMethods::siteAccessCodeLeavesOutOnlyTheEditedConsumer()
+{
+    QFETCH(QString, backend);
+    QFETCH(QString, code);
+    QFETCH(int, consumer);
+    QFETCH(QString, clientField);
+    QFETCH(QStringList, found);
+    const Packet p = packet(backend, "getNomeSite", {Value(code), Value(ServerFixture::consumer(consumer)), Value(clientField)});
+    QCOMPARE(pairs(p), found);
+    if (found.contains("3/91"))
+        QCOMPARE(p.value(found.indexOf("3/91"), u"NMFANTCLIE").toString(), QString("João da Silva"));
+}
+
+void tst_ConsumerMethods::mainConsumerRules_data()
+{
+    QTest::addColumn<QString>("backend");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("accepted");
+    for (const QString &b : m_dispatchers.keys()) {
+        const char *n = qPrintable(b);
+        QTest::addRow("%s unpadded code", n) << b << "1" << true;
+        QTest::addRow("%s padded code", n) << b << consumer(1) << true;
+        QTest::addRow("%s itself", n) << b << "5" << false;
+        QTest::addRow("%s inactive", n) << b << "10" << false;
+        QTest::addRow("%s linked to another", n) << b << "2" << false;
+        QTest::addRow("%s of another client", n) << b << "81" << false;
+        QTest::addRow("%s unknown", n) << b << "999" << false;
+        QTest::addRow("%s blank", n) << b << " " << false;
+    }
+}
+
+void tst_ConsumerMethods::mainConsumerRules()
+{
+    QFETCH(QString, backend);
+    QFETCH(QString, typed);
+    QFETCH(bool, accepted);
+    const Packet check = packet(backend, "getVdConsVinculo", {Value(client(1)), Value(consumer(5)), Value(typed)});
+    QCOMPARE(check.rowCount(), accepted ? 1 : 0);
+    if (accepted)
+        QCOMPARE(check.value(0, u"1"), Value(1));
+    // The lookup offers exactly what the check accepts.
+    const Packet candidates = packet(backend, "getConsVinculo", {Value(client(1)), Value(consumer(5))});
+    QCOMPARE(column(candidates, "CDCONSUMIDOR").contains(Consiste::Ajusta(typed, 21)), accepted);
+    QStringList names = column(candidates, "NMCONSUMIDOR");
+    QStringList sorted = names;
+    sorted.sort();
+    QCOMPARE(names, sorted);
+}
+
+void tst_ConsumerMethods::existingCodeAndLinkedConsumers()
+{
+    QFETCH(QString, backend);
+    QCOMPARE(pairs(packet(backend, "getPesqConsumidor", {Value(client(1)), Value(consumer(5))})), QStringList{"1/5"});
+    QCOMPARE(packet(backend, "getPesqConsumidor", {Value(client(4)), Value(consumer(5))}).rowCount(), 0);
+    const Packet linked = packet(backend, "getConsuVinculados", {Value(client(1)), Value(consumer(1))});
+    QCOMPARE(column(linked, "CDCONSUMIDOR"), QStringList{consumer(2)});
+    QCOMPARE(column(linked, "NMCONSUMIDOR"), QStringList{ServerFixture::consumerName(2)});
+    QCOMPARE(packet(backend, "getConsuVinculados", {Value(client(2)), Value(consumer(1))}).rowCount(), 0); // other client
+}
+
+void tst_ConsumerMethods::blankValuesAreStoredAsNull_data()
+{
+    QTest::addColumn<QString>("backend");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<int>("blankMask"); // bit i: value field i left blank
+    for (const QString &b : m_dispatchers.keys()) {
+        const char *n = qPrintable(b);
+        QTest::addRow("%s all blank", n) << b << 11 << 0x3FF;
+        QTest::addRow("%s none blank", n) << b << 12 << 0;
+        QTest::addRow("%s every other", n) << b << 13 << 0x155;
+        QTest::addRow("%s credit limit blank, debit maximum zero", n) << b << 14 << 0x10;
+    }
+}
+
+void tst_ConsumerMethods::blankValuesAreStoredAsNull()
+{
+    QFETCH(QString, backend);
+    QFETCH(int, code);
+    QFETCH(int, blankMask);
+    const QStringList &valueFields = ConsumerRecord::valueFlagFields();
+    QList<bool> blank, inverse;
+    for (int i = 0; i < valueFields.size(); ++i) {
+        blank.append(blankMask & (1 << i));
+        inverse.append(!blank.last());
+    }
+    auto stored = [&](const QList<bool> &expected) {
+        DataSet ds("cdsConsumidor");
+        load(backend, ds, 4, code);
+        for (int i = 0; i < valueFields.size(); ++i) {
+            const Field &f = ds.FieldByName(valueFields.at(i));
+            QVERIFY2(expected.at(i) ? f.IsNull() : f.AsValue() == Value(0.0), qPrintable(valueFields.at(i)));
+        }
+    };
+    auto zeroAll = [&](DataSet &ds) {
+        for (const QString &f : valueFields)
+            ds.FieldByName(f).setAsFloat(0);
+        ds.FieldByName(u"NMTIPOCONS").setAsString("Colaborador"); // a display name: not a column
+        ds.Post();
+    };
+
+    DataSet ds("cdsConsumidor");
+    load(backend, ds, 4);
+    ds.Append();
+    ds.FieldByName(u"CDCLIENTE").setAsString(client(4));
+    ds.FieldByName(u"CDCONSUMIDOR").setAsString(consumer(code));
+    ds.FieldByName(u"NMCONSUMIDOR").setAsString("Novo Consumidor");
+    ds.FieldByName(u"IDSITCONSUMI").setAsString("1");
+    zeroAll(ds);
+    const Value inserted = call(backend, "SetConsumidor", setArgs(ds.Delta(), blank));
+    QVERIFY2(!inserted.isError(), qPrintable(inserted.errorText()));
+    stored(blank);
+
+    // Saved again the other way round: a null becomes 0, an unchanged 0 becomes null.
+    DataSet again("cdsConsumidor");
+    load(backend, again, 4, code);
+    again.Edit();
+    zeroAll(again);
+    QVERIFY(!call(backend, "SetConsumidor", setArgs(again.Delta(), inverse)).isError());
+    stored(inverse);
+
+    DataSet last("cdsConsumidor");
+    load(backend, last, 4, code);
+    last.Delete();
+    QVERIFY(!call(backend, "SetConsumidor", setArgs(last.Delta(), noneBlank())).isError());
+    QCOMPARE(packet(backend, "getPesqConsumidor", {Value(client(4)), Value(consumer(code))}).rowCount(), 0);
+}
+
+void tst_ConsumerMethods::concurrentChangeAppliesNothing()
+{
+    QFETCH(QString, backend);
+    DataSet first("cdsConsumidor"), second("cdsConsumidor");
+    load(backend, first, 2, 1);
+    load(backend, second, 2, 1);
+    first.Edit();
+    first.FieldByName(u"NMCONSUMIDOR").setAsString("Primeiro Operador");
+    first.Post();
+    QVERIFY(!call(backend, "SetConsumidor", setArgs(first.Delta(), noneBlank())).isError());
+
+    // A good change and a stale one in the same call: neither stays.
+    QVERIFY(second.Locate("CDCONSUMIDOR", {Value(consumer(2))}));
+    second.Edit();
+    second.FieldByName(u"NMCONSUMIDOR").setAsString("Segundo Operador B");
+    second.Post();
+    QVERIFY(second.Locate("CDCONSUMIDOR", {Value(consumer(1))}));
+    second.Edit();
+    second.FieldByName(u"NMCONSUMIDOR").setAsString("Segundo Operador A");
+    second.Post();
+    const Value refused = call(backend, "SetConsumidor", setArgs(second.Delta(), noneBlank()));
+    QVERIFY2(refused.isError() && refused.errorText().contains("foi alterado por outro usuário"), qPrintable(refused.errorText()));
+    // A stale delete is refused too.
+    second.CancelUpdates();
+    QVERIFY(second.Locate("CDCONSUMIDOR", {Value(consumer(1))}));
+    second.Delete();
+    QVERIFY(call(backend, "SetConsumidor", setArgs(second.Delta(), noneBlank())).isError());
+
+    const Packet now = packet(backend, "getPrincipal", {Value(client(2)), Value("T")});
+    QCOMPARE(column(now, "NMCONSUMIDOR").mid(0, 2), QStringList({"Primeiro Operador", "Consumidor 2 da filial"}));
+}
+
+void tst_ConsumerMethods::deleteTakesBranchesAndAddresses()
+{
+    QFETCH(QString, backend);
+    // Client 4's consumer shares its code with consumer 1 of client 1, who has branches and an address.
+    DataSet ds("cdsConsumidor");
+    load(backend, ds, 4);
+    ds.Append();
+    ds.FieldByName(u"CDCLIENTE").setAsString(client(4));
+    ds.FieldByName(u"CDCONSUMIDOR").setAsString(consumer(1));
+    ds.FieldByName(u"NMCONSUMIDOR").setAsString("Homônimo");
+    ds.Post();
+    QVERIFY(!call(backend, "SetConsumidor", setArgs(ds.Delta(), noneBlank())).isError());
+    DbSession &s = db(backend);
+    s.begin(true);
+    const QHash<QString, Value> key = {{"C", Value(client(4))}, {"K", Value(consumer(1))}};
+    s.exec("INSERT INTO CONSUMIFILIAL (CDCLIENTE, CDCONSUMIDOR, CDFILIAL) VALUES (:C, :K, '0003')", key);
+    s.exec("INSERT INTO ENDECONS (CDCLIENTE, CDCONSUMIDOR, CDENDECONS, DSENDECONS) VALUES (:C, :K, '01', 'Rua Nova, 1')", key);
+    s.commit();
+
+    load(backend, ds, 4, 1);
+    ds.Delete();
+    QVERIFY(!call(backend, "SetConsumidor", setArgs(ds.Delta(), noneBlank())).isError());
+    QCOMPARE(s.count("SELECT COUNT(*) FROM CONSUMIFILIAL WHERE CDCLIENTE = :C AND CDCONSUMIDOR = :K", key), 0);
+    QCOMPARE(s.count("SELECT COUNT(*) FROM ENDECONS WHERE CDCLIENTE = :C AND CDCONSUMIDOR = :K", key), 0);
+    QCOMPARE(packet(backend, "getConsFilial", {Value(client(1)), Value(consumer(1))}).rowCount(), 2);
+    QCOMPARE(packet(backend, "getEndeCons", {Value(client(1)), Value(consumer(1))}).rowCount(), 1);
+}
+
+void tst_ConsumerMethods::deleteOfAMainConsumerIsRefused()
+{
+    QFETCH(QString, backend);
+    auto exists = [&](int code) { return packet(backend, "getPesqConsumidor", {Value(client(3)), Value(consumer(code))}).rowCount() == 1; };
+    DataSet ds("cdsConsumidor");
+    load(backend, ds, 3, 96);
+    ds.Delete();
+    const Value refused = call(backend, "SetConsumidor", setArgs(ds.Delta(), noneBlank()));
+    QVERIFY2(refused.isError() && refused.errorText().contains("Semente 3-97 (" + consumer(97) + ")"), qPrintable(refused.errorText()));
+    QVERIFY(exists(96));
+
+    // Unlinking in the same call lets the delete through.
+    load(backend, ds, 3, 97);
+    ds.Edit();
+    ds.FieldByName(u"CDCONSVINCULO").Clear();
+    ds.Post();
+    QVERIFY(ds.Locate("CDCONSUMIDOR", {Value(consumer(96))}));
+    ds.Delete();
+    const Value done = call(backend, "SetConsumidor", setArgs(ds.Delta(), noneBlank()));
+    QVERIFY2(!done.isError(), qPrintable(done.errorText()));
+    QVERIFY(!exists(96));
+
+    // A link saved to a main consumer that is gone is refused, and the consumer keeps its old state.
+    load(backend, ds, 3, 97);
+    ds.Edit();
+    ds.FieldByName(u"CDCONSVINCULO").setAsString(consumer(96));
+    ds.Post();
+    const Value dangling = call(backend, "SetConsumidor", setArgs(ds.Delta(), noneBlank()));
+    QVERIFY2(dangling.isError() && dangling.errorText().contains("consumidor principal"), qPrintable(dangling.errorText()));
+    load(backend, ds, 3, 97);
+    QVERIFY(ds.FieldByName(u"CDCONSVINCULO").IsNull());
+}
+
+void tst_ConsumerMethods::badgeRegisterKeepsEveryBadge()
+{
+    QFETCH(QString, backend);
+    auto registered = [&] {
+        return column(db(backend).select("SELECT CDIDCONSUMID FROM REGIDENTCONS WHERE CDCLIENTE = :C AND CDCONSUMIDOR = :K "
+                                         "ORDER BY CDIDCONSUMID",
+                                         {{"C", Value(client(4))}, {"K", Value(consumer(20))}}, {{"B", FieldType::String, 21}}),
+                      "B");
+    };
+    auto save = [&](const std::function<void(DataSet &)> &change) {
+        DataSet ds("cdsConsumidor");
+        load(backend, ds, 4, 20);
+        change(ds);
+        const Value r = call(backend, "SetConsumidor", setArgs(ds.Delta(), noneBlank()));
+        QVERIFY2(!r.isError(), qPrintable(r.errorText()));
+    };
+    auto badge = [](const QString &b) {
+        return [b](DataSet &ds) {
+            ds.Edit();
+            ds.FieldByName(u"CDIDCONSUMID").setAsString(b);
+            ds.Post();
+        };
+    };
+    DataSet ds("cdsConsumidor");
+    load(backend, ds, 4);
+    ds.Append();
+    ds.FieldByName(u"CDCLIENTE").setAsString(client(4));
+    ds.FieldByName(u"CDCONSUMIDOR").setAsString(consumer(20));
+    ds.FieldByName(u"NMCONSUMIDOR").setAsString("Crachá Trocado");
+    ds.FieldByName(u"CDIDCONSUMID").setAsString("R1");
+    ds.Post();
+    QVERIFY(!call(backend, "SetConsumidor", setArgs(ds.Delta(), noneBlank())).isError());
+    QCOMPARE(registered(), QStringList{"R1"});
+    save(badge("R2"));
+    QCOMPARE(registered(), QStringList({"R1", "R2"}));
+    save([](DataSet &d) {
+        d.Edit();
+        d.FieldByName(u"NMCONSUMIDOR").setAsString("Outro Nome");
+        d.Post();
+    });
+    save(badge("R1")); // given back: no second row
+    QCOMPARE(registered(), QStringList({"R1", "R2"}));
+    save([](DataSet &d) { d.Delete(); });
+    QCOMPARE(registered(), QStringList({"R1", "R2"}));
+}
+
+QTEST_GUILESS_MAIN(tst_ConsumerMethods)
+#include "tst_ConsumerMethods.moc"
