@@ -206,6 +206,7 @@ void TfrmConsumidor::FormCreate()
     pgcPadrao->setCurrentWidget(tshPadrao);
     cboDigital->setCurrentIndex(0);
     panClienteEnter();
+    dtsPadraoStateChange();
 }
 
 void TfrmConsumidor::loadClients()

@@ -7,6 +7,8 @@
 #include "FocusEvents.h"
 #include "Consiste.h"
 #include "ServerFixture.h"
+#include "ImageChecks.h"
+#include "RecordingTarget.h"
 #include "ScriptedDialogs.h"
 #include "TADOIBQuery.h"
 #include "TNetConnection.h"
@@ -28,48 +30,6 @@ using namespace cns;
 using ServerFixture::client;
 
 namespace {
-
-// The in-process server, recording each call.
-class RecordingTarget : public CallTarget
-{
-public:
-    explicit RecordingTarget(CallTarget &inner) : m_inner(inner) {}
-    QList<QPair<QString, QList<Value>>> calls;
-    Value call(const QString &module, const QString &method, const QList<Value> &args) override
-    {
-        calls.append({method, args});
-        return m_inner.call(module, method, args);
-    }
-    QList<Value> lastArgs(const QString &method) const
-    {
-        for (auto it = calls.crbegin(); it != calls.crend(); ++it) {
-            if (it->first == method)
-                return it->second;
-        }
-        return {};
-    }
-    int count(const QString &method) const
-    {
-        int n = 0;
-        for (const auto &c : calls)
-            n += c.first == method;
-        return n;
-    }
-
-private:
-    CallTarget &m_inner;
-};
-
-bool hasRedPixels(const QImage &img)
-{
-    for (int y = 0; y < img.height(); ++y)
-        for (int x = 0; x < img.width(); ++x) {
-            const QColor c = img.pixelColor(x, y);
-            if (c.red() > 200 && c.green() < 80 && c.blue() < 80)
-                return true;
-        }
-    return false;
-}
 
 // Runs f once the modal screen of the creation function is up, then closes it.
 template<typename T>
