@@ -212,7 +212,7 @@ void ConsumerRules::Vd_NomeSite()
     const cns::Packet rows = m_ctx.fetch(QStringLiteral("getNomeSite"), {Value(login), Value(m_ctx.consumerCode()), Value(clientText)}, 6);
     if (rows.rowCount() == 0)
         return;
-    const auto pair = [&](const char *name, const char *code) {
+    const auto pair = [&](const char *name, const char *code) -> QString {
         return rows.value(0, QString::fromLatin1(name)).toString() + QStringLiteral(" - ")
                + rows.value(0, QString::fromLatin1(code)).toString();
     };
@@ -278,9 +278,10 @@ void ConsumerRules::Vd_Bairro()
 
 void ConsumerRules::vdConsVinculacao()
 {
-    const QString main = m_ctx.text(u"CDCONSVINCULO");
-    if (Consiste::EmptyString(main))
+    if (Consiste::EmptyString(m_ctx.text(u"CDCONSVINCULO")))
         return;
+    // Consumer codes are stored at their full width: a code typed short must still name the consumer.
+    const QString main = m_ctx.editing() ? adjusted(QStringLiteral("CDCONSVINCULO"), 21) : m_ctx.text(u"CDCONSVINCULO");
     const cns::Packet ok = m_ctx.fetch(QStringLiteral("getVdConsVinculo"), {Value(m_ctx.clientCode()), Value(m_ctx.consumerCode()), Value(main)});
     if (ok.rowCount() == 0)
         m_ctx.fail(kDados, QStringLiteral("CDCONSVINCULO"), QStringLiteral("CONSVINC_NAO"));

@@ -43,7 +43,7 @@ TfrmConsumidor *frmConsumidor = nullptr;
 namespace {
 
 const QString kCpfMask = QStringLiteral("999.999.999-99;1; ");
-const QString kDateMask = QStringLiteral("!99/99/9999;1;_");
+const QString kDateMask = QStringLiteral("99/99/9999;1;_");
 
 bool isEditing(DataSetState s)
 {
@@ -70,7 +70,6 @@ TfrmConsumidor::TfrmConsumidor(QWidget *parent)
     dtsConsumidor.setDataSet(&cdsConsumidor);
     dtsConsFilial.setDataSet(&cdsConsFilial);
     dtsEndeCons.setDataSet(&cdsEndeCons);
-    dtsPadrao.setDataSet(&cdsConsumidor);
 
     ruleContext.net = [this]() -> TNetConnection & { return netConsumidor; };
     ruleContext.clientFieldText = [this] { return medCdCliente->text(); };
@@ -90,6 +89,8 @@ TfrmConsumidor::TfrmConsumidor(QWidget *parent)
     buildMenu();
     wireLookups();
     wireFieldHandlers();
+    m_built = true;
+    dtsPadrao.setDataSet(&cdsConsumidor);
 
     dbgPadrao->setColumns({GridColumn(QStringLiteral("CDCONSUMIDOR"), 170), GridColumn(QStringLiteral("NMCONSUMIDOR"), 320),
                            [] {
@@ -486,7 +487,7 @@ void TfrmConsumidor::pgcPadraoChange()
 void TfrmConsumidor::dtsPadraoStateChange()
 {
     TfrmPadraoGrid::dtsPadraoStateChange();
-    if (!lblConsumidor)
+    if (!m_built)
         return; // the base screen runs this while the controls are still being built
     const DataSetState consumerState = cdsConsumidor.State();
     const bool consumerEditing = isEditing(consumerState);

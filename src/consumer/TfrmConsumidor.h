@@ -167,6 +167,7 @@ private:
     int m_total = 0;
     bool m_many = false;
     bool m_loadingChunks = false;
+    bool m_built = false;
     QHash<QString, QWidget *> m_controlOfField;
 };
 

@@ -311,7 +311,7 @@ void TfrmConsumidor::buildDados()
     g.row(QStringLiteral("CPF"), {medCPF});
     dbeDataNasc = new MaskEdit(pessoais);
     dbeDataNasc->setObjectName(QStringLiteral("dbeDataNasc"));
-    dbeDataNasc->setMaskAndText(QStringLiteral("!99/99/9999;1;_"), QString());
+    dbeDataNasc->setMaskAndText(QStringLiteral("99/99/9999;1;_"), QString());
     g.row(QStringLiteral("Data Nasc."), {dbeDataNasc});
     dbcSexo = new DBComboBox(pessoais);
     dbcSexo->setObjectName(QStringLiteral("dbcSexo"));

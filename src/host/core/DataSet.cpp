@@ -1003,6 +1003,9 @@ void DataSet::CancelUpdates()
         return;
     if (m_state == DataSetState::Edit || m_state == DataSetState::Insert)
         Cancel();
+    // The cursor stays on its row when that row survives (an edit undone), else near where it was.
+    const int oldCur = m_cur;
+    const quint32 currentId = m_cur >= 0 && m_view[size_t(m_cur)] != kPending ? m_slots[size_t(m_view[size_t(m_cur)])].id : 0;
     std::vector<Slot> kept;
     kept.reserve(m_slots.size());
     for (Slot &s : m_slots) {
@@ -1017,7 +1020,9 @@ void DataSet::CancelUpdates()
     }
     m_slots.swap(kept);
     rebuildView();
-    resetCursor();
+    const int pos = currentId ? viewPosOfSlot(slotIndexOfId(currentId)) : -1;
+    m_cur = pos >= 0 ? pos : (m_view.empty() ? -1 : std::clamp(oldCur, 0, int(m_view.size()) - 1));
+    m_bof = m_eof = m_view.empty();
     notifyAll();
     fire(AfterScroll);
 }

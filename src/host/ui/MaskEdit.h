@@ -18,7 +18,8 @@ public:
     const EditMask &editMask() const { return m_mask; }
     // Changes mask and text without emitting textChanged (the screens' "without raising its change handler").
     void setMaskAndText(const QString &delphiMask, const QString &text);
-    QString unmaskedText() const { return m_mask.stripped(text()); }
+    // From the displayed text, which keeps every position of the mask (text() drops the blanks).
+    QString unmaskedText() const { return m_mask.stripped(displayText()); }
 
 private:
     EditMask m_mask;
