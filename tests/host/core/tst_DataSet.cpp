@@ -203,7 +203,14 @@ void tst_DataSet::cancelUpdatesRestoresRowsAsTheyWere()
     ds.CancelUpdates();
     QCOMPARE(ds.ChangeCount(), 0);
     QCOMPARE(ds.Data(), original);
-    QCOMPARE(ds.RecNo(), 1);
+    // The cursor stays on the row it was on (the last one edited), now back in its place.
+    QCOMPARE(ds.FieldByName(u"CDCONSUMIDOR").AsString(), QString("5"));
+    QCOMPARE(ds.RecNo(), 5);
+    // A row that goes (an insert undone) leaves the cursor near where it was.
+    runScript(ds, QStringLiteral("ins 8 Hugo"));
+    ds.CancelUpdates();
+    QCOMPARE(ds.RecordCount(), 5);
+    QVERIFY(ds.RecNo() >= 1);
 }
 
 void tst_DataSet::mergeMakesCurrentValuesTheOriginals()
