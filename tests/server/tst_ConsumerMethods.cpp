@@ -167,7 +167,8 @@ void tst_ConsumerMethods::sameBadgeByComparisonKey_data()
     QTest::addColumn<int>("consumer");
     QTest::addColumn<QStringList>("found");
     for (const QString &b : m_dispatchers.keys()) {
-        const char *n = qPrintable(b);
+        const QByteArray name = b.toUtf8();
+        const char *n = name.constData();
         QTest::addRow("%s stored in lower case", n) << b << "ABC9X" << 4 << 1 << QStringList{"1/92"};
         QTest::addRow("%s key in lower case", n) << b << "abc9x" << 4 << 1 << QStringList{"1/92"};
         QTest::addRow("%s plain and check-digit badges", n) << b << "1234567897" << 4 << 1 << QStringList{"1/91", "2/81"};
@@ -220,7 +221,8 @@ void tst_ConsumerMethods::siteAccessCodeLeavesOutOnlyTheEditedConsumer_data()
     QTest::addColumn<QString>("clientField");
     QTest::addColumn<QStringList>("found");
     for (const QString &b : m_dispatchers.keys()) {
-        const char *n = qPrintable(b);
+        const QByteArray name = b.toUtf8();
+        const char *n = name.constData();
         QTest::addRow("%s edited one left out", n) << b << "MARIA.SILVA" << 91 << "11.222.333/0001-81" << QStringList{"3/91"};
         QTest::addRow("%s other client's same code", n) << b << "maria.silva " << 91 << "529.982.247-25" << QStringList{"1/91"};
         QTest::addRow("%s another consumer", n) << b << "Maria.Silva" << 5 << "11.222.333/0001-81" << QStringList{"1/91", "3/91"};
@@ -249,7 +251,8 @@ void tst_ConsumerMethods::mainConsumerRules_data()
     QTest::addColumn<QString>("typed");
     QTest::addColumn<bool>("accepted");
     for (const QString &b : m_dispatchers.keys()) {
-        const char *n = qPrintable(b);
+        const QByteArray name = b.toUtf8();
+        const char *n = name.constData();
         QTest::addRow("%s unpadded code", n) << b << "1" << true;
         QTest::addRow("%s padded code", n) << b << consumer(1) << true;
         QTest::addRow("%s itself", n) << b << "5" << false;
@@ -296,7 +299,8 @@ void tst_ConsumerMethods::blankValuesAreStoredAsNull_data()
     QTest::addColumn<int>("code");
     QTest::addColumn<int>("blankMask"); // bit i: value field i left blank
     for (const QString &b : m_dispatchers.keys()) {
-        const char *n = qPrintable(b);
+        const QByteArray name = b.toUtf8();
+        const char *n = name.constData();
         QTest::addRow("%s all blank", n) << b << 11 << 0x3FF;
         QTest::addRow("%s none blank", n) << b << 12 << 0;
         QTest::addRow("%s every other", n) << b << 13 << 0x155;
