@@ -29,7 +29,9 @@ QStringList pairs(const Packet &p)
 {
     QStringList out;
     for (qsizetype i = 0; i < p.rowCount(); ++i)
-        out.append(QString("%1/%2").arg(p.value(i, u"CDCLIENTE").toString().toInt()).arg(p.value(i, u"CDCONSUMIDOR").toString().toInt()));
+        out.append(QString("%1/%2")
+                       .arg(p.value(i, u"CDCLIENTE").toString().toInt())
+                       .arg(p.value(i, u"CDCONSUMIDOR").toString().toInt()));
     return out;
 }
 
@@ -43,7 +45,7 @@ struct Seed
 // Consumers this suite adds to the fixture. Client 2 carries check digits on its badges.
 const QList<Seed> kSeeds = {
     {2, 81, "1", "123456789", "", 0}, // its key: "1234567897"
-    {2, 82, "1", "19", "", 0},        // its key: "191"
+    {2, 82, "1", "19", "", 0}, // its key: "191"
     {2, 83, "2", "19", "", 0},
     {1, 91, "1", "1234567897", "maria.silva", 0},
     {1, 92, "1", "abc9x", "", 0},
@@ -57,11 +59,15 @@ void seed(DbSession &s)
 {
     s.begin(true);
     for (const Seed &c : kSeeds) {
-        s.exec("INSERT INTO CONSUMIDOR (CDCLIENTE, CDCONSUMIDOR, NMCONSUMIDOR, IDSITCONSUMI, CDIDCONSUMID, NMLOGINCONS, CDCONSVINCULO) "
+        s.exec("INSERT INTO CONSUMIDOR (CDCLIENTE, CDCONSUMIDOR, NMCONSUMIDOR, IDSITCONSUMI, CDIDCONSUMID, "
+               "NMLOGINCONS, CDCONSVINCULO) "
                "VALUES (:C, :K, :N, :S, :B, :L, :V)",
-               {{"C", Value(client(c.client))}, {"K", Value(consumer(c.consumer))},
-                {"N", Value(QString("Semente %1-%2").arg(c.client).arg(c.consumer))}, {"S", Value(c.situation)},
-                {"B", c.badge.isEmpty() ? Value() : Value(c.badge)}, {"L", c.login.isEmpty() ? Value() : Value(c.login)},
+               {{"C", Value(client(c.client))},
+                {"K", Value(consumer(c.consumer))},
+                {"N", Value(QString("Semente %1-%2").arg(c.client).arg(c.consumer))},
+                {"S", Value(c.situation)},
+                {"B", c.badge.isEmpty() ? Value() : Value(c.badge)},
+                {"L", c.login.isEmpty() ? Value() : Value(c.login)},
                 {"V", c.linkedTo ? Value(consumer(c.linkedTo)) : Value()}});
     }
     s.commit();
@@ -69,7 +75,7 @@ void seed(DbSession &s)
 
 QList<Value> setArgs(const ChangeSet &changes, const QList<bool> &blank)
 {
-    QList<Value> args{Value(changes)};
+    QList<Value> args {Value(changes)};
     for (const bool b : blank)
         args.append(Value(b ? -1 : 0)); // the screen sends true as -1
     return args;
@@ -169,17 +175,18 @@ void tst_ConsumerMethods::sameBadgeByComparisonKey_data()
     for (const QString &b : m_dispatchers.keys()) {
         const QByteArray name = b.toUtf8();
         const char *n = name.constData();
-        QTest::addRow("%s stored in lower case", n) << b << "ABC9X" << 4 << 1 << QStringList{"1/92"};
-        QTest::addRow("%s key in lower case", n) << b << "abc9x" << 4 << 1 << QStringList{"1/92"};
-        QTest::addRow("%s plain and check-digit badges", n) << b << "1234567897" << 4 << 1 << QStringList{"1/91", "2/81"};
-        QTest::addRow("%s last char not the digit", n) << b << "1234567890" << 4 << 1 << QStringList{};
-        QTest::addRow("%s check-digit badge unchecked", n) << b << "123456789" << 4 << 1 << QStringList{};
-        QTest::addRow("%s inactive ignored", n) << b << "191" << 4 << 1 << QStringList{"2/82"};
-        QTest::addRow("%s current consumer left out", n) << b << "191" << 2 << 82 << QStringList{};
-        QTest::addRow("%s same code in another client", n) << b << "B10001" << 1 << 1 << QStringList{"3/1"};
-        QTest::addRow("%s same code seen from there", n) << b << "B10001" << 3 << 1 << QStringList{"1/1"};
-        QTest::addRow("%s empty key", n) << b << "" << 4 << 1 << QStringList{};
-        QTest::addRow("%s one digit", n) << b << "0" << 4 << 1 << QStringList{};
+        QTest::addRow("%s stored in lower case", n) << b << "ABC9X" << 4 << 1 << QStringList {"1/92"};
+        QTest::addRow("%s key in lower case", n) << b << "abc9x" << 4 << 1 << QStringList {"1/92"};
+        QTest::addRow("%s plain and check-digit badges", n)
+            << b << "1234567897" << 4 << 1 << QStringList {"1/91", "2/81"};
+        QTest::addRow("%s last char not the digit", n) << b << "1234567890" << 4 << 1 << QStringList {};
+        QTest::addRow("%s check-digit badge unchecked", n) << b << "123456789" << 4 << 1 << QStringList {};
+        QTest::addRow("%s inactive ignored", n) << b << "191" << 4 << 1 << QStringList {"2/82"};
+        QTest::addRow("%s current consumer left out", n) << b << "191" << 2 << 82 << QStringList {};
+        QTest::addRow("%s same code in another client", n) << b << "B10001" << 1 << 1 << QStringList {"3/1"};
+        QTest::addRow("%s same code seen from there", n) << b << "B10001" << 3 << 1 << QStringList {"1/1"};
+        QTest::addRow("%s empty key", n) << b << "" << 4 << 1 << QStringList {};
+        QTest::addRow("%s one digit", n) << b << "0" << 4 << 1 << QStringList {};
     }
 }
 
@@ -190,7 +197,8 @@ void tst_ConsumerMethods::sameBadgeByComparisonKey()
     QFETCH(int, client);
     QFETCH(int, consumer);
     QFETCH(QStringList, found);
-    const QList<Value> args = {Value(key), Value(ServerFixture::consumer(consumer)), Value(ServerFixture::client(client))};
+    const QList<Value> args
+        = {Value(key), Value(ServerFixture::consumer(consumer)), Value(ServerFixture::client(client))};
     const Packet ident = packet(backend, "getIdentIgual", args);
     QCOMPARE(pairs(ident), found);
     QCOMPARE(column(ident, "IDBLOQCDIDCONS"), QStringList(found.size(), "N"));
@@ -205,12 +213,14 @@ void tst_ConsumerMethods::branchesOfAConsumer()
 {
     QFETCH(QString, backend);
     const QString c1 = client(1), k1 = consumer(1);
-    QCOMPARE(column(packet(backend, "getVdCrachaFilial", {Value(k1), Value(c1)}), "CDFILIAL"), QStringList({"0001", "0002"}));
+    QCOMPARE(column(packet(backend, "getVdCrachaFilial", {Value(k1), Value(c1)}), "CDFILIAL"),
+             QStringList({"0001", "0002"}));
     QCOMPARE(packet(backend, "getVdCrachaFilial", {Value(consumer(3)), Value(c1)}).rowCount(), 0);
-    const QList<QPair<QString, QStringList>> cases = {
-        {"0002", {"0002"}}, {"T", {"0001", "0002"}}, {"", {"0001", "0002"}}, {"0003", {}}};
+    const QList<QPair<QString, QStringList>> cases
+        = {{"0002", {"0002"}}, {"T", {"0001", "0002"}}, {"", {"0001", "0002"}}, {"0003", {}}};
     for (const auto &[branch, expected] : cases)
-        QCOMPARE(column(packet(backend, "getVdConsFilial", {Value(c1), Value(k1), Value(branch)}), "CDFILIAL"), expected);
+        QCOMPARE(column(packet(backend, "getVdConsFilial", {Value(c1), Value(k1), Value(branch)}), "CDFILIAL"),
+                 expected);
 }
 
 void tst_ConsumerMethods::siteAccessCodeLeavesOutOnlyTheEditedConsumer_data()
@@ -223,12 +233,15 @@ void tst_ConsumerMethods::siteAccessCodeLeavesOutOnlyTheEditedConsumer_data()
     for (const QString &b : m_dispatchers.keys()) {
         const QByteArray name = b.toUtf8();
         const char *n = name.constData();
-        QTest::addRow("%s edited one left out", n) << b << "MARIA.SILVA" << 91 << "11.222.333/0001-81" << QStringList{"3/91"};
-        QTest::addRow("%s other client's same code", n) << b << "maria.silva " << 91 << "529.982.247-25" << QStringList{"1/91"};
-        QTest::addRow("%s another consumer", n) << b << "Maria.Silva" << 5 << "11.222.333/0001-81" << QStringList{"1/91", "3/91"};
-        QTest::addRow("%s field without digits", n) << b << "maria.silva" << 91 << "" << QStringList{"1/91", "3/91"};
-        QTest::addRow("%s only a prefix", n) << b << "maria" << 5 << "" << QStringList{};
-        QTest::addRow("%s blank code", n) << b << "  " << 5 << "" << QStringList{};
+        QTest::addRow("%s edited one left out", n)
+            << b << "MARIA.SILVA" << 91 << "11.222.333/0001-81" << QStringList {"3/91"};
+        QTest::addRow("%s other client's same code", n)
+            << b << "maria.silva " << 91 << "529.982.247-25" << QStringList {"1/91"};
+        QTest::addRow("%s another consumer", n)
+            << b << "Maria.Silva" << 5 << "11.222.333/0001-81" << QStringList {"1/91", "3/91"};
+        QTest::addRow("%s field without digits", n) << b << "maria.silva" << 91 << "" << QStringList {"1/91", "3/91"};
+        QTest::addRow("%s only a prefix", n) << b << "maria" << 5 << "" << QStringList {};
+        QTest::addRow("%s blank code", n) << b << "  " << 5 << "" << QStringList {};
     }
 }
 
@@ -239,7 +252,8 @@ void tst_ConsumerMethods::siteAccessCodeLeavesOutOnlyTheEditedConsumer()
     QFETCH(int, consumer);
     QFETCH(QString, clientField);
     QFETCH(QStringList, found);
-    const Packet p = packet(backend, "getNomeSite", {Value(code), Value(ServerFixture::consumer(consumer)), Value(clientField)});
+    const Packet p
+        = packet(backend, "getNomeSite", {Value(code), Value(ServerFixture::consumer(consumer)), Value(clientField)});
     QCOMPARE(pairs(p), found);
     if (found.contains("3/91"))
         QCOMPARE(p.value(found.indexOf("3/91"), u"NMFANTCLIE").toString(), QString("João da Silva"));
@@ -285,12 +299,13 @@ void tst_ConsumerMethods::mainConsumerRules()
 void tst_ConsumerMethods::existingCodeAndLinkedConsumers()
 {
     QFETCH(QString, backend);
-    QCOMPARE(pairs(packet(backend, "getPesqConsumidor", {Value(client(1)), Value(consumer(5))})), QStringList{"1/5"});
+    QCOMPARE(pairs(packet(backend, "getPesqConsumidor", {Value(client(1)), Value(consumer(5))})), QStringList {"1/5"});
     QCOMPARE(packet(backend, "getPesqConsumidor", {Value(client(4)), Value(consumer(5))}).rowCount(), 0);
     const Packet linked = packet(backend, "getConsuVinculados", {Value(client(1)), Value(consumer(1))});
-    QCOMPARE(column(linked, "CDCONSUMIDOR"), QStringList{consumer(2)});
-    QCOMPARE(column(linked, "NMCONSUMIDOR"), QStringList{ServerFixture::consumerName(2)});
-    QCOMPARE(packet(backend, "getConsuVinculados", {Value(client(2)), Value(consumer(1))}).rowCount(), 0); // other client
+    QCOMPARE(column(linked, "CDCONSUMIDOR"), QStringList {consumer(2)});
+    QCOMPARE(column(linked, "NMCONSUMIDOR"), QStringList {ServerFixture::consumerName(2)});
+    QCOMPARE(packet(backend, "getConsuVinculados", {Value(client(2)), Value(consumer(1))}).rowCount(),
+             0); // other client
 }
 
 void tst_ConsumerMethods::blankValuesAreStoredAsNull_data()
@@ -382,7 +397,8 @@ void tst_ConsumerMethods::concurrentChangeAppliesNothing()
     second.FieldByName(u"NMCONSUMIDOR").setAsString("Segundo Operador A");
     second.Post();
     const Value refused = call(backend, "SetConsumidor", setArgs(second.Delta(), noneBlank()));
-    QVERIFY2(refused.isError() && refused.errorText().contains("foi alterado por outro usuário"), qPrintable(refused.errorText()));
+    QVERIFY2(refused.isError() && refused.errorText().contains("foi alterado por outro usuário"),
+             qPrintable(refused.errorText()));
     // A stale delete is refused too.
     second.CancelUpdates();
     QVERIFY(second.Locate("CDCONSUMIDOR", {Value(consumer(1))}));
@@ -409,7 +425,9 @@ void tst_ConsumerMethods::deleteTakesBranchesAndAddresses()
     s.begin(true);
     const QHash<QString, Value> key = {{"C", Value(client(4))}, {"K", Value(consumer(1))}};
     s.exec("INSERT INTO CONSUMIFILIAL (CDCLIENTE, CDCONSUMIDOR, CDFILIAL) VALUES (:C, :K, '0003')", key);
-    s.exec("INSERT INTO ENDECONS (CDCLIENTE, CDCONSUMIDOR, CDENDECONS, DSENDECONS) VALUES (:C, :K, '01', 'Rua Nova, 1')", key);
+    s.exec(
+        "INSERT INTO ENDECONS (CDCLIENTE, CDCONSUMIDOR, CDENDECONS, DSENDECONS) VALUES (:C, :K, '01', 'Rua Nova, 1')",
+        key);
     s.commit();
 
     load(backend, ds, 4, 1);
@@ -424,12 +442,15 @@ void tst_ConsumerMethods::deleteTakesBranchesAndAddresses()
 void tst_ConsumerMethods::deleteOfAMainConsumerIsRefused()
 {
     QFETCH(QString, backend);
-    auto exists = [&](int code) { return packet(backend, "getPesqConsumidor", {Value(client(3)), Value(consumer(code))}).rowCount() == 1; };
+    auto exists = [&](int code) {
+        return packet(backend, "getPesqConsumidor", {Value(client(3)), Value(consumer(code))}).rowCount() == 1;
+    };
     DataSet ds("cdsConsumidor");
     load(backend, ds, 3, 96);
     ds.Delete();
     const Value refused = call(backend, "SetConsumidor", setArgs(ds.Delta(), noneBlank()));
-    QVERIFY2(refused.isError() && refused.errorText().contains("Semente 3-97 (" + consumer(97) + ")"), qPrintable(refused.errorText()));
+    QVERIFY2(refused.isError() && refused.errorText().contains("Semente 3-97 (" + consumer(97) + ")"),
+             qPrintable(refused.errorText()));
     QVERIFY(exists(96));
 
     // Unlinking in the same call lets the delete through.
@@ -449,7 +470,8 @@ void tst_ConsumerMethods::deleteOfAMainConsumerIsRefused()
     ds.FieldByName(u"CDCONSVINCULO").setAsString(consumer(96));
     ds.Post();
     const Value dangling = call(backend, "SetConsumidor", setArgs(ds.Delta(), noneBlank()));
-    QVERIFY2(dangling.isError() && dangling.errorText().contains("consumidor principal"), qPrintable(dangling.errorText()));
+    QVERIFY2(dangling.isError() && dangling.errorText().contains("consumidor principal"),
+             qPrintable(dangling.errorText()));
     load(backend, ds, 3, 97);
     QVERIFY(ds.FieldByName(u"CDCONSVINCULO").IsNull());
 }
@@ -458,10 +480,11 @@ void tst_ConsumerMethods::badgeRegisterKeepsEveryBadge()
 {
     QFETCH(QString, backend);
     auto registered = [&] {
-        return column(db(backend).select("SELECT CDIDCONSUMID FROM REGIDENTCONS WHERE CDCLIENTE = :C AND CDCONSUMIDOR = :K "
-                                         "ORDER BY CDIDCONSUMID",
-                                         {{"C", Value(client(4))}, {"K", Value(consumer(20))}}, {{"B", FieldType::String, 21}}),
-                      "B");
+        return column(
+            db(backend).select("SELECT CDIDCONSUMID FROM REGIDENTCONS WHERE CDCLIENTE = :C AND CDCONSUMIDOR = :K "
+                               "ORDER BY CDIDCONSUMID",
+                               {{"C", Value(client(4))}, {"K", Value(consumer(20))}}, {{"B", FieldType::String, 21}}),
+            "B");
     };
     auto save = [&](const std::function<void(DataSet &)> &change) {
         DataSet ds("cdsConsumidor");
@@ -486,7 +509,7 @@ void tst_ConsumerMethods::badgeRegisterKeepsEveryBadge()
     ds.FieldByName(u"CDIDCONSUMID").setAsString("R1");
     ds.Post();
     QVERIFY(!call(backend, "SetConsumidor", setArgs(ds.Delta(), noneBlank())).isError());
-    QCOMPARE(registered(), QStringList{"R1"});
+    QCOMPARE(registered(), QStringList {"R1"});
     save(badge("R2"));
     QCOMPARE(registered(), QStringList({"R1", "R2"}));
     save([](DataSet &d) {
