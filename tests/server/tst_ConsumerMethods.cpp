@@ -136,6 +136,22 @@ private:
         if (consumerNo)
             QVERIFY(ds.Locate("CDCONSUMIDOR", {Value(consumer(consumerNo))}));
     }
+    // SetConsumidor with the packet's changes: the server's refusal, or empty.
+    QString saveError(const QString &backend, const DataSet &ds, const QList<bool> &blank = noneBlank())
+    {
+        const Value r = call(backend, "SetConsumidor", setArgs(ds.Delta(), blank));
+        return r.isError() ? r.errorText() : QString();
+    }
+    // A new consumer of client 4 (who has none in the fixture), not yet posted.
+    void appendConsumer(const QString &backend, DataSet &ds, int code, const QString &name)
+    {
+        load(backend, ds, 4);
+        ds.Append();
+        ds.FieldByName(u"CDCLIENTE").setAsString(client(4));
+        ds.FieldByName(u"CDCONSUMIDOR").setAsString(consumer(code));
+        ds.FieldByName(u"NMCONSUMIDOR").setAsString(name);
+        ds.FieldByName(u"IDSITCONSUMI").setAsString("1");
+    }
     DbSession &db(const QString &backend) { return DbSession::forThread(m_dispatchers[backend]->url()); }
     QMap<QString, std::shared_ptr<Dispatcher>> m_dispatchers;
 };
@@ -350,60 +366,48 @@ void tst_ConsumerMethods::blankValuesAreStoredAsNull()
     };
 
     DataSet ds("cdsConsumidor");
-    load(backend, ds, 4);
-    ds.Append();
-    ds.FieldByName(u"CDCLIENTE").setAsString(client(4));
-    ds.FieldByName(u"CDCONSUMIDOR").setAsString(consumer(code));
-    ds.FieldByName(u"NMCONSUMIDOR").setAsString("Novo Consumidor");
-    ds.FieldByName(u"IDSITCONSUMI").setAsString("1");
+    appendConsumer(backend, ds, code, "Novo Consumidor");
     zeroAll(ds);
-    const Value inserted = call(backend, "SetConsumidor", setArgs(ds.Delta(), blank));
-    QVERIFY2(!inserted.isError(), qPrintable(inserted.errorText()));
+    QCOMPARE(saveError(backend, ds, blank), QString());
     stored(blank);
 
     // Saved again the other way round: a null becomes 0, an unchanged 0 becomes null.
-    DataSet again("cdsConsumidor");
-    load(backend, again, 4, code);
-    again.Edit();
-    zeroAll(again);
-    QVERIFY(!call(backend, "SetConsumidor", setArgs(again.Delta(), inverse)).isError());
+    load(backend, ds, 4, code);
+    ds.Edit();
+    zeroAll(ds);
+    QCOMPARE(saveError(backend, ds, inverse), QString());
     stored(inverse);
 
-    DataSet last("cdsConsumidor");
-    load(backend, last, 4, code);
-    last.Delete();
-    QVERIFY(!call(backend, "SetConsumidor", setArgs(last.Delta(), noneBlank())).isError());
+    load(backend, ds, 4, code);
+    ds.Delete();
+    QCOMPARE(saveError(backend, ds), QString());
     QCOMPARE(packet(backend, "getPesqConsumidor", {Value(client(4)), Value(consumer(code))}).rowCount(), 0);
 }
 
 void tst_ConsumerMethods::concurrentChangeAppliesNothing()
 {
     QFETCH(QString, backend);
+    auto rename = [](DataSet &ds, int code, const QString &name) {
+        QVERIFY(ds.Locate("CDCONSUMIDOR", {Value(consumer(code))}));
+        ds.Edit();
+        ds.FieldByName(u"NMCONSUMIDOR").setAsString(name);
+        ds.Post();
+    };
     DataSet first("cdsConsumidor"), second("cdsConsumidor");
-    load(backend, first, 2, 1);
-    load(backend, second, 2, 1);
-    first.Edit();
-    first.FieldByName(u"NMCONSUMIDOR").setAsString("Primeiro Operador");
-    first.Post();
-    QVERIFY(!call(backend, "SetConsumidor", setArgs(first.Delta(), noneBlank())).isError());
+    load(backend, first, 2);
+    load(backend, second, 2);
+    rename(first, 1, "Primeiro Operador");
+    QCOMPARE(saveError(backend, first), QString());
 
     // A good change and a stale one in the same call: neither stays.
-    QVERIFY(second.Locate("CDCONSUMIDOR", {Value(consumer(2))}));
-    second.Edit();
-    second.FieldByName(u"NMCONSUMIDOR").setAsString("Segundo Operador B");
-    second.Post();
-    QVERIFY(second.Locate("CDCONSUMIDOR", {Value(consumer(1))}));
-    second.Edit();
-    second.FieldByName(u"NMCONSUMIDOR").setAsString("Segundo Operador A");
-    second.Post();
-    const Value refused = call(backend, "SetConsumidor", setArgs(second.Delta(), noneBlank()));
-    QVERIFY2(refused.isError() && refused.errorText().contains("foi alterado por outro usuário"),
-             qPrintable(refused.errorText()));
+    rename(second, 2, "Segundo Operador B");
+    rename(second, 1, "Segundo Operador A");
+    QVERIFY(saveError(backend, second).contains("foi alterado por outro usuário"));
     // A stale delete is refused too.
     second.CancelUpdates();
     QVERIFY(second.Locate("CDCONSUMIDOR", {Value(consumer(1))}));
     second.Delete();
-    QVERIFY(call(backend, "SetConsumidor", setArgs(second.Delta(), noneBlank())).isError());
+    QVERIFY(!saveError(backend, second).isEmpty());
 
     const Packet now = packet(backend, "getPrincipal", {Value(client(2)), Value("T")});
     QCOMPARE(column(now, "NMCONSUMIDOR").mid(0, 2), QStringList({"Primeiro Operador", "Consumidor 2 da filial"}));
@@ -414,13 +418,9 @@ void tst_ConsumerMethods::deleteTakesBranchesAndAddresses()
     QFETCH(QString, backend);
     // Client 4's consumer shares its code with consumer 1 of client 1, who has branches and an address.
     DataSet ds("cdsConsumidor");
-    load(backend, ds, 4);
-    ds.Append();
-    ds.FieldByName(u"CDCLIENTE").setAsString(client(4));
-    ds.FieldByName(u"CDCONSUMIDOR").setAsString(consumer(1));
-    ds.FieldByName(u"NMCONSUMIDOR").setAsString("Homônimo");
+    appendConsumer(backend, ds, 1, "Homônimo");
     ds.Post();
-    QVERIFY(!call(backend, "SetConsumidor", setArgs(ds.Delta(), noneBlank())).isError());
+    QCOMPARE(saveError(backend, ds), QString());
     DbSession &s = db(backend);
     s.begin(true);
     const QHash<QString, Value> key = {{"C", Value(client(4))}, {"K", Value(consumer(1))}};
@@ -432,7 +432,7 @@ void tst_ConsumerMethods::deleteTakesBranchesAndAddresses()
 
     load(backend, ds, 4, 1);
     ds.Delete();
-    QVERIFY(!call(backend, "SetConsumidor", setArgs(ds.Delta(), noneBlank())).isError());
+    QCOMPARE(saveError(backend, ds), QString());
     QCOMPARE(s.count("SELECT COUNT(*) FROM CONSUMIFILIAL WHERE CDCLIENTE = :C AND CDCONSUMIDOR = :K", key), 0);
     QCOMPARE(s.count("SELECT COUNT(*) FROM ENDECONS WHERE CDCLIENTE = :C AND CDCONSUMIDOR = :K", key), 0);
     QCOMPARE(packet(backend, "getConsFilial", {Value(client(1)), Value(consumer(1))}).rowCount(), 2);
@@ -448,9 +448,8 @@ void tst_ConsumerMethods::deleteOfAMainConsumerIsRefused()
     DataSet ds("cdsConsumidor");
     load(backend, ds, 3, 96);
     ds.Delete();
-    const Value refused = call(backend, "SetConsumidor", setArgs(ds.Delta(), noneBlank()));
-    QVERIFY2(refused.isError() && refused.errorText().contains("Semente 3-97 (" + consumer(97) + ")"),
-             qPrintable(refused.errorText()));
+    const QString refused = saveError(backend, ds);
+    QVERIFY2(refused.contains("Semente 3-97 (" + consumer(97) + ")"), qPrintable(refused));
     QVERIFY(exists(96));
 
     // Unlinking in the same call lets the delete through.
@@ -460,8 +459,7 @@ void tst_ConsumerMethods::deleteOfAMainConsumerIsRefused()
     ds.Post();
     QVERIFY(ds.Locate("CDCONSUMIDOR", {Value(consumer(96))}));
     ds.Delete();
-    const Value done = call(backend, "SetConsumidor", setArgs(ds.Delta(), noneBlank()));
-    QVERIFY2(!done.isError(), qPrintable(done.errorText()));
+    QCOMPARE(saveError(backend, ds), QString());
     QVERIFY(!exists(96));
 
     // A link saved to a main consumer that is gone is refused, and the consumer keeps its old state.
@@ -469,9 +467,7 @@ void tst_ConsumerMethods::deleteOfAMainConsumerIsRefused()
     ds.Edit();
     ds.FieldByName(u"CDCONSVINCULO").setAsString(consumer(96));
     ds.Post();
-    const Value dangling = call(backend, "SetConsumidor", setArgs(ds.Delta(), noneBlank()));
-    QVERIFY2(dangling.isError() && dangling.errorText().contains("consumidor principal"),
-             qPrintable(dangling.errorText()));
+    QVERIFY(saveError(backend, ds).contains("consumidor principal"));
     load(backend, ds, 3, 97);
     QVERIFY(ds.FieldByName(u"CDCONSVINCULO").IsNull());
 }
@@ -486,40 +482,27 @@ void tst_ConsumerMethods::badgeRegisterKeepsEveryBadge()
                                {{"C", Value(client(4))}, {"K", Value(consumer(20))}}, {{"B", FieldType::String, 21}}),
             "B");
     };
-    auto save = [&](const std::function<void(DataSet &)> &change) {
-        DataSet ds("cdsConsumidor");
-        load(backend, ds, 4, 20);
-        change(ds);
-        const Value r = call(backend, "SetConsumidor", setArgs(ds.Delta(), noneBlank()));
-        QVERIFY2(!r.isError(), qPrintable(r.errorText()));
-    };
-    auto badge = [](const QString &b) {
-        return [b](DataSet &ds) {
-            ds.Edit();
-            ds.FieldByName(u"CDIDCONSUMID").setAsString(b);
-            ds.Post();
-        };
-    };
     DataSet ds("cdsConsumidor");
-    load(backend, ds, 4);
-    ds.Append();
-    ds.FieldByName(u"CDCLIENTE").setAsString(client(4));
-    ds.FieldByName(u"CDCONSUMIDOR").setAsString(consumer(20));
-    ds.FieldByName(u"NMCONSUMIDOR").setAsString("Crachá Trocado");
+    auto saveWith = [&](const char *field, const QString &value) {
+        load(backend, ds, 4, 20);
+        ds.Edit();
+        ds.FieldByName(QString(field)).setAsString(value);
+        ds.Post();
+        QCOMPARE(saveError(backend, ds), QString());
+    };
+    appendConsumer(backend, ds, 20, "Crachá Trocado");
     ds.FieldByName(u"CDIDCONSUMID").setAsString("R1");
     ds.Post();
-    QVERIFY(!call(backend, "SetConsumidor", setArgs(ds.Delta(), noneBlank())).isError());
+    QCOMPARE(saveError(backend, ds), QString());
     QCOMPARE(registered(), QStringList {"R1"});
-    save(badge("R2"));
+    saveWith("CDIDCONSUMID", "R2");
     QCOMPARE(registered(), QStringList({"R1", "R2"}));
-    save([](DataSet &d) {
-        d.Edit();
-        d.FieldByName(u"NMCONSUMIDOR").setAsString("Outro Nome");
-        d.Post();
-    });
-    save(badge("R1")); // given back: no second row
+    saveWith("NMCONSUMIDOR", "Outro Nome");
+    saveWith("CDIDCONSUMID", "R1"); // given back: no second row
     QCOMPARE(registered(), QStringList({"R1", "R2"}));
-    save([](DataSet &d) { d.Delete(); });
+    load(backend, ds, 4, 20);
+    ds.Delete();
+    QCOMPARE(saveError(backend, ds), QString());
     QCOMPARE(registered(), QStringList({"R1", "R2"}));
 }
 
