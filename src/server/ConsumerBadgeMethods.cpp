@@ -29,14 +29,16 @@ Packet sameBadge(MethodCall &call, const QString &extraColumn, QList<FieldDef> f
         {QStringLiteral("P_CDCONSUMIDOR"), Value(call.text(1))},
         {QStringLiteral("P_CDCLIENTE"), Value(call.text(2))},
     };
-    const QString sql = QStringLiteral(
-        "SELECT C.CDCLIENTE, C.CDCONSUMIDOR, C.NMCONSUMIDOR%1 FROM CONSUMIDOR C "
-        "LEFT JOIN CLIENTE CL ON CL.CDCLIENTE = C.CDCLIENTE "
-        "WHERE UPPER(C.CDIDCONSUMID) IN (UPPER(:P_CHAVE), UPPER(:P_CRACHADV)) AND C.IDSITCONSUMI = '1' "
-        "AND NOT (C.CDCLIENTE = :P_CDCLIENTE AND C.CDCONSUMIDOR = :P_CDCONSUMIDOR) "
-        "AND ((COALESCE(CL.IDCALCDVCLIE, '') <> '2' AND UPPER(C.CDIDCONSUMID) = UPPER(:P_CHAVE)) "
-        "OR (CL.IDCALCDVCLIE = '2' AND :P_DVCONFERE = 'S' AND UPPER(C.CDIDCONSUMID) = UPPER(:P_CRACHADV))) "
-        "ORDER BY C.CDCLIENTE, C.CDCONSUMIDOR").arg(extraColumn);
+    const QString sql
+        = QStringLiteral(
+              "SELECT C.CDCLIENTE, C.CDCONSUMIDOR, C.NMCONSUMIDOR%1 FROM CONSUMIDOR C "
+              "LEFT JOIN CLIENTE CL ON CL.CDCLIENTE = C.CDCLIENTE "
+              "WHERE UPPER(C.CDIDCONSUMID) IN (UPPER(:P_CHAVE), UPPER(:P_CRACHADV)) AND C.IDSITCONSUMI = '1' "
+              "AND NOT (C.CDCLIENTE = :P_CDCLIENTE AND C.CDCONSUMIDOR = :P_CDCONSUMIDOR) "
+              "AND ((COALESCE(CL.IDCALCDVCLIE, '') <> '2' AND UPPER(C.CDIDCONSUMID) = UPPER(:P_CHAVE)) "
+              "OR (CL.IDCALCDVCLIE = '2' AND :P_DVCONFERE = 'S' AND UPPER(C.CDIDCONSUMID) = UPPER(:P_CRACHADV))) "
+              "ORDER BY C.CDCLIENTE, C.CDCONSUMIDOR")
+              .arg(extraColumn);
     return call.db().select(sql, params, fields);
 }
 
@@ -51,9 +53,8 @@ Value getIdentIgual(MethodCall &call)
 {
     QList<FieldDef> fields = consumerFields();
     fields.append(textField("IDBLOQCDIDCONS", 1));
-    return packetReply(sameBadge(call,
-                                 QStringLiteral(", (SELECT PV.IDBLOQCDIDCONS FROM PARAVEND PV ORDER BY PV.NRPARAVEND LIMIT 1)"),
-                                 fields));
+    return packetReply(sameBadge(
+        call, QStringLiteral(", (SELECT PV.IDBLOQCDIDCONS FROM PARAVEND PV ORDER BY PV.NRPARAVEND LIMIT 1)"), fields));
 }
 
 Value getCrachaIgual(MethodCall &call)
@@ -71,10 +72,11 @@ Packet branchesOf(MethodCall &call, const QString &client, const QString &consum
         {QStringLiteral("P_TCDFILIAL"), Value(all ? QStringLiteral("T") : QString())},
         {QStringLiteral("P_CDFILIAL"), Value(branch)},
     };
-    return call.db().select(QStringLiteral("SELECT CDFILIAL FROM CONSUMIFILIAL WHERE CDCLIENTE = :P_CDCLIENTE "
-                                           "AND CDCONSUMIDOR = :P_CDCONSUMIDOR AND (:P_TCDFILIAL = 'T' OR CDFILIAL = :P_CDFILIAL) "
-                                           "ORDER BY CDFILIAL"),
-                            params, {textField("CDFILIAL", 4)});
+    return call.db().select(
+        QStringLiteral("SELECT CDFILIAL FROM CONSUMIFILIAL WHERE CDCLIENTE = :P_CDCLIENTE "
+                       "AND CDCONSUMIDOR = :P_CDCONSUMIDOR AND (:P_TCDFILIAL = 'T' OR CDFILIAL = :P_CDFILIAL) "
+                       "ORDER BY CDFILIAL"),
+        params, {textField("CDFILIAL", 4)});
 }
 
 // Note the order of the arguments: consumer first.
@@ -95,10 +97,19 @@ QList<RemoteMethod> methods()
     // getIdentIgual takes the client as well: excluding the current consumer by its code alone
     // would hide a clash with another client's consumer of the same code.
     return {
-        {QStringLiteral("getIdentIgual"), {text("chave do crachá"), text("consumidor"), text("cliente")}, false, getIdentIgual},
-        {QStringLiteral("getCrachaIgual"), {text("chave do crachá"), text("consumidor"), text("cliente")}, false, getCrachaIgual},
+        {QStringLiteral("getIdentIgual"),
+         {text("chave do crachá"), text("consumidor"), text("cliente")},
+         false,
+         getIdentIgual},
+        {QStringLiteral("getCrachaIgual"),
+         {text("chave do crachá"), text("consumidor"), text("cliente")},
+         false,
+         getCrachaIgual},
         {QStringLiteral("getVdCrachaFilial"), {text("consumidor"), text("cliente")}, false, getVdCrachaFilial},
-        {QStringLiteral("getVdConsFilial"), {text("cliente"), text("consumidor"), text("filial")}, false, getVdConsFilial},
+        {QStringLiteral("getVdConsFilial"),
+         {text("cliente"), text("consumidor"), text("filial")},
+         false,
+         getVdConsFilial},
     };
 }
 

@@ -17,11 +17,11 @@ using ServerMethodHelpers::textField;
 // The consumer with that code in that client, if there is one.
 Value getPesqConsumidor(MethodCall &call)
 {
-    return packetReply(call.db().select(QStringLiteral("SELECT CDCLIENTE, CDCONSUMIDOR FROM CONSUMIDOR "
-                                                       "WHERE CDCLIENTE = :P_CDCLIENTE AND CDCONSUMIDOR = :P_CDCONSUMIDOR"),
-                                        {{QStringLiteral("P_CDCLIENTE"), Value(call.text(0))},
-                                         {QStringLiteral("P_CDCONSUMIDOR"), Value(call.text(1))}},
-                                        {textField("CDCLIENTE", 21), textField("CDCONSUMIDOR", 21)}));
+    return packetReply(call.db().select(
+        QStringLiteral("SELECT CDCLIENTE, CDCONSUMIDOR FROM CONSUMIDOR "
+                       "WHERE CDCLIENTE = :P_CDCLIENTE AND CDCONSUMIDOR = :P_CDCONSUMIDOR"),
+        {{QStringLiteral("P_CDCLIENTE"), Value(call.text(0))}, {QStringLiteral("P_CDCONSUMIDOR"), Value(call.text(1))}},
+        {textField("CDCLIENTE", 21), textField("CDCONSUMIDOR", 21)}));
 }
 
 Value getConsuVinculados(MethodCall &call)
@@ -34,8 +34,9 @@ Value getConsuVinculados(MethodCall &call)
 // number shown in the client field. A field without digits names no client, and nothing is left out.
 Value getNomeSite(MethodCall &call)
 {
-    const QList<FieldDef> fields = {textField("NMLOGINCONS", 200), textField("NMCONSUMIDOR", 50), textField("CDCONSUMIDOR", 21),
-                                    textField("CDCLIENTE", 21), textField("NMFANTCLIE", 50)};
+    const QList<FieldDef> fields
+        = {textField("NMLOGINCONS", 200), textField("NMCONSUMIDOR", 50), textField("CDCONSUMIDOR", 21),
+           textField("CDCLIENTE", 21), textField("NMFANTCLIE", 50)};
     const QString login = call.text(0).trimmed();
     if (login.isEmpty())
         return packetReply(Packet(fields));
@@ -50,7 +51,8 @@ Value getNomeSite(MethodCall &call)
         "SELECT C.NMLOGINCONS, C.NMCONSUMIDOR, C.CDCONSUMIDOR, C.CDCLIENTE, CL.NMFANTCLIE FROM CONSUMIDOR C "
         "LEFT JOIN CLIENTE CL ON CL.CDCLIENTE = C.CDCLIENTE "
         "WHERE UPPER(TRIM(C.NMLOGINCONS)) = UPPER(:P_NMLOGINCONS) "
-        "AND NOT (:P_TEMCLIENTE = 'S' AND C.CDCONSUMIDOR = :P_CDCONSUMIDOR AND COALESCE(CL.NRINSJURCLIE, '') = :P_NRINSJURCLIE) "
+        "AND NOT (:P_TEMCLIENTE = 'S' AND C.CDCONSUMIDOR = :P_CDCONSUMIDOR AND COALESCE(CL.NRINSJURCLIE, '') = "
+        ":P_NRINSJURCLIE) "
         "ORDER BY C.CDCLIENTE, C.CDCONSUMIDOR");
     return packetReply(call.db().select(sql, params, fields));
 }
@@ -76,9 +78,14 @@ QList<RemoteMethod> methods()
     return {
         {QStringLiteral("getPesqConsumidor"), {text("cliente"), text("consumidor")}, false, getPesqConsumidor},
         {QStringLiteral("getConsuVinculados"), {text("cliente"), text("consumidor")}, false, getConsuVinculados},
-        {QStringLiteral("getNomeSite"), {text("código de acesso"), text("consumidor"), text("cliente")}, false, getNomeSite},
+        {QStringLiteral("getNomeSite"),
+         {text("código de acesso"), text("consumidor"), text("cliente")},
+         false,
+         getNomeSite},
         {QStringLiteral("getConsVinculo"), {text("cliente"), text("consumidor")}, false, getConsVinculo},
-        {QStringLiteral("getVdConsVinculo"), {text("cliente"), text("consumidor"), text("consumidor principal")}, false,
+        {QStringLiteral("getVdConsVinculo"),
+         {text("cliente"), text("consumidor"), text("consumidor principal")},
+         false,
          getVdConsVinculo},
     };
 }

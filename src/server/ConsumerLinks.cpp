@@ -22,8 +22,9 @@ QHash<QString, Value> pair(const QString &client, const QString &consumer)
 
 QString candidatesWhere()
 {
-    return QStringLiteral("WHERE C.CDCLIENTE = :P_CDCLIENTE AND C.CDCONSUMIDOR <> :P_CDCONSUMIDOR AND C.IDSITCONSUMI = '1' "
-                          "AND (C.CDCONSVINCULO IS NULL OR TRIM(C.CDCONSVINCULO) = '')");
+    return QStringLiteral(
+        "WHERE C.CDCLIENTE = :P_CDCLIENTE AND C.CDCONSUMIDOR <> :P_CDCONSUMIDOR AND C.IDSITCONSUMI = '1' "
+        "AND (C.CDCONSVINCULO IS NULL OR TRIM(C.CDCONSVINCULO) = '')");
 }
 
 } // namespace

@@ -20,8 +20,7 @@ struct ConsumerFields
     explicit ConsumerFields(const ChangeSet &changes)
         : client(changes.indexOf(u"CDCLIENTE")), consumer(changes.indexOf(u"CDCONSUMIDOR")),
           badge(changes.indexOf(u"CDIDCONSUMID")), link(changes.indexOf(u"CDCONSVINCULO"))
-    {
-    }
+    { }
     int client, consumer, badge, link;
 };
 
@@ -49,9 +48,10 @@ void registerBadge(DbSession &db, const QString &client, const QString &consumer
                                           {QStringLiteral("P_CDCLIENTE"), Value(client)},
                                           {QStringLiteral("P_CDCONSUMIDOR"), Value(consumer)},
                                           {QStringLiteral("P_DTREGIDENT"), Value(QDateTime::currentDateTime())}};
-    if (db.exec(QStringLiteral("UPDATE REGIDENTCONS SET DTREGIDENT = :P_DTREGIDENT WHERE CDIDCONSUMID = :P_CDIDCONSUMID "
-                               "AND CDCLIENTE = :P_CDCLIENTE AND CDCONSUMIDOR = :P_CDCONSUMIDOR"),
-                params)
+    if (db.exec(
+            QStringLiteral("UPDATE REGIDENTCONS SET DTREGIDENT = :P_DTREGIDENT WHERE CDIDCONSUMID = :P_CDIDCONSUMID "
+                           "AND CDCLIENTE = :P_CDCLIENTE AND CDCONSUMIDOR = :P_CDCONSUMIDOR"),
+            params)
         == 0)
         db.exec(QStringLiteral("INSERT INTO REGIDENTCONS (CDIDCONSUMID, CDCLIENTE, CDCONSUMIDOR, DTREGIDENT) "
                                "VALUES (:P_CDIDCONSUMID, :P_CDCLIENTE, :P_CDCONSUMIDOR, :P_DTREGIDENT)"),
@@ -67,17 +67,20 @@ void refuseWhenLinked(DbSession &db, const QString &client, const QString &consu
     QStringList names;
     for (qsizetype i = 0; i < linked.rowCount(); ++i)
         names.append(QStringLiteral("%1 (%2)").arg(linked.value(i, 1).toString(), linked.value(i, 0).toString()));
-    throw EErro(QStringLiteral("Não é possível excluir o consumidor %1: os seguintes consumidores estão vinculados a ele: %2.")
-                    .arg(consumer, names.join(QStringLiteral(", "))));
+    throw EErro(
+        QStringLiteral("Não é possível excluir o consumidor %1: os seguintes consumidores estão vinculados a ele: %2.")
+            .arg(consumer, names.join(QStringLiteral(", "))));
 }
 
 // The branches and further addresses of a consumer go with it.
 void deleteDependants(DbSession &db, const QString &client, const QString &consumer)
 {
-    const QHash<QString, Value> params = {{QStringLiteral("P_CDCLIENTE"), Value(client)},
-                                          {QStringLiteral("P_CDCONSUMIDOR"), Value(consumer)}};
+    const QHash<QString, Value> params
+        = {{QStringLiteral("P_CDCLIENTE"), Value(client)}, {QStringLiteral("P_CDCONSUMIDOR"), Value(consumer)}};
     for (const QString &table : {QStringLiteral("CONSUMIFILIAL"), QStringLiteral("ENDECONS")})
-        db.exec(QStringLiteral("DELETE FROM %1 WHERE CDCLIENTE = :P_CDCLIENTE AND CDCONSUMIDOR = :P_CDCONSUMIDOR").arg(table), params);
+        db.exec(QStringLiteral("DELETE FROM %1 WHERE CDCLIENTE = :P_CDCLIENTE AND CDCONSUMIDOR = :P_CDCONSUMIDOR")
+                    .arg(table),
+                params);
 }
 
 // A link saved must still name an acceptable main consumer: the one checked on the screen may have
@@ -85,9 +88,10 @@ void deleteDependants(DbSession &db, const QString &client, const QString &consu
 void checkMain(DbSession &db, const QString &client, const QString &consumer, const QString &main)
 {
     if (!ConsumerLinks::acceptsMain(db, client, consumer, main))
-        throw EErro(QStringLiteral("O consumidor %1 não pode ser o consumidor principal do consumidor %2: o principal deve ser "
-                                   "um consumidor ativo do mesmo cliente, não vinculado a outro.")
-                        .arg(main.trimmed(), consumer));
+        throw EErro(
+            QStringLiteral("O consumidor %1 não pode ser o consumidor principal do consumidor %2: o principal deve ser "
+                           "um consumidor ativo do mesmo cliente, não vinculado a outro.")
+                .arg(main.trimmed(), consumer));
 }
 
 // What a saved row brings with it beyond CONSUMIDOR: its badge in the register, and a link that
@@ -128,7 +132,7 @@ Value SetConsumidor(MethodCall &call)
         else
             followWrite(call.db(), fields, c);
     }
-    return Value(QList<Value>{Value(true)});
+    return Value(QList<Value> {Value(true)});
 }
 
 QList<RemoteMethod::Arg> setConsumidorArgs()

@@ -14,7 +14,7 @@ FieldDef textField(const char *name, int size)
 
 Value packetReply(Packet packet)
 {
-    return Value(QList<Value>{Value(std::move(packet))});
+    return Value(QList<Value> {Value(std::move(packet))});
 }
 
 } // namespace cns::ServerMethodHelpers

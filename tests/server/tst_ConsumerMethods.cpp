@@ -29,7 +29,9 @@ QStringList pairs(const Packet &p)
 {
     QStringList out;
     for (qsizetype i = 0; i < p.rowCount(); ++i)
-        out.append(QString("%1/%2").arg(p.value(i, u"CDCLIENTE").toString().toInt()).arg(p.value(i, u"CDCONSUMIDOR").toString().toInt()));
+        out.append(QString("%1/%2")
+                       .arg(p.value(i, u"CDCLIENTE").toString().toInt())
+                       .arg(p.value(i, u"CDCONSUMIDOR").toString().toInt()));
     return out;
 }
 
@@ -43,7 +45,7 @@ struct Seed
 // Consumers this suite adds to the fixture. Client 2 carries check digits on its badges.
 const QList<Seed> kSeeds = {
     {2, 81, "1", "123456789", "", 0}, // its key: "1234567897"
-    {2, 82, "1", "19", "", 0},        // its key: "191"
+    {2, 82, "1", "19", "", 0}, // its key: "191"
     {2, 83, "2", "19", "", 0},
     {1, 91, "1", "1234567897", "maria.silva", 0},
     {1, 92, "1", "abc9x", "", 0},
@@ -57,11 +59,15 @@ void seed(DbSession &s)
 {
     s.begin(true);
     for (const Seed &c : kSeeds) {
-        s.exec("INSERT INTO CONSUMIDOR (CDCLIENTE, CDCONSUMIDOR, NMCONSUMIDOR, IDSITCONSUMI, CDIDCONSUMID, NMLOGINCONS, CDCONSVINCULO) "
+        s.exec("INSERT INTO CONSUMIDOR (CDCLIENTE, CDCONSUMIDOR, NMCONSUMIDOR, IDSITCONSUMI, CDIDCONSUMID, "
+               "NMLOGINCONS, CDCONSVINCULO) "
                "VALUES (:C, :K, :N, :S, :B, :L, :V)",
-               {{"C", Value(client(c.client))}, {"K", Value(consumer(c.consumer))},
-                {"N", Value(QString("Semente %1-%2").arg(c.client).arg(c.consumer))}, {"S", Value(c.situation)},
-                {"B", c.badge.isEmpty() ? Value() : Value(c.badge)}, {"L", c.login.isEmpty() ? Value() : Value(c.login)},
+               {{"C", Value(client(c.client))},
+                {"K", Value(consumer(c.consumer))},
+                {"N", Value(QString("Semente %1-%2").arg(c.client).arg(c.consumer))},
+                {"S", Value(c.situation)},
+                {"B", c.badge.isEmpty() ? Value() : Value(c.badge)},
+                {"L", c.login.isEmpty() ? Value() : Value(c.login)},
                 {"V", c.linkedTo ? Value(consumer(c.linkedTo)) : Value()}});
     }
     s.commit();
@@ -69,7 +75,7 @@ void seed(DbSession &s)
 
 QList<Value> setArgs(const ChangeSet &changes, const QList<bool> &blank)
 {
-    QList<Value> args{Value(changes)};
+    QList<Value> args {Value(changes)};
     for (const bool b : blank)
         args.append(Value(b ? -1 : 0)); // the screen sends true as -1
     return args;
@@ -130,6 +136,22 @@ private:
         if (consumerNo)
             QVERIFY(ds.Locate("CDCONSUMIDOR", {Value(consumer(consumerNo))}));
     }
+    // SetConsumidor with the packet's changes: the server's refusal, or empty.
+    QString saveError(const QString &backend, const DataSet &ds, const QList<bool> &blank = noneBlank())
+    {
+        const Value r = call(backend, "SetConsumidor", setArgs(ds.Delta(), blank));
+        return r.isError() ? r.errorText() : QString();
+    }
+    // A new consumer of client 4 (who has none in the fixture), not yet posted.
+    void appendConsumer(const QString &backend, DataSet &ds, int code, const QString &name)
+    {
+        load(backend, ds, 4);
+        ds.Append();
+        ds.FieldByName(u"CDCLIENTE").setAsString(client(4));
+        ds.FieldByName(u"CDCONSUMIDOR").setAsString(consumer(code));
+        ds.FieldByName(u"NMCONSUMIDOR").setAsString(name);
+        ds.FieldByName(u"IDSITCONSUMI").setAsString("1");
+    }
     DbSession &db(const QString &backend) { return DbSession::forThread(m_dispatchers[backend]->url()); }
     QMap<QString, std::shared_ptr<Dispatcher>> m_dispatchers;
 };
@@ -167,18 +189,20 @@ void tst_ConsumerMethods::sameBadgeByComparisonKey_data()
     QTest::addColumn<int>("consumer");
     QTest::addColumn<QStringList>("found");
     for (const QString &b : m_dispatchers.keys()) {
-        const char *n = qPrintable(b);
-        QTest::addRow("%s stored in lower case", n) << b << "ABC9X" << 4 << 1 << QStringList{"1/92"};
-        QTest::addRow("%s key in lower case", n) << b << "abc9x" << 4 << 1 << QStringList{"1/92"};
-        QTest::addRow("%s plain and check-digit badges", n) << b << "1234567897" << 4 << 1 << QStringList{"1/91", "2/81"};
-        QTest::addRow("%s last char not the digit", n) << b << "1234567890" << 4 << 1 << QStringList{};
-        QTest::addRow("%s check-digit badge unchecked", n) << b << "123456789" << 4 << 1 << QStringList{};
-        QTest::addRow("%s inactive ignored", n) << b << "191" << 4 << 1 << QStringList{"2/82"};
-        QTest::addRow("%s current consumer left out", n) << b << "191" << 2 << 82 << QStringList{};
-        QTest::addRow("%s same code in another client", n) << b << "B10001" << 1 << 1 << QStringList{"3/1"};
-        QTest::addRow("%s same code seen from there", n) << b << "B10001" << 3 << 1 << QStringList{"1/1"};
-        QTest::addRow("%s empty key", n) << b << "" << 4 << 1 << QStringList{};
-        QTest::addRow("%s one digit", n) << b << "0" << 4 << 1 << QStringList{};
+        const QByteArray name = b.toUtf8();
+        const char *n = name.constData();
+        QTest::addRow("%s stored in lower case", n) << b << "ABC9X" << 4 << 1 << QStringList {"1/92"};
+        QTest::addRow("%s key in lower case", n) << b << "abc9x" << 4 << 1 << QStringList {"1/92"};
+        QTest::addRow("%s plain and check-digit badges", n)
+            << b << "1234567897" << 4 << 1 << QStringList {"1/91", "2/81"};
+        QTest::addRow("%s last char not the digit", n) << b << "1234567890" << 4 << 1 << QStringList {};
+        QTest::addRow("%s check-digit badge unchecked", n) << b << "123456789" << 4 << 1 << QStringList {};
+        QTest::addRow("%s inactive ignored", n) << b << "191" << 4 << 1 << QStringList {"2/82"};
+        QTest::addRow("%s current consumer left out", n) << b << "191" << 2 << 82 << QStringList {};
+        QTest::addRow("%s same code in another client", n) << b << "B10001" << 1 << 1 << QStringList {"3/1"};
+        QTest::addRow("%s same code seen from there", n) << b << "B10001" << 3 << 1 << QStringList {"1/1"};
+        QTest::addRow("%s empty key", n) << b << "" << 4 << 1 << QStringList {};
+        QTest::addRow("%s one digit", n) << b << "0" << 4 << 1 << QStringList {};
     }
 }
 
@@ -189,7 +213,8 @@ void tst_ConsumerMethods::sameBadgeByComparisonKey()
     QFETCH(int, client);
     QFETCH(int, consumer);
     QFETCH(QStringList, found);
-    const QList<Value> args = {Value(key), Value(ServerFixture::consumer(consumer)), Value(ServerFixture::client(client))};
+    const QList<Value> args
+        = {Value(key), Value(ServerFixture::consumer(consumer)), Value(ServerFixture::client(client))};
     const Packet ident = packet(backend, "getIdentIgual", args);
     QCOMPARE(pairs(ident), found);
     QCOMPARE(column(ident, "IDBLOQCDIDCONS"), QStringList(found.size(), "N"));
@@ -204,12 +229,14 @@ void tst_ConsumerMethods::branchesOfAConsumer()
 {
     QFETCH(QString, backend);
     const QString c1 = client(1), k1 = consumer(1);
-    QCOMPARE(column(packet(backend, "getVdCrachaFilial", {Value(k1), Value(c1)}), "CDFILIAL"), QStringList({"0001", "0002"}));
+    QCOMPARE(column(packet(backend, "getVdCrachaFilial", {Value(k1), Value(c1)}), "CDFILIAL"),
+             QStringList({"0001", "0002"}));
     QCOMPARE(packet(backend, "getVdCrachaFilial", {Value(consumer(3)), Value(c1)}).rowCount(), 0);
-    const QList<QPair<QString, QStringList>> cases = {
-        {"0002", {"0002"}}, {"T", {"0001", "0002"}}, {"", {"0001", "0002"}}, {"0003", {}}};
+    const QList<QPair<QString, QStringList>> cases
+        = {{"0002", {"0002"}}, {"T", {"0001", "0002"}}, {"", {"0001", "0002"}}, {"0003", {}}};
     for (const auto &[branch, expected] : cases)
-        QCOMPARE(column(packet(backend, "getVdConsFilial", {Value(c1), Value(k1), Value(branch)}), "CDFILIAL"), expected);
+        QCOMPARE(column(packet(backend, "getVdConsFilial", {Value(c1), Value(k1), Value(branch)}), "CDFILIAL"),
+                 expected);
 }
 
 void tst_ConsumerMethods::siteAccessCodeLeavesOutOnlyTheEditedConsumer_data()
@@ -220,13 +247,17 @@ void tst_ConsumerMethods::siteAccessCodeLeavesOutOnlyTheEditedConsumer_data()
     QTest::addColumn<QString>("clientField");
     QTest::addColumn<QStringList>("found");
     for (const QString &b : m_dispatchers.keys()) {
-        const char *n = qPrintable(b);
-        QTest::addRow("%s edited one left out", n) << b << "MARIA.SILVA" << 91 << "11.222.333/0001-81" << QStringList{"3/91"};
-        QTest::addRow("%s other client's same code", n) << b << "maria.silva " << 91 << "529.982.247-25" << QStringList{"1/91"};
-        QTest::addRow("%s another consumer", n) << b << "Maria.Silva" << 5 << "11.222.333/0001-81" << QStringList{"1/91", "3/91"};
-        QTest::addRow("%s field without digits", n) << b << "maria.silva" << 91 << "" << QStringList{"1/91", "3/91"};
-        QTest::addRow("%s only a prefix", n) << b << "maria" << 5 << "" << QStringList{};
-        QTest::addRow("%s blank code", n) << b << "  " << 5 << "" << QStringList{};
+        const QByteArray name = b.toUtf8();
+        const char *n = name.constData();
+        QTest::addRow("%s edited one left out", n)
+            << b << "MARIA.SILVA" << 91 << "11.222.333/0001-81" << QStringList {"3/91"};
+        QTest::addRow("%s other client's same code", n)
+            << b << "maria.silva " << 91 << "529.982.247-25" << QStringList {"1/91"};
+        QTest::addRow("%s another consumer", n)
+            << b << "Maria.Silva" << 5 << "11.222.333/0001-81" << QStringList {"1/91", "3/91"};
+        QTest::addRow("%s field without digits", n) << b << "maria.silva" << 91 << "" << QStringList {"1/91", "3/91"};
+        QTest::addRow("%s only a prefix", n) << b << "maria" << 5 << "" << QStringList {};
+        QTest::addRow("%s blank code", n) << b << "  " << 5 << "" << QStringList {};
     }
 }
 
@@ -237,7 +268,8 @@ void tst_ConsumerMethods::siteAccessCodeLeavesOutOnlyTheEditedConsumer()
     QFETCH(int, consumer);
     QFETCH(QString, clientField);
     QFETCH(QStringList, found);
-    const Packet p = packet(backend, "getNomeSite", {Value(code), Value(ServerFixture::consumer(consumer)), Value(clientField)});
+    const Packet p
+        = packet(backend, "getNomeSite", {Value(code), Value(ServerFixture::consumer(consumer)), Value(clientField)});
     QCOMPARE(pairs(p), found);
     if (found.contains("3/91"))
         QCOMPARE(p.value(found.indexOf("3/91"), u"NMFANTCLIE").toString(), QString("João da Silva"));
@@ -249,7 +281,8 @@ void tst_ConsumerMethods::mainConsumerRules_data()
     QTest::addColumn<QString>("typed");
     QTest::addColumn<bool>("accepted");
     for (const QString &b : m_dispatchers.keys()) {
-        const char *n = qPrintable(b);
+        const QByteArray name = b.toUtf8();
+        const char *n = name.constData();
         QTest::addRow("%s unpadded code", n) << b << "1" << true;
         QTest::addRow("%s padded code", n) << b << consumer(1) << true;
         QTest::addRow("%s itself", n) << b << "5" << false;
@@ -282,12 +315,13 @@ void tst_ConsumerMethods::mainConsumerRules()
 void tst_ConsumerMethods::existingCodeAndLinkedConsumers()
 {
     QFETCH(QString, backend);
-    QCOMPARE(pairs(packet(backend, "getPesqConsumidor", {Value(client(1)), Value(consumer(5))})), QStringList{"1/5"});
+    QCOMPARE(pairs(packet(backend, "getPesqConsumidor", {Value(client(1)), Value(consumer(5))})), QStringList {"1/5"});
     QCOMPARE(packet(backend, "getPesqConsumidor", {Value(client(4)), Value(consumer(5))}).rowCount(), 0);
     const Packet linked = packet(backend, "getConsuVinculados", {Value(client(1)), Value(consumer(1))});
-    QCOMPARE(column(linked, "CDCONSUMIDOR"), QStringList{consumer(2)});
-    QCOMPARE(column(linked, "NMCONSUMIDOR"), QStringList{ServerFixture::consumerName(2)});
-    QCOMPARE(packet(backend, "getConsuVinculados", {Value(client(2)), Value(consumer(1))}).rowCount(), 0); // other client
+    QCOMPARE(column(linked, "CDCONSUMIDOR"), QStringList {consumer(2)});
+    QCOMPARE(column(linked, "NMCONSUMIDOR"), QStringList {ServerFixture::consumerName(2)});
+    QCOMPARE(packet(backend, "getConsuVinculados", {Value(client(2)), Value(consumer(1))}).rowCount(),
+             0); // other client
 }
 
 void tst_ConsumerMethods::blankValuesAreStoredAsNull_data()
@@ -296,7 +330,8 @@ void tst_ConsumerMethods::blankValuesAreStoredAsNull_data()
     QTest::addColumn<int>("code");
     QTest::addColumn<int>("blankMask"); // bit i: value field i left blank
     for (const QString &b : m_dispatchers.keys()) {
-        const char *n = qPrintable(b);
+        const QByteArray name = b.toUtf8();
+        const char *n = name.constData();
         QTest::addRow("%s all blank", n) << b << 11 << 0x3FF;
         QTest::addRow("%s none blank", n) << b << 12 << 0;
         QTest::addRow("%s every other", n) << b << 13 << 0x155;
@@ -331,59 +366,48 @@ void tst_ConsumerMethods::blankValuesAreStoredAsNull()
     };
 
     DataSet ds("cdsConsumidor");
-    load(backend, ds, 4);
-    ds.Append();
-    ds.FieldByName(u"CDCLIENTE").setAsString(client(4));
-    ds.FieldByName(u"CDCONSUMIDOR").setAsString(consumer(code));
-    ds.FieldByName(u"NMCONSUMIDOR").setAsString("Novo Consumidor");
-    ds.FieldByName(u"IDSITCONSUMI").setAsString("1");
+    appendConsumer(backend, ds, code, "Novo Consumidor");
     zeroAll(ds);
-    const Value inserted = call(backend, "SetConsumidor", setArgs(ds.Delta(), blank));
-    QVERIFY2(!inserted.isError(), qPrintable(inserted.errorText()));
+    QCOMPARE(saveError(backend, ds, blank), QString());
     stored(blank);
 
     // Saved again the other way round: a null becomes 0, an unchanged 0 becomes null.
-    DataSet again("cdsConsumidor");
-    load(backend, again, 4, code);
-    again.Edit();
-    zeroAll(again);
-    QVERIFY(!call(backend, "SetConsumidor", setArgs(again.Delta(), inverse)).isError());
+    load(backend, ds, 4, code);
+    ds.Edit();
+    zeroAll(ds);
+    QCOMPARE(saveError(backend, ds, inverse), QString());
     stored(inverse);
 
-    DataSet last("cdsConsumidor");
-    load(backend, last, 4, code);
-    last.Delete();
-    QVERIFY(!call(backend, "SetConsumidor", setArgs(last.Delta(), noneBlank())).isError());
+    load(backend, ds, 4, code);
+    ds.Delete();
+    QCOMPARE(saveError(backend, ds), QString());
     QCOMPARE(packet(backend, "getPesqConsumidor", {Value(client(4)), Value(consumer(code))}).rowCount(), 0);
 }
 
 void tst_ConsumerMethods::concurrentChangeAppliesNothing()
 {
     QFETCH(QString, backend);
+    auto rename = [](DataSet &ds, int code, const QString &name) {
+        QVERIFY(ds.Locate("CDCONSUMIDOR", {Value(consumer(code))}));
+        ds.Edit();
+        ds.FieldByName(u"NMCONSUMIDOR").setAsString(name);
+        ds.Post();
+    };
     DataSet first("cdsConsumidor"), second("cdsConsumidor");
-    load(backend, first, 2, 1);
-    load(backend, second, 2, 1);
-    first.Edit();
-    first.FieldByName(u"NMCONSUMIDOR").setAsString("Primeiro Operador");
-    first.Post();
-    QVERIFY(!call(backend, "SetConsumidor", setArgs(first.Delta(), noneBlank())).isError());
+    load(backend, first, 2);
+    load(backend, second, 2);
+    rename(first, 1, "Primeiro Operador");
+    QCOMPARE(saveError(backend, first), QString());
 
     // A good change and a stale one in the same call: neither stays.
-    QVERIFY(second.Locate("CDCONSUMIDOR", {Value(consumer(2))}));
-    second.Edit();
-    second.FieldByName(u"NMCONSUMIDOR").setAsString("Segundo Operador B");
-    second.Post();
-    QVERIFY(second.Locate("CDCONSUMIDOR", {Value(consumer(1))}));
-    second.Edit();
-    second.FieldByName(u"NMCONSUMIDOR").setAsString("Segundo Operador A");
-    second.Post();
-    const Value refused = call(backend, "SetConsumidor", setArgs(second.Delta(), noneBlank()));
-    QVERIFY2(refused.isError() && refused.errorText().contains("foi alterado por outro usuário"), qPrintable(refused.errorText()));
+    rename(second, 2, "Segundo Operador B");
+    rename(second, 1, "Segundo Operador A");
+    QVERIFY(saveError(backend, second).contains("foi alterado por outro usuário"));
     // A stale delete is refused too.
     second.CancelUpdates();
     QVERIFY(second.Locate("CDCONSUMIDOR", {Value(consumer(1))}));
     second.Delete();
-    QVERIFY(call(backend, "SetConsumidor", setArgs(second.Delta(), noneBlank())).isError());
+    QVERIFY(!saveError(backend, second).isEmpty());
 
     const Packet now = packet(backend, "getPrincipal", {Value(client(2)), Value("T")});
     QCOMPARE(column(now, "NMCONSUMIDOR").mid(0, 2), QStringList({"Primeiro Operador", "Consumidor 2 da filial"}));
@@ -394,23 +418,21 @@ void tst_ConsumerMethods::deleteTakesBranchesAndAddresses()
     QFETCH(QString, backend);
     // Client 4's consumer shares its code with consumer 1 of client 1, who has branches and an address.
     DataSet ds("cdsConsumidor");
-    load(backend, ds, 4);
-    ds.Append();
-    ds.FieldByName(u"CDCLIENTE").setAsString(client(4));
-    ds.FieldByName(u"CDCONSUMIDOR").setAsString(consumer(1));
-    ds.FieldByName(u"NMCONSUMIDOR").setAsString("Homônimo");
+    appendConsumer(backend, ds, 1, "Homônimo");
     ds.Post();
-    QVERIFY(!call(backend, "SetConsumidor", setArgs(ds.Delta(), noneBlank())).isError());
+    QCOMPARE(saveError(backend, ds), QString());
     DbSession &s = db(backend);
     s.begin(true);
     const QHash<QString, Value> key = {{"C", Value(client(4))}, {"K", Value(consumer(1))}};
     s.exec("INSERT INTO CONSUMIFILIAL (CDCLIENTE, CDCONSUMIDOR, CDFILIAL) VALUES (:C, :K, '0003')", key);
-    s.exec("INSERT INTO ENDECONS (CDCLIENTE, CDCONSUMIDOR, CDENDECONS, DSENDECONS) VALUES (:C, :K, '01', 'Rua Nova, 1')", key);
+    s.exec(
+        "INSERT INTO ENDECONS (CDCLIENTE, CDCONSUMIDOR, CDENDECONS, DSENDECONS) VALUES (:C, :K, '01', 'Rua Nova, 1')",
+        key);
     s.commit();
 
     load(backend, ds, 4, 1);
     ds.Delete();
-    QVERIFY(!call(backend, "SetConsumidor", setArgs(ds.Delta(), noneBlank())).isError());
+    QCOMPARE(saveError(backend, ds), QString());
     QCOMPARE(s.count("SELECT COUNT(*) FROM CONSUMIFILIAL WHERE CDCLIENTE = :C AND CDCONSUMIDOR = :K", key), 0);
     QCOMPARE(s.count("SELECT COUNT(*) FROM ENDECONS WHERE CDCLIENTE = :C AND CDCONSUMIDOR = :K", key), 0);
     QCOMPARE(packet(backend, "getConsFilial", {Value(client(1)), Value(consumer(1))}).rowCount(), 2);
@@ -420,12 +442,14 @@ void tst_ConsumerMethods::deleteTakesBranchesAndAddresses()
 void tst_ConsumerMethods::deleteOfAMainConsumerIsRefused()
 {
     QFETCH(QString, backend);
-    auto exists = [&](int code) { return packet(backend, "getPesqConsumidor", {Value(client(3)), Value(consumer(code))}).rowCount() == 1; };
+    auto exists = [&](int code) {
+        return packet(backend, "getPesqConsumidor", {Value(client(3)), Value(consumer(code))}).rowCount() == 1;
+    };
     DataSet ds("cdsConsumidor");
     load(backend, ds, 3, 96);
     ds.Delete();
-    const Value refused = call(backend, "SetConsumidor", setArgs(ds.Delta(), noneBlank()));
-    QVERIFY2(refused.isError() && refused.errorText().contains("Semente 3-97 (" + consumer(97) + ")"), qPrintable(refused.errorText()));
+    const QString refused = saveError(backend, ds);
+    QVERIFY2(refused.contains("Semente 3-97 (" + consumer(97) + ")"), qPrintable(refused));
     QVERIFY(exists(96));
 
     // Unlinking in the same call lets the delete through.
@@ -435,8 +459,7 @@ void tst_ConsumerMethods::deleteOfAMainConsumerIsRefused()
     ds.Post();
     QVERIFY(ds.Locate("CDCONSUMIDOR", {Value(consumer(96))}));
     ds.Delete();
-    const Value done = call(backend, "SetConsumidor", setArgs(ds.Delta(), noneBlank()));
-    QVERIFY2(!done.isError(), qPrintable(done.errorText()));
+    QCOMPARE(saveError(backend, ds), QString());
     QVERIFY(!exists(96));
 
     // A link saved to a main consumer that is gone is refused, and the consumer keeps its old state.
@@ -444,8 +467,7 @@ void tst_ConsumerMethods::deleteOfAMainConsumerIsRefused()
     ds.Edit();
     ds.FieldByName(u"CDCONSVINCULO").setAsString(consumer(96));
     ds.Post();
-    const Value dangling = call(backend, "SetConsumidor", setArgs(ds.Delta(), noneBlank()));
-    QVERIFY2(dangling.isError() && dangling.errorText().contains("consumidor principal"), qPrintable(dangling.errorText()));
+    QVERIFY(saveError(backend, ds).contains("consumidor principal"));
     load(backend, ds, 3, 97);
     QVERIFY(ds.FieldByName(u"CDCONSVINCULO").IsNull());
 }
@@ -454,45 +476,33 @@ void tst_ConsumerMethods::badgeRegisterKeepsEveryBadge()
 {
     QFETCH(QString, backend);
     auto registered = [&] {
-        return column(db(backend).select("SELECT CDIDCONSUMID FROM REGIDENTCONS WHERE CDCLIENTE = :C AND CDCONSUMIDOR = :K "
-                                         "ORDER BY CDIDCONSUMID",
-                                         {{"C", Value(client(4))}, {"K", Value(consumer(20))}}, {{"B", FieldType::String, 21}}),
-                      "B");
-    };
-    auto save = [&](const std::function<void(DataSet &)> &change) {
-        DataSet ds("cdsConsumidor");
-        load(backend, ds, 4, 20);
-        change(ds);
-        const Value r = call(backend, "SetConsumidor", setArgs(ds.Delta(), noneBlank()));
-        QVERIFY2(!r.isError(), qPrintable(r.errorText()));
-    };
-    auto badge = [](const QString &b) {
-        return [b](DataSet &ds) {
-            ds.Edit();
-            ds.FieldByName(u"CDIDCONSUMID").setAsString(b);
-            ds.Post();
-        };
+        return column(
+            db(backend).select("SELECT CDIDCONSUMID FROM REGIDENTCONS WHERE CDCLIENTE = :C AND CDCONSUMIDOR = :K "
+                               "ORDER BY CDIDCONSUMID",
+                               {{"C", Value(client(4))}, {"K", Value(consumer(20))}}, {{"B", FieldType::String, 21}}),
+            "B");
     };
     DataSet ds("cdsConsumidor");
-    load(backend, ds, 4);
-    ds.Append();
-    ds.FieldByName(u"CDCLIENTE").setAsString(client(4));
-    ds.FieldByName(u"CDCONSUMIDOR").setAsString(consumer(20));
-    ds.FieldByName(u"NMCONSUMIDOR").setAsString("Crachá Trocado");
+    auto saveWith = [&](const char *field, const QString &value) {
+        load(backend, ds, 4, 20);
+        ds.Edit();
+        ds.FieldByName(QString(field)).setAsString(value);
+        ds.Post();
+        QCOMPARE(saveError(backend, ds), QString());
+    };
+    appendConsumer(backend, ds, 20, "Crachá Trocado");
     ds.FieldByName(u"CDIDCONSUMID").setAsString("R1");
     ds.Post();
-    QVERIFY(!call(backend, "SetConsumidor", setArgs(ds.Delta(), noneBlank())).isError());
-    QCOMPARE(registered(), QStringList{"R1"});
-    save(badge("R2"));
+    QCOMPARE(saveError(backend, ds), QString());
+    QCOMPARE(registered(), QStringList {"R1"});
+    saveWith("CDIDCONSUMID", "R2");
     QCOMPARE(registered(), QStringList({"R1", "R2"}));
-    save([](DataSet &d) {
-        d.Edit();
-        d.FieldByName(u"NMCONSUMIDOR").setAsString("Outro Nome");
-        d.Post();
-    });
-    save(badge("R1")); // given back: no second row
+    saveWith("NMCONSUMIDOR", "Outro Nome");
+    saveWith("CDIDCONSUMID", "R1"); // given back: no second row
     QCOMPARE(registered(), QStringList({"R1", "R2"}));
-    save([](DataSet &d) { d.Delete(); });
+    load(backend, ds, 4, 20);
+    ds.Delete();
+    QCOMPARE(saveError(backend, ds), QString());
     QCOMPARE(registered(), QStringList({"R1", "R2"}));
 }
 
