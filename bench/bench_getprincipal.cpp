@@ -1,6 +1,7 @@
 // getPrincipal of 30,000 consumers: in-process and over HTTP on loopback, against reading the same
 // rows through the sqlite3 C API, measured in one run.
 #include "BenchTimer.h"
+#include "RawConsumerRead.h"
 #include "ConsumerQueries.h"
 #include "Corvane.h"
 #include "DbSession.h"
@@ -23,41 +24,6 @@ namespace {
 
 const QString kClient = QStringLiteral("000000000000000009999");
 constexpr int kConsumers = 30000;
-
-// Steps through the consumers and the client's branches reading every column, as getPrincipal does.
-qint64 rawRead(const QString &path)
-{
-    sqlite3 *db = nullptr;
-    sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
-    qint64 checksum = 0;
-    for (const QString &sql : {ConsumerQueries::consumersOfClient() + ConsumerQueries::consumerOrder(),
-                               ConsumerQueries::branchesOfClient()}) {
-        const QByteArray text = NamedSql::parse(sql).positional().toUtf8();
-        sqlite3_stmt *stmt = nullptr;
-        sqlite3_prepare_v2(db, text.constData(), int(text.size()), &stmt, nullptr);
-        const QByteArray client = kClient.toUtf8();
-        const int params = sqlite3_bind_parameter_count(stmt);
-        for (int i = 1; i <= params; ++i)
-            sqlite3_bind_text(stmt, i, i == 1 ? client.constData() : "T", -1, SQLITE_TRANSIENT);
-        const int cols = sqlite3_column_count(stmt);
-        while (sqlite3_step(stmt) == SQLITE_ROW) {
-            for (int c = 0; c < cols; ++c) {
-                switch (sqlite3_column_type(stmt, c)) {
-                case SQLITE_INTEGER:
-                case SQLITE_FLOAT: checksum += qint64(sqlite3_column_double(stmt, c)); break;
-                case SQLITE_NULL: break;
-                default: {
-                    std::string copy(reinterpret_cast<const char *>(sqlite3_column_text(stmt, c)), size_t(sqlite3_column_bytes(stmt, c)));
-                    checksum += qint64(copy.size());
-                }
-                }
-            }
-        }
-        sqlite3_finalize(stmt);
-    }
-    sqlite3_close(db);
-    return checksum;
-}
 
 } // namespace
 
@@ -82,7 +48,7 @@ int main(int argc, char **argv)
                              .at(0).toPacket().rowCount());
     std::printf("getPrincipal of %d consumers (73 fields, 7 names joined)\n", rows);
 
-    const double raw = medianMs(7, [&] { rawRead(path); });
+    const double raw = medianMs(7, [&] { bench::rawRead(path, kClient); });
     const double inProcess = medianMs(7, [&] {
         dispatcher->call(QStringLiteral("Cns72200.rdmConsumidor"), QStringLiteral("getPrincipal"), args).at(0).toPacket();
     });

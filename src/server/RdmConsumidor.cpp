@@ -124,10 +124,15 @@ Value getPrincipalMuitoReg(MethodCall &call)
         {QStringLiteral("P_QTDE"), Value(end - start + 1)},
         {QStringLiteral("P_SALTO"), Value(start - 1)},
     };
+    const QString &like = call.db().dialect().caseInsensitiveLike;
+    // The chunk's positions are counted over the codes alone; only the chunk's rows get their names
+    // joined, so that a far chunk does not pay the joins of every row it skips.
     const QString sql = ConsumerQueries::consumersOfClient()
-        + QStringLiteral(" AND (UPPER(C.NMCONSUMIDOR) LIKE UPPER(:P_NOME) ESCAPE '\\' "
-                         "OR UPPER(C.CDIDCONSUMID) LIKE UPPER(:P_CRACHA) ESCAPE '\\')")
-        + ConsumerQueries::consumerOrder() + QStringLiteral(" LIMIT :P_QTDE OFFSET :P_SALTO");
+        + QStringLiteral(" AND C.CDCONSUMIDOR IN (SELECT F.CDCONSUMIDOR FROM CONSUMIDOR F WHERE F.CDCLIENTE = :P_CDCLIENTE "
+                         "AND (%1 OR %2) ORDER BY F.CDCONSUMIDOR LIMIT :P_QTDE OFFSET :P_SALTO)")
+              .arg(like.arg(QStringLiteral("F.NMCONSUMIDOR"), QStringLiteral(":P_NOME")),
+                   like.arg(QStringLiteral("F.CDIDCONSUMID"), QStringLiteral(":P_CRACHA")))
+        + ConsumerQueries::consumerOrder();
     const Packet consumers = call.db().select(sql, params, ConsumerRecord::fieldDefs());
     const Packet branches = call.db().select(ConsumerQueries::branchesOfClient(),
                                              branchFilter(call.text(1), {{QStringLiteral("P_CDCLIENTE"), Value(call.text(0))}}),

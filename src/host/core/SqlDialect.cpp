@@ -33,7 +33,7 @@ SqlDialect make(const char *name, const char *driver, SqlDialect::Text text, boo
 
 const std::array<SqlDialect, 5> &dialects()
 {
-    static const std::array<SqlDialect, 5> all = {
+    static std::array<SqlDialect, 5> all = {
         make("sqlite", "QSQLITE", SqlDialect::Text::Generic, true, "BLOB", "TIMESTAMP", "NUMERIC(18,4)",
              "BEGIN IMMEDIATE", "IS", {QStringLiteral("1555"), QStringLiteral("2067")}, SqlRows::fetchSqlite),
         make("postgresql", "QPSQL", SqlDialect::Text::Generic, false, "BYTEA", "TIMESTAMP", "NUMERIC(18,4)", "BEGIN",
@@ -45,6 +45,9 @@ const std::array<SqlDialect, 5> &dialects()
         make("interbase", "QIBASE", SqlDialect::Text::InterBase, false, "BLOB", "TIMESTAMP", "NUMERIC(18,4)",
              "SET TRANSACTION", "IS NOT DISTINCT FROM", {QStringLiteral("-803")}, SqlRows::fetchGeneric),
     };
+    // SQLite's LIKE ignores the case of ASCII letters, as its UPPER does; PostgreSQL has ILIKE.
+    all[0].caseInsensitiveLike = QStringLiteral("%1 LIKE %2 ESCAPE '\\'");
+    all[1].caseInsensitiveLike = QStringLiteral("%1 ILIKE %2 ESCAPE '\\'");
     return all;
 }
 

@@ -34,6 +34,9 @@ public:
     QString beginRead;         // starts a transaction that only reads
     QString beginWrite;        // starts a transaction that writes (takes the write lock at once where that avoids deadlocks)
     QString nullSafeEqual;     // "a <op> b" true when both are null or equal
+    // "%1 matches the pattern %2 without regard to case, '\\' escaping the wildcards": the plain
+    // operator where the database has one, so that no function runs on every row.
+    QString caseInsensitiveLike = QStringLiteral("UPPER(%1) LIKE UPPER(%2) ESCAPE '\\'");
     QStringList uniqueViolationCodes; // native error codes of a duplicate key
 
     // Runs a statement and packs its rows for the given columns, by position. SQLite reads through
