@@ -7,6 +7,9 @@
 #include "DataSet.h"
 #include "EAbort.h"
 #include "ScriptedDialogs.h"
+#include "ServerFixture.h"
+
+#include <QSqlDatabase>
 #include "TMessages.h"
 
 #include <QTest>
@@ -34,6 +37,8 @@ private slots:
     void codedTexts();
     void badgeHidesItsCheckDigitOnlyWhileBrowsing();
     void newConsumerStartsActiveIndividual();
+    void lookupQueriesRunOnBothBackends_data();
+    void lookupQueriesRunOnBothBackends();
 
 private:
     TMessages m_msg{ConsumerMessages::table()};
@@ -246,6 +251,66 @@ void tst_ConsumerRules::newConsumerStartsActiveIndividual()
     QCOMPARE(m_consumers.FieldByName(u"CDCLIENTE").AsString(), QString("000000000000000000007"));
     QCOMPARE(m_consumers.FieldByName(u"CDFILIAL").AsString(), QString("0001"));
     m_consumers.Cancel();
+}
+
+void tst_ConsumerRules::lookupQueriesRunOnBothBackends_data()
+{
+    QTest::addColumn<QString>("backend");
+    QTest::newRow("sqlite") << "sqlite";
+    QTest::newRow("postgresql") << "postgresql";
+}
+
+// Every query of the rules, for one code and for all, on the fixture's database: the same text must
+// run on both, with the "T" parameters null or set.
+void tst_ConsumerRules::lookupQueriesRunOnBothBackends()
+{
+    QFETCH(QString, backend);
+    const QString url = ServerFixture::create(backend, "tst_consumerrules");
+    if (url.isEmpty())
+        QSKIP("PostgreSQL not available (CNS_TEST_PG_URL)");
+    const QString connection = "rules_" + backend;
+    DatabaseUrl::parse(url).open(connection);
+    ConsumerLookups l;
+    const QString c1 = ServerFixture::client(1);
+    struct Case
+    {
+        TADOIBQuery *q;
+        QString codeParam, code;
+        QList<QPair<QString, QString>> fixed;
+        int all;
+    };
+    const QList<Case> cases = {
+        {&l.qryTipoConsCliFili, "P_CDTIPOCONS", "01", {{"P_CDCLIENTE", c1}, {"P_CDFILIAL", "0001"}}, 0},
+        {&l.qryTipoConsCli, "P_CDTIPOCONS", "01", {{"P_CDCLIENTE", c1}}, 1},
+        {&l.qryTipoConsFili, "P_CDTIPOCONS", "01", {{"P_CDFILIAL", "0001"}}, 0},
+        {&l.qryPesqCons, "P_CDTIPOCONS", "02", {}, 2},
+        {&l.qryCentroCusto, "P_CDCCUSCLIE", "0000000001", {{"P_CDCLIENTE", c1}}, 1},
+        {&l.qryPesqVendedor, "P_CDVENDEDOR", "0001", {}, 1},
+        {&l.qryPais, "P_CDPAIS", "1058", {}, 1},
+        {&l.qryEstado, "P_SGESTADO", "SP", {{"P_CDPAIS", "1058"}}, 1},
+        {&l.qryMunicipio, "P_CDMUNICIPIO", "0001", {{"P_CDPAIS", "1058"}, {"P_SGESTADO", "SP"}}, 1},
+        {&l.qryBairro, "P_CDBAIRRO", "0000000001", {{"P_CDPAIS", "1058"}, {"P_SGESTADO", "SP"}, {"P_CDMUNICIPIO", "0001"}}, 1},
+    };
+    for (const Case &c : cases) {
+        c.q->setConnectionName(connection);
+        ConsumerLookups::openFor(*c.q, c.codeParam, QString(), c.fixed);
+        QCOMPARE(c.q->RecordCount(), c.all);
+        ConsumerLookups::openFor(*c.q, c.codeParam, c.code, c.fixed);
+        QCOMPARE(c.q->RecordCount(), c.all == 0 ? 0 : 1);
+        ConsumerLookups::openFor(*c.q, c.codeParam, "ZZ", c.fixed);
+        QVERIFY(c.q->IsEmpty());
+    }
+    l.qryVerConsumiFilial.setConnectionName(connection);
+    ConsumerLookups::open(l.qryVerConsumiFilial, {{"P_CDCLIENTE", c1}, {"P_CDFILIAL", "0002"}, {"P_CDCONSUMIDOR", ServerFixture::consumer(1)}});
+    QCOMPARE(l.qryVerConsumiFilial.RecordCount(), 1);
+    l.adqVerFilialCliente.setConnectionName(connection);
+    ConsumerLookups::open(l.adqVerFilialCliente, {{"P_CDCLIENTE", c1}, {"P_CDFILIAL", "0002"}});
+    QCOMPARE(l.adqVerFilialCliente.RecordCount(), 1);
+    for (TADOIBQuery *q : {&l.qryTipoConsCliFili, &l.qryTipoConsCli, &l.qryTipoConsFili, &l.qryPesqCons, &l.qryCentroCusto,
+                           &l.qryPesqVendedor, &l.qryPais, &l.qryEstado, &l.qryMunicipio, &l.qryBairro, &l.qryVerConsumiFilial,
+                           &l.adqVerFilialCliente})
+        q->Close();
+    QSqlDatabase::removeDatabase(connection);
 }
 
 QTEST_MAIN(tst_ConsumerRules)
