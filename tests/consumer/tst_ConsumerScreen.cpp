@@ -321,6 +321,9 @@ void tst_ConsumerScreen::wholeRecordChecksInOrderThenDefaults()
     QCOMPARE(s.pgcPadrao->currentWidget(), s.tshFormulario);
     QVERIFY(!s.pgcPadrao->isTabEnabled(s.pgcPadrao->indexOf(s.tshPadrao)));
     QVERIFY(!s.panCliente->isEnabled());
+    // A new consumer's balance box is off while it is inserted: its values are set at post.
+    QVERIFY(!s.cbbVerifSaldoCons->isEnabled());
+    QVERIFY(!s.grbConsDeb->isEnabled());
     Field &f = s.cdsConsumidor.FieldByName(u"CDCONSUMIDOR");
     const auto set = [&](const char *field, const QString &v) { s.cdsConsumidor.FieldByName(QString::fromLatin1(field)).setAsString(v); };
     const QList<std::pair<QString, std::function<void()>>> steps = {
@@ -368,6 +371,9 @@ void tst_ConsumerScreen::wholeRecordChecksInOrderThenDefaults()
     QVERIFY(confirm(s));
     QCOMPARE(s.cdsConsumidor.State(), DataSetState::Browse);
     QCOMPARE(f.AsString(), consumer(900)); // brought to its width and kept
+    QVERIFY(s.cbbVerifSaldoCons->isEnabled());
+    QVERIFY(s.cbbVerifSaldoCons->isChecked());
+    QVERIFY(s.panCliente->isEnabled());
 
     const QString where = " FROM CONSUMIDOR WHERE CDCLIENTE = '" + client(1) + "' AND CDCONSUMIDOR = '" + consumer(900) + "'";
     QCOMPARE(column("SELECT IDTPVENDACONS || IDIMPCPFCUPOM || IDCADCONFLIBCON || IDPERCONSPRODEX || IDTPSELMANHA || IDTPSELTARDE || "
