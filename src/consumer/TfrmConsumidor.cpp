@@ -1,6 +1,7 @@
 #include "TfrmConsumidor.h"
 
 #include "Consiste.h"
+#include "ConsumerGridCell.h"
 #include "ConsumerMessages.h"
 #include "ConsumerPacket.h"
 #include "ConsumerRecord.h"
@@ -99,7 +100,7 @@ TfrmConsumidor::TfrmConsumidor(QWidget *parent)
                                return c;
                            }(),
                            GridColumn(QStringLiteral("CDIDCONSUMID"), 170)});
-    dbgPadrao->OnDrawColumnCell = [this](const DBGrid::Cell &cell) { grid_DrawColumnCell(cell); };
+    dbgPadrao->OnDrawColumnCell = [this](const DBGrid::Cell &cell) { dbgPadraoDrawColumnCell(cell); };
     connect(pgcPadrao, &QTabWidget::currentChanged, this, [this] { HandlerGuard::run([this] { pgcPadraoChange(); }); });
     resize(980, 640);
     created();
@@ -584,24 +585,15 @@ void TfrmConsumidor::focusField(const QString &tab, const QString &name)
 // ---------------------------------------------------------------------------------------------------
 // Grid drawing
 
-void TfrmConsumidor::grid_DrawColumnCell(const DBGrid::Cell &cell)
+void TfrmConsumidor::dbgPadraoDrawColumnCell(const DBGrid::Cell &cell)
 {
     const int row = cell.index.row();
-    const int situation = cdsConsumidor.fieldIndex(u"IDSITCONSUMI");
-    const bool inactive = cdsConsumidor.rowValue(row, situation).toString() == u"2";
-    const QPalette &pal = cell.option.palette;
-    QColor background = pal.color(QPalette::ToolTipBase);
-    QColor text = inactive ? QColor(Qt::red) : QColor(Qt::black);
-    if (cell.selected) {
-        background = pal.color(QPalette::Highlight);
-        text = pal.color(QPalette::HighlightedText);
-    }
-    DBGrid::Cell drawn = cell;
-    if (cell.field == u"IDSITCONSUMI")
-        drawn.text = msgPadrao.Msg(inactive ? u"Inativo" : u"Ativo");
-    else
-        drawn.text = cdsConsumidor.rowValue(row, cdsConsumidor.fieldIndex(cell.field)).toString();
-    DBGrid::drawCell(drawn, background, text);
+    const bool inactive = cdsConsumidor.rowValue(row, cdsConsumidor.fieldIndex(u"IDSITCONSUMI")).toString() == u"2";
+    DBGrid::Cell stored = cell;
+    // The badge column shows the whole stored badge, check digit included.
+    if (cell.field != u"IDSITCONSUMI")
+        stored.text = cdsConsumidor.rowValue(row, cdsConsumidor.fieldIndex(cell.field)).toString();
+    ConsumerGridCell::draw(stored, inactive, msgPadrao);
 }
 
 // ---------------------------------------------------------------------------------------------------

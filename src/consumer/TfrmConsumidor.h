@@ -159,7 +159,7 @@ private:
     void runClientPanelAgain();
 
     void clearBelow(const QStringList &fields);
-    void grid_DrawColumnCell(const DBGrid::Cell &cell);
+    void dbgPadraoDrawColumnCell(const DBGrid::Cell &cell);
 
     QString m_workingBranch = QStringLiteral("T");
     QString m_chosenClient;

@@ -1,6 +1,7 @@
 #include "TfrmConsultaCracha.h"
 
 #include "Consiste.h"
+#include "ConsumerGridCell.h"
 #include "DBGrid.h"
 #include "FocusEvents.h"
 #include "ModuleConnection.h"
@@ -143,16 +144,6 @@ void TfrmConsultaCracha::dtsPadraoStateChange()
 
 void TfrmConsultaCracha::dbgPadraoDrawColumnCell(const DBGrid::Cell &cell)
 {
-    const QPalette &pal = QApplication::palette();
     const bool inactive = cdsClieCons.rowValue(cell.index.row(), cdsClieCons.FieldByName(u"IDSITCONSUMI").Index()).toString() == u"2";
-    QColor background = pal.color(QPalette::ToolTipBase);
-    QColor text = inactive ? QColor(Qt::red) : QColor(Qt::black);
-    if (cell.selected) {
-        background = pal.color(QPalette::Highlight);
-        text = pal.color(QPalette::HighlightedText);
-    }
-    DBGrid::Cell shown = cell;
-    if (cell.field == u"IDSITCONSUMI")
-        shown.text = msgPadrao.Msg(inactive ? u"Inativo" : u"Ativo");
-    DBGrid::drawCell(shown, background, text);
+    ConsumerGridCell::draw(cell, inactive, msgPadrao);
 }

@@ -1,0 +1,24 @@
+#include "ConsumerGridCell.h"
+
+#include "TMessages.h"
+
+#include <QApplication>
+
+namespace ConsumerGridCell {
+
+void draw(const DBGrid::Cell &cell, bool inactive, const TMessages &messages)
+{
+    const QPalette &pal = QApplication::palette();
+    QColor background = pal.color(QPalette::ToolTipBase);
+    QColor text = inactive ? QColor(Qt::red) : QColor(Qt::black);
+    if (cell.selected) {
+        background = pal.color(QPalette::Highlight);
+        text = pal.color(QPalette::HighlightedText);
+    }
+    DBGrid::Cell shown = cell;
+    if (cell.field == u"IDSITCONSUMI")
+        shown.text = messages.Msg(inactive ? u"Inativo" : u"Ativo");
+    DBGrid::drawCell(shown, background, text);
+}
+
+} // namespace ConsumerGridCell
