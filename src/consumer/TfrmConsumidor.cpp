@@ -201,7 +201,7 @@ void TfrmConsumidor::FormCreate()
     {
         const Showavi::Scope busy(this, 0);
         netConsumidor.Open();
-        cdsParaVend.setData(Consiste::CheckResultServ(netConsumidor.Call(QStringLiteral("getParaVend")), true, 1).at(0).packetPtr());
+        cdsParaVend.setData(callList(QStringLiteral("getParaVend"), {}, 1).at(0).packetPtr());
         dbeDataNasc->clear();
         loadClients();
     }
@@ -217,7 +217,7 @@ void TfrmConsumidor::loadClients()
     const QList<Value> args = perBranch
                                   ? QList<Value>{Value(m_workingBranch), Value(QString()), Value(QString()), Value(QStringLiteral("T"))}
                                   : QList<Value>{Value(QString()), Value(QStringLiteral("T")), Value(QString()), Value(QStringLiteral("T"))};
-    cdsCliente.setData(Consiste::CheckResultServ(netConsumidor.Call(QStringLiteral("getCliente"), args), true, 1).at(0).packetPtr());
+    cdsCliente.setData(callList(QStringLiteral("getCliente"), args, 1).at(0).packetPtr());
 }
 
 void TfrmConsumidor::FormClose()
