@@ -15,6 +15,7 @@
 #include "TNetConnection.h"
 #include "TBtnPesquisa.h"
 #include "DBNumericEdit.h"
+#include "TfrmConsultaCracha.h"
 #include "TfrmConsumidor.h"
 
 #include <QAction>
@@ -29,6 +30,7 @@
 #include <QSqlQuery>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
 
 using namespace cns;
 using ServerFixture::client;
@@ -68,6 +70,7 @@ private slots:
     void badgeUniqueness_data();
     void badgeUniqueness();
     void siteAccessCodeAndLink();
+    void badgeLookupAndExternalCodesReloadAfterwards();
     void screenshots();
 
 private:
@@ -640,6 +643,29 @@ void tst_ConsumerScreen::siteAccessCodeAndLink()
     QVERIFY(HandlerGuard::run([&] { s.rules.vdConsVinculacao(); }));
     QCOMPARE(m_target->count("getVdConsVinculo"), calls); // an empty link is not asked about
     s.cdsConsumidor.Cancel();
+}
+
+void tst_ConsumerScreen::badgeLookupAndExternalCodesReloadAfterwards()
+{
+    TfrmConsumidor &s = *openScreen();
+    choose(s, kSharedNumber);
+    QVERIFY(s.btnAssocia->isEnabled());
+    const int loads = m_target->count("getPrincipal");
+    // Each modal screen is closed as soon as it is up.
+    const auto closeModal = [] {
+        QTimer::singleShot(0, [] {
+            QTRY_VERIFY(QApplication::activeModalWidget() != nullptr);
+            QApplication::activeModalWidget()->close();
+        });
+    };
+    closeModal();
+    s.btnConsultaCracha->trigger();
+    QCOMPARE(Cli_cns72205::stCliente, QString("11.222.333/0001-81"));
+    QCOMPARE(Cli_cns72205::stFilial, QString("0001"));
+    closeModal();
+    s.mnuAssocia->trigger();
+    QCOMPARE(m_target->lastArgs("getCodExterno").value(1).toString(), client(1));
+    QCOMPARE(m_target->count("getPrincipal"), loads + 2);
 }
 
 // With CNS_SCREENSHOT_DIR set, writes the grid and each form tab of the first consumer of client 1.
