@@ -1,0 +1,70 @@
+#pragma once
+
+#include "Packet.h"
+
+#include <QHash>
+#include <QSet>
+#include <QString>
+#include <functional>
+#include <vector>
+
+class ImportLookups;
+class TMessages;
+
+// The consistency run over the import rows: the code and badge duplicate passes with the row
+// checks and the branch badge check, writing each finding as a log row in the log's order, marking
+// the rows that must not be imported, and collecting the file's clients.
+class ConsistencyRun
+{
+public:
+    struct Settings
+    {
+        bool clientFromFile = false;
+        bool checkRegister = false; // the layout's IDINACONSARQIMP is "N"
+    };
+    // A badge in use at the branch (cdsCrachaFilial).
+    struct BranchBadge
+    {
+        QString client, consumer;
+    };
+    // How many identifiers the register holds for a badge of another consumer (getVrIdentificador).
+    using RegisterCount = std::function<qint64(const QString &badge, const QString &client, const QString &consumer)>;
+
+    ConsistencyRun(Settings settings, const TMessages &messages, ImportLookups &lookups, RegisterCount registerCount);
+
+    void setBranchBadges(const cns::Packet &cdsCrachaFilial);
+
+    // rows: the import rows in load order; invalid: their marks (kept from earlier runs, as the
+    // rows keep theirs until the next load). Fills the log rows.
+    void run(const std::vector<cns::Row> &rows, std::vector<bool> &invalid);
+
+    const cns::Packet &log() const { return m_log; }
+    bool boInclui_Log = false;
+    bool boParaImp = false;
+    QString stListaCliente;
+    int toImport = 0;
+
+private:
+    struct Keys
+    {
+        QString client, consumer, name, badge, external, type, costCentre, cpf, motivo;
+    };
+    void extract(const std::vector<cns::Row> &rows);
+    void Gera_Log(int r);
+    void Insere_Log(int r, QStringView key, bool blocking);
+    void Vd_CrachaFilial(int r, std::vector<bool> &invalid);
+    void codePass(std::vector<bool> &invalid);
+    void badgePass(std::vector<bool> &invalid);
+    std::vector<int> order(QString Keys::*second) const;
+
+    Settings m_settings;
+    const TMessages &m_messages;
+    ImportLookups &m_lookups;
+    RegisterCount m_registerCount;
+    QString m_emptyClient;
+    QHash<QString, QList<BranchBadge>> m_branchBadges;
+    std::vector<Keys> m_keys;
+    QSet<QString> m_listed;
+    cns::Packet m_log;
+    int itcont = 1;
+};
