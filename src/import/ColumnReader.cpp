@@ -53,8 +53,14 @@ QString ColumnReader::withDecimals(const QString &value, int decimals)
 {
     if (decimals <= 0 || value.isEmpty() || value.contains(u','))
         return value;
-    const qsizetype at = qMax<qsizetype>(0, value.size() - decimals);
-    return value.left(at) + u',' + value.mid(at);
+    // A value shorter than its decimals is filled with zeros ("5" with two decimals is 0,05, not
+    // 0,5), after its sign.
+    const qsizetype sign = value.startsWith(u'-') || value.startsWith(u'+') ? 1 : 0;
+    QString digits = value.mid(sign);
+    if (digits.size() <= decimals)
+        digits = QString(decimals - digits.size() + 1, u'0') + digits;
+    const qsizetype at = digits.size() - decimals;
+    return value.left(sign) + digits.left(at) + u',' + digits.mid(at);
 }
 
 std::optional<cns::Value> ColumnReader::convert(const ImportLayout::Column &column, const QString &value, QString *why)

@@ -22,7 +22,7 @@ public:
     // The raw value a column takes from the line, before conversion (field is the delimited
     // field the column reads, or the whole line for fixed positions).
     static QString rawValue(const ImportLayout::Column &column, QStringView fixedLine);
-    // Implied decimals: a comma before the last `decimals` characters of a number without one.
+    // Implied decimals: a comma before the last `decimals` digits of a number written without one.
     static QString withDecimals(const QString &value, int decimals);
     // The converted value; nullopt with *why set when it does not convert.
     static std::optional<cns::Value> convert(const ImportLayout::Column &column, const QString &value, QString *why);
