@@ -104,7 +104,8 @@ QString ColumnReader::columnLabel(const ImportLayout::Column &column, int field)
     return QStringLiteral("%1 (posição %2)").arg(column.name).arg(column.position);
 }
 
-void ColumnReader::read(const QString &line, Values &values, const QString &fileName, qint64 lineNumber) const
+void ColumnReader::read(const QString &line, Values &values, const QString &fileName, qint64 lineNumber,
+                        QString *clientAsWritten) const
 {
     // Delimited lines: the fields in order; a column reads the field at the cursor and, when it
     // uses it up, moves the cursor on. A line with fewer fields than the layout needs gives empty
@@ -130,8 +131,12 @@ void ColumnReader::read(const QString &line, Values &values, const QString &file
             value.clear();
         if (c.type == u'N')
             value = withDecimals(value, c.decimals);
-        if (c.name == u"CDCLIENTE" && !value.isEmpty())
-            value = ImportText::RemoveCaracteres(value);
+        if (c.name == u"CDCLIENTE") {
+            if (clientAsWritten)
+                *clientAsWritten = value;
+            if (!value.isEmpty())
+                value = ImportText::RemoveCaracteres(value);
+        }
         QString why;
         std::optional<cns::Value> v = convert(c, value, &why);
         if (!v)

@@ -17,7 +17,9 @@ public:
     explicit ColumnReader(const ImportLayout &layout) : m_layout(layout) {}
 
     // Raises EErro naming the file, the line and the column when a value does not convert.
-    void read(const QString &line, Values &values, const QString &fileName, qint64 lineNumber) const;
+    // clientAsWritten (when given) receives the client field before its separators were removed.
+    void read(const QString &line, Values &values, const QString &fileName, qint64 lineNumber,
+              QString *clientAsWritten = nullptr) const;
 
     // The raw value a column takes from the line, before conversion (field is the delimited
     // field the column reads, or the whole line for fixed positions).

@@ -49,7 +49,12 @@ void ConsistencyRun::extract(const std::vector<cns::Row> &rows)
     }
 }
 
-void ConsistencyRun::Insere_Log(int r, QStringView key, bool blocking)
+bool ConsistencyRun::isWarning(QStringView key)
+{
+    return key == u"CdTipoCons1" || key == u"CdCCusClie1" || key == u"CpfInvalido";
+}
+
+void ConsistencyRun::Insere_Log(int r, QStringView key)
 {
     const Keys &k = m_keys[size_t(r)];
     cns::Row::Builder b(128);
@@ -61,7 +66,7 @@ void ConsistencyRun::Insere_Log(int r, QStringView key, bool blocking)
         b.addText(*s);
     m_log.appendRow(b.take());
     boInclui_Log = true;
-    if (blocking)
+    if (!isWarning(key))
         boParaImp = true;
 }
 
@@ -69,28 +74,28 @@ void ConsistencyRun::Gera_Log(int r)
 {
     const Keys &k = m_keys[size_t(r)];
     if (k.client == m_emptyClient)
-        Insere_Log(r, u"CdCliNull", true);
+        Insere_Log(r, u"CdCliNull");
     else if (k.motivo == u"NAO_ENC")
-        Insere_Log(r, u"CdCliNaoEncontrado", true);
+        Insere_Log(r, u"CdCliNaoEncontrado");
     else if (k.motivo == u"CLI_FIL")
-        Insere_Log(r, u"CliNaoAssociado", true);
+        Insere_Log(r, u"CliNaoAssociado");
     if (Consiste::EmptyString(k.consumer))
-        Insere_Log(r, u"CdConsNull", true);
+        Insere_Log(r, u"CdConsNull");
     if (Consiste::EmptyString(k.name))
-        Insere_Log(r, u"NmConsNull", true);
+        Insere_Log(r, u"NmConsNull");
     if (Consiste::EmptyString(k.type))
-        Insere_Log(r, u"CdTipoCons", true);
+        Insere_Log(r, u"CdTipoCons");
     if (Consiste::EmptyString(k.costCentre))
-        Insere_Log(r, u"CdCCusClie", true);
+        Insere_Log(r, u"CdCCusClie");
     if (!Consiste::EmptyString(k.type) && !m_lookups.typeExists(k.type))
-        Insere_Log(r, u"CdTipoCons1", false);
+        Insere_Log(r, u"CdTipoCons1");
     if (!Consiste::EmptyString(k.costCentre) && !m_lookups.costCentreExists(k.client, k.costCentre))
-        Insere_Log(r, u"CdCCusClie1", false);
+        Insere_Log(r, u"CdCCusClie1");
     // A blank badge has nothing in the register.
     if (m_settings.checkRegister && !Consiste::EmptyString(k.badge) && m_registerCount(k.badge, k.client, k.consumer) > 0)
-        Insere_Log(r, u"CdIdJaCad_log", true);
+        Insere_Log(r, u"CdIdJaCad_log");
     if (!Consiste::EmptyString(k.cpf) && (!Consiste::CPFOk(k.cpf) || k.cpf.size() != 11))
-        Insere_Log(r, u"CpfInvalido", false);
+        Insere_Log(r, u"CpfInvalido");
 }
 
 void ConsistencyRun::Vd_CrachaFilial(int r, std::vector<bool> &invalid)
@@ -106,7 +111,7 @@ void ConsistencyRun::Vd_CrachaFilial(int r, std::vector<bool> &invalid)
     });
     if (!other)
         return;
-    Insere_Log(r, u"CrachaFilial", true);
+    Insere_Log(r, u"CrachaFilial");
     invalid[size_t(r)] = true;
 }
 
@@ -141,9 +146,9 @@ void ConsistencyRun::codePass(std::vector<bool> &invalid)
         const Keys &p = m_keys[size_t(prev)];
         if (k.client == p.client && k.consumer == p.consumer) {
             if (itcont == 1)
-                Insere_Log(prev, u"Cod_Duplicado", true);
+                Insere_Log(prev, u"Cod_Duplicado");
             ++itcont;
-            Insere_Log(r, u"Cod_Duplicado", true);
+            Insere_Log(r, u"Cod_Duplicado");
             invalid[size_t(r)] = invalid[size_t(prev)] = true;
         } else {
             itcont = 1;
@@ -170,9 +175,9 @@ void ConsistencyRun::badgePass(std::vector<bool> &invalid)
             const Keys &p = m_keys[size_t(prev)];
             if (k.client == p.client && k.badge == p.badge) {
                 if (itcont == 1)
-                    Insere_Log(prev, u"Cracha_Duplicado", true);
+                    Insere_Log(prev, u"Cracha_Duplicado");
                 ++itcont;
-                Insere_Log(r, u"Cracha_Duplicado", true);
+                Insere_Log(r, u"Cracha_Duplicado");
                 invalid[size_t(r)] = invalid[size_t(prev)] = true;
             } else {
                 itcont = 1;

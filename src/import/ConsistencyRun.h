@@ -34,6 +34,9 @@ public:
 
     void setBranchBadges(const cns::Packet &cdsCrachaFilial);
 
+    // Findings that only warn; every other finding is blocking.
+    static bool isWarning(QStringView key);
+
     // rows: the import rows in load order; invalid: their marks (kept from earlier runs, as the
     // rows keep theirs until the next load). Fills the log rows.
     void run(const std::vector<cns::Row> &rows, std::vector<bool> &invalid);
@@ -51,7 +54,7 @@ private:
     };
     void extract(const std::vector<cns::Row> &rows);
     void Gera_Log(int r);
-    void Insere_Log(int r, QStringView key, bool blocking);
+    void Insere_Log(int r, QStringView key);
     void Vd_CrachaFilial(int r, std::vector<bool> &invalid);
     void codePass(std::vector<bool> &invalid);
     void badgePass(std::vector<bool> &invalid);

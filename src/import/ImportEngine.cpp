@@ -239,8 +239,9 @@ void ImportEngine::readFile(const QString &path, ColumnReader &reader, RowBuilde
             line.remove(0, 1);
         if (rules && !m_layout.ValidaLayout(line))
             continue;
-        reader.read(line, m_valueArray, path, lines.lineNumber());
-        cns::Row row = builder.build(m_valueArray, shortName, lines.lineNumber());
+        QString client;
+        reader.read(line, m_valueArray, path, lines.lineNumber(), &client);
+        cns::Row row = builder.build(m_valueArray, shortName, lines.lineNumber(), client);
         m_invalid.push_back(row.value(validField).toString() == u"N");
         m_rows.push_back(std::move(row));
         progress.advance(bytes.size() + 2);
@@ -253,7 +254,6 @@ void ImportEngine::Carregar(ImportProgress &progress)
     clearRows();
     publishRows();
     progress.showPanel(ImportProgress::Panel::Loading);
-    bool complete = false;
     try {
         const QString code = layoutField(u"CDLAYOUTIMP");
         loadInto(cdsDescLayout, call(QStringLiteral("getColLayoutImp"), {Value(code)}));
@@ -284,7 +284,6 @@ void ImportEngine::Carregar(ImportProgress &progress)
             cdsArquivo.setRecNo(r + 1);
             readFile(text(cdsArquivo, u"NMARQLAYIMP"), reader, builder, progress);
         }
-        complete = true;
     } catch (...) {
         progress.showPanel(ImportProgress::Panel::Hidden);
         publishRows();
@@ -294,8 +293,7 @@ void ImportEngine::Carregar(ImportProgress &progress)
     progress.showPanel(ImportProgress::Panel::Hidden);
     publishRows();
     boCarregou = true;
-    if (complete)
-        m_toImport = rowsLoaded();
+    m_loaded = m_toImport = rowsLoaded();
 }
 
 void ImportEngine::publishRows()

@@ -82,6 +82,7 @@ public:
     // rows to import keeps its value and the failure passes on.
     void Carregar(ImportProgress &progress);
     int rowsLoaded() const { return int(m_rows.size()); }
+    int loadedCount() const { return m_loaded; } // what the last complete load read ("Reg. Carregados")
     int rowsToImport() const { return m_toImport; }
 
     // The consistency run; with showLog the log viewer opens afterwards.
@@ -111,6 +112,7 @@ private:
     ColumnReader::Values m_valueArray; // arFields' values of the line being read
     std::vector<cns::Row> m_rows;
     std::vector<bool> m_invalid;
+    int m_loaded = 0;
     int m_toImport = 0;
     quintptr m_reference = 0;
     std::unique_ptr<ImportLookups> m_lookups;

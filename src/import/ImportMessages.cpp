@@ -1,5 +1,7 @@
 #include "ImportMessages.h"
 
+#include <QHash>
+
 namespace ImportMessages {
 
 const QString &lines()
@@ -64,6 +66,20 @@ const TMessages &table()
 {
     static const TMessages messages(lines());
     return messages;
+}
+
+QString keyOf(const QString &text)
+{
+    static const QHash<QString, QString> keys = [] {
+        QHash<QString, QString> h;
+        for (QStringView line : QStringView(lines()).split(u'\n', Qt::SkipEmptyParts)) {
+            const QString key = line.left(line.indexOf(u'|')).toString();
+            if (!h.contains(table().Msg(key)))
+                h.insert(table().Msg(key), key);
+        }
+        return h;
+    }();
+    return keys.value(text);
 }
 
 } // namespace ImportMessages

@@ -8,5 +8,7 @@ namespace ImportMessages {
 
 const QString &lines();
 const TMessages &table();
+// The key of a text of the table (the log's findings are stored as texts); empty when none.
+QString keyOf(const QString &text);
 
 } // namespace ImportMessages

@@ -61,7 +61,8 @@ std::optional<double> RowBuilder::numberOf(const cns::Value &v)
     }
 }
 
-cns::Row RowBuilder::build(const ColumnReader::Values &values, const QString &fileName, qint64 lineNumber) const
+cns::Row RowBuilder::build(const ColumnReader::Values &values, const QString &fileName, qint64 lineNumber,
+                           const QString &clientAsWritten) const
 {
     auto text = [&](int index) { return textOf(values[size_t(index)]); };
     auto number = [&](int index) -> cns::Value {
@@ -81,7 +82,12 @@ cns::Row RowBuilder::build(const ColumnReader::Values &values, const QString &fi
             set(u"CDCLIENTE", m_settings.emptyClient);
             set(u"IDVALIDO", QStringLiteral("N"));
         } else {
-            const ImportLookups::Client c = m_lookups.resolveClient(v);
+            ImportLookups::Client c = m_lookups.resolveClient(v);
+            if (!c.motivo.isEmpty() && !Consiste::EmptyString(clientAsWritten) && clientAsWritten != v) {
+                const ImportLookups::Client written = m_lookups.resolveClient(clientAsWritten);
+                if (written.motivo.isEmpty())
+                    c = written;
+            }
             set(u"CDCLIENTE", c.code);
             if (!c.motivo.isEmpty()) {
                 set(u"IDVALIDO", QStringLiteral("N"));

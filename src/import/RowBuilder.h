@@ -26,7 +26,10 @@ public:
 
     // fileName: the file being read, without its folder. Raises EErro (file, line, column) when a
     // numeric or date field holds what does not convert.
-    cns::Row build(const ColumnReader::Values &values, const QString &fileName, qint64 lineNumber) const;
+    // clientAsWritten: the file's client field with its separators, tried when the code without
+    // them is not found (external codes such as "USH-RP" keep their dash).
+    cns::Row build(const ColumnReader::Values &values, const QString &fileName, qint64 lineNumber,
+                   const QString &clientAsWritten = {}) const;
 
     // The value array's entries read as the row building reads them.
     static QString textOf(const cns::Value &v);

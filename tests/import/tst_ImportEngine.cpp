@@ -118,7 +118,7 @@ void tst_ImportEngine::initTestCase()
     DbSession &db = DbSession::forThread(DatabaseUrl::parse(m_url));
     db.exec("INSERT INTO PARAFILIAL (CDFILIAL, CDLAYOUTIMP, IDIMPBLOLANCNEG) VALUES ('0002', '0000000011', 'S'), ('0001', '0000000012', 'N')");
     db.exec("INSERT INTO TIPOCONSFILI (CDFILIAL, CDTIPOCONS, CDTIPOCONSEX) VALUES ('0002', '02', 'DEP')");
-    db.exec("UPDATE CLIENFILIAL SET CDEXCLIENFIL = 'ALFACPS' WHERE CDCLIENTE = :C AND CDFILIAL = '0002'", {{"C", Value(client(1))}});
+    db.exec("UPDATE CLIENFILIAL SET CDEXCLIENFIL = 'ALFA-CPS' WHERE CDCLIENTE = :C AND CDFILIAL = '0002'", {{"C", Value(client(1))}});
     db.exec("INSERT INTO CODEXTERNOIMP (CDCLIENTE, CDFILIAL, CDEXCLIENTEIMP) VALUES (:C, '0002', 'CODIMP2')", {{"C", Value(client(2))}});
     db.exec("INSERT INTO REGIDENTCONS (CDIDCONSUMID, CDCLIENTE, CDCONSUMIDOR) VALUES ('R5', :C, :K)",
             {{"C", Value(client(1))}, {"K", Value(code(9))}});
