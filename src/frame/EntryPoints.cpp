@@ -2,9 +2,11 @@
 
 #include "CursorScope.h"
 #include "HostWindow.h"
+#include "ImportScreen.h"
 #include "ModuleConnection.h"
 #include "TfrmCodExternoImp.h"
 #include "TfrmConsultaCracha.h"
+#include "TfrmImportConsu.h"
 
 #include <QLineEdit>
 
@@ -47,6 +49,11 @@ void CriaAssocia(const QString &filial, const QString &cliente, const QString &c
     screen->setWindowState(Qt::WindowNoState);
     cursor.restore();
     screen->exec();
+}
+
+void CriaImpConsumidor()
+{
+    abreImportacao(HostWindow::mainWindow(), Cli_cns72202::stCliente);
 }
 
 void CriaVinculaCons() {}
