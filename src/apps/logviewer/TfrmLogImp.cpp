@@ -42,7 +42,7 @@ TfrmLogImp::TfrmLogImp(cns::DataSet &log, QWidget *parent) : TfrmBase(parent), m
 
 void TfrmLogImp::sbtExportarClick()
 {
-    QString path = cns::HostDialogs::current().openFileName(QStringLiteral("Exportar log"), QString(),
+    QString path = cns::HostDialogs::current().saveFileName(QStringLiteral("Exportar log"), QString(),
                                                            QStringLiteral("Arquivos CSV(*.csv)|*.csv"));
     if (path.isEmpty())
         return;
