@@ -52,6 +52,14 @@ public:
     void btfGeraLogClick();
     void sbtConfirmaClick() override;
 
+    // The handlers of the filter's events, as the focus and the controls raise them.
+    void medCdClienteExit();
+    void grpClienteExit();
+    void panFiltroEnter();
+    void panFiltroExit();
+    void edtCdLayoutChange();
+    void dbgTabelaEditButtonClick(const QString &field);
+
     // ImportProgress: the progress panel, repainted at most every kRepaintMs during a load.
     static constexpr int kRepaintMs = 100;
     void showPanel(Panel panel) override;
@@ -72,12 +80,6 @@ private:
     void resetLoad();
     void validateClient(bool demanded);
     void validateLayout(bool demanded);
-    void medCdClienteExit();
-    void grpClienteExit();
-    void panFiltroEnter();
-    void panFiltroExit();
-    void edtCdLayoutChange();
-    void dbgTabelaEditButtonClick(const QString &field);
     void fileRowEdited();
     void enableResults();
     void repaintNow();
