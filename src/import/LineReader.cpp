@@ -48,19 +48,22 @@ bool LineReader::next(QByteArray *line)
         }
         const char *data = m_buffer.constData();
         const qsizetype end = m_buffer.size();
-        qsizetype i = m_pos;
+        qsizetype i = m_pos, run = m_pos; // run: the start of the bytes not yet appended
         for (; i < end; ++i) {
             const char c = data[i];
+            if (c != '\n' && c != '\r' && c != '\0')
+                continue;
+            line->append(data + run, i - run);
+            run = i + 1;
             if (c == '\n')
                 break;
-            if (c == '\r')
-                continue;
             if (c == '\0') {
                 ++m_lineNumber;
                 refuse(line->size() + 1, QStringLiteral("o arquivo contém caracteres binários (não é um arquivo texto)."));
             }
-            line->append(c);
         }
+        if (i == end)
+            line->append(data + run, end - run);
         any = true;
         if (line->size() > kMaxLineBytes) {
             ++m_lineNumber;

@@ -73,14 +73,24 @@ cns::Row RowBuilder::build(const ColumnReader::Values &values, const QString &fi
         return cns::Value(*d);
     };
 
+    // Where each value array entry and each named field of the row stand, found once.
+    static const std::array<int, ImportColumns::kCount> rowOf = [] {
+        std::array<int, ImportColumns::kCount> a{};
+        for (int i = 1; i < ImportColumns::kCount; ++i)
+            a[size_t(i)] = ImportRecord::rowField(ImportColumns::arFields()[size_t(i)]);
+        return a;
+    }();
+    static const int validField = ImportRecord::rowField(u"IDVALIDO"), reasonField = ImportRecord::rowField(u"IDMOTIVO"),
+                     fileField = ImportRecord::rowField(u"NMARQLAYIMP");
     QList<cns::Value> row(ImportRecord::rowFields().size());
-    auto set = [&row](QStringView field, cns::Value v) { row[ImportRecord::rowField(field)] = std::move(v); };
+    auto put = [&row](int field, cns::Value v) { row[field] = std::move(v); };
+    auto set = [&](int entry, cns::Value v) { put(rowOf[size_t(entry)], std::move(v)); };
 
     if (m_settings.clientFromFile) {
         const QString v = text(CDCLIENTE);
         if (Consiste::EmptyString(v)) {
-            set(u"CDCLIENTE", m_settings.emptyClient);
-            set(u"IDVALIDO", QStringLiteral("N"));
+            set(CDCLIENTE, m_settings.emptyClient);
+            put(validField, QStringLiteral("N"));
         } else {
             ImportLookups::Client c = m_lookups.resolveClient(v);
             if (!c.motivo.isEmpty() && !Consiste::EmptyString(clientAsWritten) && clientAsWritten != v) {
@@ -88,29 +98,29 @@ cns::Row RowBuilder::build(const ColumnReader::Values &values, const QString &fi
                 if (written.motivo.isEmpty())
                     c = written;
             }
-            set(u"CDCLIENTE", c.code);
+            set(CDCLIENTE, c.code);
             if (!c.motivo.isEmpty()) {
-                set(u"IDVALIDO", QStringLiteral("N"));
-                set(u"IDMOTIVO", c.motivo);
+                put(validField, QStringLiteral("N"));
+                put(reasonField, c.motivo);
             }
         }
     } else {
-        set(u"CDCLIENTE", m_settings.screenClient);
+        set(CDCLIENTE, m_settings.screenClient);
     }
 
-    set(u"NMARQLAYIMP", fileName);
-    set(u"CDPAIS", Consiste::Ajusta(text(CDPAIS), 4));
-    set(u"CDMUNICIPIO", Consiste::Ajusta(text(CDMUNICIPIO), 4));
-    set(u"CDBAIRRO", text(CDBAIRRO));
-    set(u"CDTIPOCONS", m_lookups.translateType(text(CDTIPOCONS)));
+    put(fileField, fileName);
+    set(CDPAIS, Consiste::Ajusta(text(CDPAIS), 4));
+    set(CDMUNICIPIO, Consiste::Ajusta(text(CDMUNICIPIO), 4));
+    set(CDBAIRRO, text(CDBAIRRO));
+    set(CDTIPOCONS, m_lookups.translateType(text(CDTIPOCONS)));
     QString badge = text(CDIDCONSUMID).toUpper();
     if (m_settings.removeLeadingZeros)
         badge = withoutLeadingZeros(badge);
-    set(u"CDIDCONSUMID", badge);
-    set(u"CDCCUSCLIE", Consiste::Ajusta(text(CDCCUSCLIE), 10));
+    set(CDIDCONSUMID, badge);
+    set(CDCCUSCLIE, Consiste::Ajusta(text(CDCCUSCLIE), 10));
     const QString external = text(CDEXCONSUMID);
-    set(u"CDEXCONSUMID", external);
-    set(u"NMCONSUMIDOR", text(NMCONSUMIDOR));
+    set(CDEXCONSUMID, external);
+    set(NMCONSUMIDOR, text(NMCONSUMIDOR));
 
     // The branch may want imported debit limits as negative amounts.
     QString limit = text(VRLIMDEBCONS);
@@ -119,44 +129,44 @@ cns::Row RowBuilder::build(const ColumnReader::Values &values, const QString &fi
         if (d && *d > 0)
             limit = cns::NumberFormat::plain(-*d);
     }
-    set(u"VRLIMDEBCONS", limit);
+    set(VRLIMDEBCONS, limit);
 
     for (int index : {SGESTADO, VRAVIDEBCONS, DSENDECONS, NMBAIRCONS, NRCELULARCONS, DSCOMPLENDECONS, NRCEPCONS, NRENDECONS,
                       NRTELECONS, NRRAMAL1CONS, NRTELE2CONS, NRRAMAL2CONS, NRFAXCONS, DSEMAILCONS, CDVENDEDOR, NRRGCONSUMID,
                       CDSENHACONS, NRCPFRESPCON, NMRESPCONS, NMLOGINCONS, VRMAXDEBCONS, VRLIMCREDCONS, VRAVICREDCONS,
                       VRMAXCREDCONS, CDSENHASITE, VRSUBSBASICO, VRMAXCONSMENSAL, IDIMPCPFCUPOM, IDPERCONSPRODEX,
                       IDCADCONFLIBCON, DSREFERENDECONS, CDFAMILISALDIMP, VRSALDOCREDIMP})
-        set(ImportColumns::arFields()[size_t(index)], text(index));
+        set(index, text(index));
     for (int index : {VRMESUBCONS, VRPESUBCONS, VRDIASUBCONS, NRACESSOSITE})
-        set(ImportColumns::arFields()[size_t(index)], number(index));
+        set(index, number(index));
 
     // No birth date (not mapped, or blank in the line) is 01/01/1900, as the register keeps it.
     const cns::Value &birth = values[size_t(DTNASCCONS)];
     if (birth.kind() == cns::Value::Kind::Date) {
-        set(u"DTNASCCONS", birth);
+        set(DTNASCCONS, birth);
     } else if (Consiste::EmptyString(text(DTNASCCONS)) || (birth.isNumber() && birth.toDouble() == 0)) {
-        set(u"DTNASCCONS", cns::Value::date(QDate(1900, 1, 1)));
+        set(DTNASCCONS, cns::Value::date(QDate(1900, 1, 1)));
     } else {
         const QDate d = QDate::fromString(text(DTNASCCONS).trimmed(), QStringLiteral("d/M/yyyy"));
         if (!d.isValid())
             throw cns::EErro(ImportError::columnText(fileName, lineNumber, QStringLiteral("DTNASCCONS"),
                                                      QStringLiteral("o valor \"%1\" não é uma data.").arg(text(DTNASCCONS))));
-        set(u"DTNASCCONS", cns::Value::date(d));
+        set(DTNASCCONS, cns::Value::date(d));
     }
 
-    set(u"IDBLOQSALDFS", flagOrN(text(IDBLOQSALDFS)));
-    set(u"IDVERSALDCON", flagOrN(text(IDVERSALDCON)));
+    set(IDBLOQSALDFS, flagOrN(text(IDBLOQSALDFS)));
+    set(IDVERSALDCON, flagOrN(text(IDVERSALDCON)));
     const QString saleType = text(IDTPVENDACONS);
-    set(u"IDTPVENDACONS", Consiste::EmptyString(saleType) ? QStringLiteral("7") : saleType.toUpper());
+    set(IDTPVENDACONS, Consiste::EmptyString(saleType) ? QStringLiteral("7") : saleType.toUpper());
 
     QString code = Consiste::Ajusta(text(CDCONSUMIDOR), 21).toUpper();
     if (Consiste::EmptyString(code) && !Consiste::EmptyString(external))
         code = external;
-    set(u"CDCONSUMIDOR", code);
+    set(CDCONSUMIDOR, code);
 
-    set(u"IDTPSELMANHA", onlyS(text(IDTPSELMANHA)));
-    set(u"IDTPSELTARDE", onlyS(text(IDTPSELTARDE)));
-    set(u"IDTPSEALMOCO", onlyS(text(IDTPSEALMOCO)));
+    set(IDTPSELMANHA, onlyS(text(IDTPSELMANHA)));
+    set(IDTPSELTARDE, onlyS(text(IDTPSELTARDE)));
+    set(IDTPSEALMOCO, onlyS(text(IDTPSEALMOCO)));
 
     cns::Row::Builder b(256);
     const QList<cns::FieldDef> &defs = ImportRecord::rowFieldDefs();

@@ -78,16 +78,17 @@ void ImportWriter::checkRows(const Packet &rows)
     for (int r = 0; r < rows.rowCount(); ++r) {
         if (cell(rows, r, valid) == u"N")
             continue;
-        Item item{r, cell(rows, r, client).trimmed(), cell(rows, r, consumer).trimmed(), cell(rows, r, badge).trimmed().toUpper()};
+        Item item{r, cell(rows, r, client).trimmed(), cell(rows, r, consumer).trimmed(), cell(rows, r, badge).trimmed().toUpper(),
+                  cell(rows, r, type).trimmed(), cell(rows, r, cc).trimmed()};
         if (item.client.isEmpty())
             refuse(m_texts.clientNull, item);
         if (item.consumer.isEmpty())
             refuse(m_texts.consumerNull, item);
         if (Consiste::EmptyString(cell(rows, r, name)))
             refuse(m_texts.nameNull, item);
-        if (Consiste::EmptyString(cell(rows, r, type)))
+        if (item.type.isEmpty())
             refuse(m_texts.typeNull, item);
-        if (Consiste::EmptyString(cell(rows, r, cc)))
+        if (item.costCentre.isEmpty())
             refuse(m_texts.costCentreNull, item);
         const QString flag = cell(rows, r, balance);
         if (balance >= 0 && flag != u"S" && flag != u"N")
@@ -146,13 +147,12 @@ void ImportWriter::checkBadges()
     }
 }
 
-void ImportWriter::createTypesAndCostCentres(const Packet &rows)
+void ImportWriter::createTypesAndCostCentres()
 {
-    const int type = rows.indexOf(u"CDTIPOCONS"), cc = rows.indexOf(u"CDCCUSCLIE");
     QSet<QString> types = column(m_db, QStringLiteral("SELECT CDTIPOCONS FROM TIPOCONS"), {});
     QHash<QString, QSet<QString>> centres;
     for (const Item &item : std::as_const(m_items)) {
-        const QString t = cell(rows, item.row, type).trimmed();
+        const QString &t = item.type;
         if (!types.contains(t)) {
             m_db.exec(QStringLiteral("INSERT INTO TIPOCONS (CDTIPOCONS, NMTIPOCONS) VALUES (:T, :N)"),
                       {{QStringLiteral("T"), Value(t)}, {QStringLiteral("N"), Value(QStringLiteral("Tipo %1 (importação)").arg(t).left(20))}});
@@ -162,7 +162,7 @@ void ImportWriter::createTypesAndCostCentres(const Packet &rows)
         if (it == centres.end())
             it = centres.insert(item.client, column(m_db, QStringLiteral("SELECT CDCCUSCLIE FROM CCUSCLIE WHERE CDCLIENTE = :C"),
                                                     {{QStringLiteral("C"), Value(item.client)}}));
-        const QString c = cell(rows, item.row, cc).trimmed();
+        const QString &c = item.costCentre;
         if (!it->contains(c)) {
             m_db.exec(QStringLiteral("INSERT INTO CCUSCLIE (CDCLIENTE, CDCCUSCLIE, NMCCUSCLIE) VALUES (:C, :K, :N)"),
                       {{QStringLiteral("C"), Value(item.client)}, {QStringLiteral("K"), Value(c)},
@@ -183,34 +183,53 @@ void ImportWriter::loadExisting(const QSet<QString> &clients)
     }
 }
 
-QList<Value> ImportWriter::columnValues(const Packet &rows, int row, const QStringList &columns) const
+QList<ImportWriter::ColumnSpec> ImportWriter::specs(const Packet &rows, const QStringList &columns)
 {
     const TableDef &table = Schema::table(u"CONSUMIDOR");
-    QList<Value> out;
-    out.reserve(columns.size());
+    QList<ColumnSpec> out;
     for (const QString &name : columns) {
-        if (name == u"IDSITCONSUMI") {
+        ColumnSpec s;
+        if (name != u"IDSITCONSUMI") {
+            const TableDef::Column *c = table.column(name);
+            s.field = rows.indexOf(name);
+            s.type = c->type;
+            s.size = c->size;
+            s.cpf = name == u"NRCPFRESPCON";
+        }
+        out.append(s);
+    }
+    return out;
+}
+
+QList<Value> ImportWriter::columnValues(const Row &row, const QList<ColumnSpec> &specs)
+{
+    QList<Value> values;
+    for (Row::Reader r(row); !r.atEnd();)
+        values.append(r.next());
+    QList<Value> out;
+    out.reserve(specs.size());
+    for (const ColumnSpec &c : specs) {
+        if (c.field < 0) {
             out.append(Value(QStringLiteral("1")));
             continue;
         }
-        const Value v = rows.value(row, rows.indexOf(name));
-        const TableDef::Column *c = table.column(name);
-        if (c->type == TableDef::Type::Numeric) {
+        const Value &v = values.at(c.field);
+        if (c.type == TableDef::Type::Numeric) {
             std::optional<double> d;
             if (v.isNumber())
                 d = v.toDouble();
             else if (v.kind() == Value::Kind::Text)
                 d = NumberFormat::parse(v.toString());
             out.append(d ? Value(*d) : Value());
-        } else if (c->type == TableDef::Type::Timestamp) {
+        } else if (c.type == TableDef::Type::Timestamp) {
             out.append(v.kind() == Value::Kind::Date ? v : Value());
         } else {
             QString s = v.isNull() ? QString() : v.toString().trimmed();
             // A CPF that the check digits refuse is stored empty, as the log warned.
-            if (name == u"NRCPFRESPCON" && (!Consiste::CPFOk(s) || s.size() != 11))
+            if (c.cpf && (!Consiste::CPFOk(s) || s.size() != 11))
                 s.clear();
-            if (c->size > 0 && s.size() > c->size)
-                s.truncate(c->size);
+            if (c.size > 0 && s.size() > c.size)
+                s.truncate(c.size);
             out.append(s.isEmpty() ? Value() : Value(s));
         }
     }
@@ -234,16 +253,18 @@ void ImportWriter::write(const Packet &rows)
         sets.append(c + QStringLiteral(" = ?"));
     QSqlQuery update(m_db.db());
     update.prepare(QStringLiteral("UPDATE CONSUMIDOR SET %1 WHERE CDCLIENTE = ? AND CDCONSUMIDOR = ?").arg(sets.join(QStringLiteral(", "))));
+    const QList<ColumnSpec> insertSpecs = specs(rows, insertColumns), updateSpecs = specs(rows, updateColumns);
     QSet<QString> done;
     for (const Item &item : std::as_const(m_items)) {
         const QString k = key(item.client, item.consumer);
+        const Row &row = rows.rows()[size_t(item.row)];
         if (m_situation.contains(k) || done.contains(k)) {
-            QList<Value> values = columnValues(rows, item.row, updateColumns);
+            QList<Value> values = columnValues(row, updateSpecs);
             values << Value(item.client) << Value(item.consumer);
             execPrepared(update, values);
             ++m_counts.updated;
         } else {
-            inserts.add(columnValues(rows, item.row, insertColumns));
+            inserts.add(columnValues(row, insertSpecs));
             done.insert(k);
             ++m_counts.inserted;
         }
@@ -276,7 +297,7 @@ void ImportWriter::registerBadges()
     QHash<QString, QSet<QString>> known;
     BulkInsert reg(m_db.db(), QStringLiteral("REGIDENTCONS"),
                    {QStringLiteral("CDIDCONSUMID"), QStringLiteral("CDCLIENTE"), QStringLiteral("CDCONSUMIDOR"), QStringLiteral("DTREGIDENT")});
-    const Value now(QDateTime::currentDateTimeUtc());
+    const Value now(TADOIBQuery::toSqlValue(Value(QDateTime::currentDateTimeUtc())).toString());
     for (const Item &item : std::as_const(m_items)) {
         if (item.badge.isEmpty())
             continue;
@@ -331,7 +352,7 @@ ImportWriter::Counts ImportWriter::run(const Packet &rows, const QString &layout
             clients.insert(c.trimmed());
     }
     loadExisting(clients);
-    createTypesAndCostCentres(rows);
+    createTypesAndCostCentres();
     write(rows);
     tieToBranch();
     registerBadges();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Packet.h"
+#include "TableDef.h"
 #include "Value.h"
 
 #include <QHash>
@@ -43,19 +44,28 @@ private:
     struct Item
     {
         int row = 0;
-        QString client, consumer, badge;
+        QString client, consumer, badge, type, costCentre;
+    };
+    // A CONSUMIDOR column and where its value comes from.
+    struct ColumnSpec
+    {
+        int field = -1; // in the import rows; -1: the situation, always active
+        TableDef::Type type = TableDef::Type::Varchar;
+        int size = 0;
+        bool cpf = false;
     };
     void readLayout(const QString &layout, const QString &branch);
     void checkRows(const Packet &rows);
     void checkBadges();
-    void createTypesAndCostCentres(const Packet &rows);
+    void createTypesAndCostCentres();
     void loadExisting(const QSet<QString> &clients);
     void write(const Packet &rows);
     void tieToBranch();
     void inactivate(const QString &clientList, const Packet &rows);
     void registerBadges();
     [[noreturn]] void refuse(const QString &text, const Item &item, const QString &badge = {}) const;
-    QList<Value> columnValues(const Packet &rows, int row, const QStringList &columns) const;
+    static QList<ColumnSpec> specs(const Packet &rows, const QStringList &columns);
+    static QList<Value> columnValues(const Row &row, const QList<ColumnSpec> &specs);
 
     DbSession &m_db;
     Texts m_texts;
