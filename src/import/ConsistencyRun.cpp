@@ -130,6 +130,20 @@ std::vector<int> ConsistencyRun::order(QString Keys::*second) const
     return idx;
 }
 
+void ConsistencyRun::compare(int prev, int r, bool equal, QStringView key, std::vector<bool> &invalid)
+{
+    if (!equal) {
+        itcont = 1;
+        return;
+    }
+    // The first duplicate of a group also reports the row before it.
+    if (itcont == 1)
+        Insere_Log(prev, key);
+    ++itcont;
+    Insere_Log(r, key);
+    invalid[size_t(r)] = invalid[size_t(prev)] = true;
+}
+
 void ConsistencyRun::codePass(std::vector<bool> &invalid)
 {
     const std::vector<int> idx = order(&Keys::consumer);
@@ -144,15 +158,7 @@ void ConsistencyRun::codePass(std::vector<bool> &invalid)
             continue;
         }
         const Keys &p = m_keys[size_t(prev)];
-        if (k.client == p.client && k.consumer == p.consumer) {
-            if (itcont == 1)
-                Insere_Log(prev, u"Cod_Duplicado");
-            ++itcont;
-            Insere_Log(r, u"Cod_Duplicado");
-            invalid[size_t(r)] = invalid[size_t(prev)] = true;
-        } else {
-            itcont = 1;
-        }
+        compare(prev, r, k.client == p.client && k.consumer == p.consumer, u"Cod_Duplicado", invalid);
         // Every distinct whole code once (a code that is part of a longer one is still listed).
         if (m_settings.clientFromFile && k.client != p.client && !m_listed.contains(k.client)) {
             stListaCliente += k.client + u'_';
@@ -173,15 +179,7 @@ void ConsistencyRun::badgePass(std::vector<bool> &invalid)
         // to refuse when the import is confirmed.
         if (prev >= 0 && !Consiste::EmptyString(k.badge)) {
             const Keys &p = m_keys[size_t(prev)];
-            if (k.client == p.client && k.badge == p.badge) {
-                if (itcont == 1)
-                    Insere_Log(prev, u"Cracha_Duplicado");
-                ++itcont;
-                Insere_Log(r, u"Cracha_Duplicado");
-                invalid[size_t(r)] = invalid[size_t(prev)] = true;
-            } else {
-                itcont = 1;
-            }
+            compare(prev, r, k.client == p.client && k.badge == p.badge, u"Cracha_Duplicado", invalid);
         }
         prev = r;
         Vd_CrachaFilial(r, invalid);

@@ -56,6 +56,8 @@ private:
     void Gera_Log(int r);
     void Insere_Log(int r, QStringView key);
     void Vd_CrachaFilial(int r, std::vector<bool> &invalid);
+    // One step of a duplicate pass: row r against the row before it in the pass's order.
+    void compare(int prev, int r, bool equal, QStringView key, std::vector<bool> &invalid);
     void codePass(std::vector<bool> &invalid);
     void badgePass(std::vector<bool> &invalid);
     std::vector<int> order(QString Keys::*second) const;

@@ -1,5 +1,6 @@
 #include "ImportLogCsv.h"
 
+#include "CsvText.h"
 #include "DataSet.h"
 #include "EErro.h"
 
@@ -8,29 +9,16 @@
 
 namespace ImportLogCsv {
 
-namespace {
-
-QString quoted(const QString &s)
-{
-    if (!s.contains(u';') && !s.contains(u'"') && !s.contains(u'\n') && !s.contains(u'\r'))
-        return s;
-    QString q = s;
-    q.replace(u'"', QStringLiteral("\"\""));
-    return u'"' + q + u'"';
-}
-
-} // namespace
-
 QString text(const cns::DataSet &log)
 {
     QStringList lines, header;
     for (int f = 0; f < log.FieldCount(); ++f)
-        header.append(quoted(log.Fields(f).displayLabel()));
+        header.append(CsvText::field(log.Fields(f).displayLabel()));
     lines.append(header.join(u';'));
     for (int r = 0; r < log.rowCount(); ++r) {
         QStringList row;
         for (int f = 0; f < log.FieldCount(); ++f)
-            row.append(quoted(log.rowText(r, f, true)));
+            row.append(CsvText::field(log.rowText(r, f, true)));
         lines.append(row.join(u';'));
     }
     return lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");

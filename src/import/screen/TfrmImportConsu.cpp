@@ -457,13 +457,18 @@ void TfrmImportConsu::btfCarregarClick()
     edtRegImp->setText(QString::number(engine.rowsToImport()));
 }
 
+void TfrmImportConsu::validateChoice()
+{
+    if (screenClientMode())
+        validateClient(true);
+    validateLayout(true);
+}
+
 void TfrmImportConsu::btfGeraLogClick()
 {
     Habilita(false);
     auto end = qScopeGuard([this] { Habilita(true); });
-    if (screenClientMode())
-        validateClient(true);
-    validateLayout(true);
+    validateChoice();
     if (msgPadrao.ShowMsg(u"Conf_Log", cns::MsgType::Confirmation, cns::mbYes | cns::mbNo) != cns::mrYes)
         return;
     Corvane::AtualizaLocalCache({QStringLiteral("CLIENFILIAL")});
@@ -475,9 +480,7 @@ void TfrmImportConsu::sbtConfirmaClick()
 {
     Habilita(false);
     auto end = qScopeGuard([this] { Habilita(true); });
-    if (screenClientMode())
-        validateClient(true);
-    validateLayout(true);
+    validateChoice();
     engine.Confirmar(*this);
     edtRegImp->setText(QString::number(engine.rowsToImport()));
 }

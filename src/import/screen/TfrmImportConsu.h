@@ -80,6 +80,7 @@ private:
     void resetLoad();
     void validateClient(bool demanded);
     void validateLayout(bool demanded);
+    void validateChoice(); // the client (screen-client mode) and the layout, demanded
     void fileRowEdited();
     void enableResults();
     void repaintNow();
