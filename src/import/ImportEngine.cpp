@@ -80,11 +80,11 @@ void ImportEngine::setReference(quintptr reference)
     ImportLogRegistry::add(reference, &cdsLogImp);
 }
 
-Value ImportEngine::call(const QString &method, const QList<Value> &args, int kind)
+Value ImportEngine::call(const QString &method, const QList<Value> &args)
 {
     Value reply;
     {
-        const Showavi::Scope busy(busyOwner, kind);
+        const Showavi::Scope busy(busyOwner, 6);
         reply = m_net.Call(method, args);
     }
     return Consiste::CheckResultServ(reply, true, 0);

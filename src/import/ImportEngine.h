@@ -93,13 +93,11 @@ public:
     enum class Outcome { Imported, NotAsked, LogShown, Stopped };
     Outcome Confirmar(ImportProgress &progress);
 
-    const ImportLayout &layout() const { return m_layout; }
-    const std::vector<cns::Row> &rows() const { return m_rows; }
     cns::Packet rowsPacket() const; // the rows with the invalid marks of the last run
     QString layoutField(QStringView field) const;
 
 private:
-    cns::Value call(const QString &method, const QList<cns::Value> &args, int kind = 6);
+    cns::Value call(const QString &method, const QList<cns::Value> &args);
     void loadInto(cns::DataSet &ds, const cns::Value &payload);
     void checkLayoutForLoad();
     void readFile(const QString &path, ColumnReader &reader, class RowBuilder &builder, ImportProgress &progress);

@@ -40,7 +40,7 @@ private:
     CallTarget &m_inner;
 };
 
-struct LayoutSpec
+struct TestLayout
 {
     const char *code;
     const char *branch; // "" none
@@ -77,7 +77,7 @@ private:
     QStringList column(const QString &field) const;
     QStringList logKeys(const ImportEngine &e) const;
     int count(const QString &sql);
-    void addLayout(const LayoutSpec &spec);
+    void addLayout(const TestLayout &s);
 
     QString m_url;
     std::unique_ptr<Dispatcher> m_dispatcher;
@@ -89,7 +89,7 @@ private:
     ImportEngine *m_last = nullptr;
 };
 
-void tst_ImportEngine::addLayout(const LayoutSpec &s)
+void tst_ImportEngine::addLayout(const TestLayout &s)
 {
     DbSession &db = DbSession::forThread(DatabaseUrl::parse(m_url));
     db.exec("INSERT INTO LAYOUTIMP (CDLAYOUTIMP, NMLAYOUTIMP, IDSEPARCAMPO, IDCARACDELIM, IDINACONSARQIMP, CDFILIAL, IDPARALISAIMPARQ, "
