@@ -117,16 +117,15 @@ void ConsistencyRun::Vd_CrachaFilial(int r, std::vector<bool> &invalid)
 
 std::vector<int> ConsistencyRun::order(QString Keys::*second) const
 {
+    // The index's case-insensitive order, compared on case-folded keys made once: the client, a NUL
+    // (below every character, so that a shorter client comes first) and the second field.
+    std::vector<QString> folded(m_keys.size());
     std::vector<int> idx(m_keys.size());
-    for (size_t i = 0; i < idx.size(); ++i)
+    for (size_t i = 0; i < idx.size(); ++i) {
         idx[i] = int(i);
-    std::stable_sort(idx.begin(), idx.end(), [this, second](int a, int b) {
-        const Keys &x = m_keys[size_t(a)], &y = m_keys[size_t(b)];
-        const int c = x.client.compare(y.client, Qt::CaseInsensitive);
-        if (c != 0)
-            return c < 0;
-        return (x.*second).compare(y.*second, Qt::CaseInsensitive) < 0;
-    });
+        folded[i] = m_keys[i].client.toCaseFolded() + QChar(u'\0') + (m_keys[i].*second).toCaseFolded();
+    }
+    std::stable_sort(idx.begin(), idx.end(), [&folded](int a, int b) { return folded[size_t(a)] < folded[size_t(b)]; });
     return idx;
 }
 
