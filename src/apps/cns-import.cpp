@@ -76,7 +76,7 @@ void report(const ImportEngine &engine)
 
 struct Options
 {
-    QString db, server, branch, layout, client, log;
+    QString db, server, token, branch, layout, client, log;
     QStringList files;
     bool perBranch = false, clientFromFile = false, check = false, confirm = false;
 };
@@ -88,6 +88,7 @@ int run(const Options &o)
     ctx.filiProc = Consiste::Ajusta(o.branch, 4);
     ctx.moduFili = o.perBranch;
     ctx.operador = QStringLiteral("cns-import");
+    ctx.serverToken = o.token;
     std::unique_ptr<Dispatcher> dispatcher;
     if (o.server.isEmpty()) {
         dispatcher = Dispatcher::standard(url);
@@ -154,6 +155,7 @@ int main(int argc, char **argv)
     p.addOptions({
         {QStringLiteral("db"), QStringLiteral("Banco (sqlite:ARQUIVO ou postgresql://...), para as consultas e o servidor interno."), QStringLiteral("URL")},
         {QStringLiteral("server"), QStringLiteral("Servidor de aplicação HOST:PORTA (sem ele, o servidor roda neste processo)."), QStringLiteral("HOST:PORTA")},
+        {QStringLiteral("token"), QStringLiteral("Token do servidor de aplicação (fora de 127.0.0.1)."), QStringLiteral("TOKEN")},
         {QStringLiteral("branch"), QStringLiteral("Filial de processamento."), QStringLiteral("FILIAL")},
         {QStringLiteral("per-branch"), QStringLiteral("A instalação trabalha por filial.")},
         {QStringLiteral("layout"), QStringLiteral("Código do layout."), QStringLiteral("LAYOUT")},
@@ -168,6 +170,7 @@ int main(int argc, char **argv)
     Options o;
     o.db = p.value(QStringLiteral("db"));
     o.server = p.value(QStringLiteral("server"));
+    o.token = p.value(QStringLiteral("token"));
     o.branch = p.value(QStringLiteral("branch"));
     o.perBranch = p.isSet(QStringLiteral("per-branch"));
     o.layout = p.value(QStringLiteral("layout"));
