@@ -740,6 +740,12 @@ void TfrmConsumidor::runClientPanelAgain()
     HandlerGuard::run([this] { panClienteExit(); });
 }
 
+void TfrmConsumidor::btfImpConsuClick()
+{
+    CriaImpConsumidor();
+    runClientPanelAgain();
+}
+
 void TfrmConsumidor::btnConsultaCrachaClick()
 {
     CriaConsultaCracha(medCdCliente->text(), Corvane::FiliProc());

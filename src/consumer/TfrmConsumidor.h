@@ -154,6 +154,7 @@ private:
     void loadDetails();
 
     // Openings of the other screens.
+    void btfImpConsuClick();
     void btnConsultaCrachaClick();
     void btnAssociaClick();
     void runClientPanelAgain();

@@ -164,10 +164,11 @@ void TfrmConsumidor::buildToolBar()
     btnAtuFiliCons = addToolAction(QStringLiteral("btnAtuFiliCons"), QStringLiteral("Filiais"), QStringLiteral("Atualiza Filiais do Consumidor"));
     btnAnonimizaCons = addToolAction(QStringLiteral("btnAnonimizaCons"), QStringLiteral("Anonimizar"),
                                      QStringLiteral("Anonimizar Dados do Consumidor"));
+    connect(btfImpConsu, &QAction::triggered, this, HandlerGuard::guarded([this] { btfImpConsuClick(); }));
     connect(btnConsultaCracha, &QAction::triggered, this, HandlerGuard::guarded([this] { btnConsultaCrachaClick(); }));
     connect(btnAssocia, &QAction::triggered, this, HandlerGuard::guarded([this] { btnAssociaClick(); }));
-    // The screens behind these buttons come with their own work; until then the buttons stay off.
-    for (QAction *a : {btfImpConsu, btnConsultaCracha, btnAssocia, btnCadAutCons, btnAtuFiliCons, btnAnonimizaCons})
+    // The lookups wait for a client; the screens behind the last four come with their own work.
+    for (QAction *a : {btnConsultaCracha, btnAssocia, btnCadAutCons, btnAtuFiliCons, btnAnonimizaCons})
         a->setEnabled(false);
 }
 

@@ -2,10 +2,13 @@
 
 #include "CursorScope.h"
 #include "HostWindow.h"
+#include "ImportScreen.h"
+#include "MaskEdit.h"
 #include "ModuleConnection.h"
 #include "TfrmCodExternoImp.h"
 #include "TfrmConsultaCracha.h"
 #include "TfrmConsumidor.h"
+#include "TfrmImportConsu.h"
 
 #include <QLineEdit>
 
@@ -69,6 +72,13 @@ void CriaAssocia(const QString &filial, const QString &cliente, const QString &c
     screen->setWindowState(Qt::WindowNoState);
     cursor.restore();
     screen->exec();
+}
+
+void CriaImpConsumidor()
+{
+    // The import screen falls back to the consumer screen's client when that screen is open.
+    const QString client = Cli_cns72200::frmConsumidor ? Cli_cns72200::frmConsumidor->medCdCliente->text() : Cli_cns72202::stCliente;
+    abreImportacao(HostWindow::mainWindow(), client);
 }
 
 void CriaVinculaCons() {}

@@ -18,6 +18,8 @@ void CriaConsumidor();
 void CriaConsultaCracha(const QString &cliente, const QString &filial);
 // Opens the external codes of a client: working branch (or "T"), caption ("number - name"), code.
 void CriaAssocia(const QString &filial, const QString &cliente, const QString &cdCliente);
+// Opens a new import screen, modally.
+void CriaImpConsumidor();
 // Does nothing: the linking dialog is opened by the consumer screen itself.
 void CriaVinculaCons();
 

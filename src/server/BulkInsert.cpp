@@ -3,7 +3,11 @@
 #include "EErro.h"
 #include "TADOIBQuery.h"
 
+#include "SqlRows.h"
+
+#include <QSqlDriver>
 #include <QSqlError>
+#include <sqlite3.h>
 
 namespace cns {
 
@@ -13,7 +17,21 @@ BulkInsert::BulkInsert(QSqlDatabase &db, QString table, QStringList columns)
     if (m_columns.isEmpty())
         throw EErro(QStringLiteral("Carga da tabela %1 sem colunas.").arg(m_table));
     m_rowsPerBatch = qMax(1, kMaxParameters / int(m_columns.size()));
+    if (m_db.driverName() == u"QSQLITE") {
+        const QVariant handle = m_db.driver()->handle();
+        sqlite3 *sdb = handle.isValid() ? *static_cast<sqlite3 *const *>(handle.constData()) : nullptr;
+        const QByteArray sql = statement(1).toUtf8();
+        if (sdb && sqlite3_prepare_v2(sdb, sql.constData(), int(sql.size()), &m_native, nullptr) != SQLITE_OK)
+            throw EErro(QStringLiteral("Falha ao preparar a carga da tabela %1: %2").arg(m_table, QString::fromUtf8(sqlite3_errmsg(sdb))));
+        if (m_native)
+            return;
+    }
     m_pending.reserve(qsizetype(m_rowsPerBatch) * m_columns.size());
+}
+
+BulkInsert::~BulkInsert()
+{
+    sqlite3_finalize(m_native);
 }
 
 void BulkInsert::add(const QList<Value> &row)
@@ -23,6 +41,16 @@ void BulkInsert::add(const QList<Value> &row)
                         .arg(m_table)
                         .arg(row.size())
                         .arg(m_columns.size()));
+    if (m_native) {
+        for (int i = 0; i < row.size(); ++i)
+            SqlRows::bindSqlite(m_native, i + 1, row.at(i));
+        const int rc = sqlite3_step(m_native);
+        sqlite3_reset(m_native);
+        if (rc != SQLITE_DONE)
+            throw EErro(QStringLiteral("Falha ao gravar na tabela %1: %2").arg(m_table, QString::fromUtf8(sqlite3_errmsg(sqlite3_db_handle(m_native)))));
+        ++m_written;
+        return;
+    }
     for (const Value &v : row)
         m_pending.append(TADOIBQuery::toSqlValue(v));
     if (m_pending.size() >= qsizetype(m_rowsPerBatch) * m_columns.size())

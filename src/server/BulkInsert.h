@@ -10,10 +10,14 @@
 #include <QVariant>
 #include <optional>
 
+struct sqlite3_stmt;
+
 namespace cns {
 
 // Loads many rows into one table with multi-row INSERTs ("VALUES (?,..),(?,..),..."), which both
-// SQLite and PostgreSQL take far faster than one statement per row. Rows are added in the column
+// SQLite and PostgreSQL take far faster than one statement per row through Qt. On SQLite the rows go
+// through one prepared statement of the sqlite3 C API instead, as its own shell loads files: for
+// wide tables that is several times faster again, since nothing is converted to QVariant. Rows are added in the column
 // order given; a batch is written whenever it is full and the rest by finish(). Rows still pending
 // when the object goes away without finish() are dropped: the destructor runs while an error
 // unwinds, where writing (and failing again) must not happen.
@@ -26,6 +30,7 @@ public:
     static constexpr int kMaxParameters = 2000;
 
     BulkInsert(QSqlDatabase &db, QString table, QStringList columns);
+    ~BulkInsert();
     BulkInsert(const BulkInsert &) = delete;
     BulkInsert &operator=(const BulkInsert &) = delete;
 
@@ -47,6 +52,7 @@ private:
     int m_written = 0;
     QList<QVariant> m_pending;
     std::optional<QSqlQuery> m_full; // prepared once for full batches, the usual case
+    sqlite3_stmt *m_native = nullptr; // SQLite: the one-row statement
 };
 
 } // namespace cns

@@ -38,6 +38,11 @@ public:
     virtual bool inputBox(const QString &title, const QString &prompt, QString *value) = 0;
     // Empty when the operator cancelled.
     virtual QString openFileName(const QString &title, const QString &dir, const QString &filter) = 0;
+    // A file to write (it may not exist yet); by default asked as openFileName asks.
+    virtual QString saveFileName(const QString &title, const QString &dir, const QString &filter)
+    {
+        return openFileName(title, dir, filter);
+    }
     // A lookup: the operator picks one of the rows (the DataSet's cursor is left on it: true) or
     // gives up (false). fields: the columns shown, empty for every visible field.
     virtual bool chooseRow(const QString &title, DataSet &rows, const QStringList &fields) = 0;

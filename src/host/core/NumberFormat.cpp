@@ -2,6 +2,7 @@
 
 #include <QRegularExpression>
 #include <cmath>
+#include <charconv>
 
 namespace cns::NumberFormat {
 
@@ -161,8 +162,46 @@ QString plain(double value)
     return QString::number(value, 'g', 15).replace(u'.', locale().decimalPoint());
 }
 
+namespace {
+
+// The common case, read without regular expressions: a sign, digits and at most one comma.
+std::optional<double> parsePlain(QStringView s)
+{
+    if (s.isEmpty() || s.size() > 30)
+        return std::nullopt;
+    char buf[32];
+    qsizetype n = 0, digits = 0;
+    bool comma = false;
+    for (qsizetype i = 0; i < s.size(); ++i) {
+        const char16_t c = s[i].unicode();
+        if (c >= u'0' && c <= u'9') {
+            buf[n++] = char(c);
+            ++digits;
+        } else if (c == u',' && !comma) {
+            comma = true;
+            buf[n++] = '.';
+        } else if ((c == u'-' || c == u'+') && i == 0) {
+            buf[n++] = char(c);
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (digits == 0)
+        return std::nullopt;
+    // from_chars reads the C form whatever the process's locale ("+" it does not take).
+    const char *begin = buf[0] == '+' ? buf + 1 : buf;
+    double d = 0;
+    if (std::from_chars(begin, buf + n, d).ec != std::errc())
+        return std::nullopt;
+    return d;
+}
+
+} // namespace
+
 std::optional<double> parse(QStringView text)
 {
+    if (const std::optional<double> plain = parsePlain(text.trimmed()))
+        return plain;
     QString s = text.trimmed().toString();
     if (s.isEmpty())
         return std::nullopt;

@@ -62,6 +62,8 @@ bool parseSqlDate(const unsigned char *s, int n, qint64 *msecs)
     return true;
 }
 
+} // namespace
+
 void bindSqlite(sqlite3_stmt *stmt, int i, const Value &v)
 {
     int rc = SQLITE_OK;
@@ -75,6 +77,11 @@ void bindSqlite(sqlite3_stmt *stmt, int i, const Value &v)
         rc = sqlite3_bind_blob64(stmt, i, b.constData(), sqlite3_uint64(b.size()), SQLITE_TRANSIENT);
         break;
     }
+    case Value::Kind::Text: {
+        const QByteArray t = v.toString().toUtf8();
+        rc = sqlite3_bind_text64(stmt, i, t.constData(), sqlite3_uint64(t.size()), SQLITE_TRANSIENT, SQLITE_UTF8);
+        break;
+    }
     default: {
         const QByteArray t = TADOIBQuery::toSqlValue(v).toString().toUtf8();
         rc = sqlite3_bind_text64(stmt, i, t.constData(), sqlite3_uint64(t.size()), SQLITE_TRANSIENT, SQLITE_UTF8);
@@ -84,6 +91,8 @@ void bindSqlite(sqlite3_stmt *stmt, int i, const Value &v)
     if (rc != SQLITE_OK)
         throw EErro(QStringLiteral("Erro no banco de dados ao passar o parâmetro %1.").arg(i));
 }
+
+namespace {
 
 class Statement
 {

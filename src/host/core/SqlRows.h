@@ -10,6 +10,8 @@
 #include <QSqlDatabase>
 #include <vector>
 
+struct sqlite3_stmt;
+
 namespace cns {
 
 class NamedSql;
@@ -25,6 +27,9 @@ int exec(QSqlDatabase &db, const QString &sql, const QHash<QString, Value> &para
 // The values of the occurrences of a statement's parameters, in text order; raises EErro naming a
 // parameter that has no value.
 QList<Value> bindings(const NamedSql &sql, const QHash<QString, Value> &params);
+
+// Binds value v to parameter i (1-based) of a statement of the sqlite3 C API; raises EErro.
+void bindSqlite(sqlite3_stmt *stmt, int i, const Value &v);
 
 // The two readers a dialect chooses between.
 std::vector<Row> fetchGeneric(QSqlDatabase &db, const NamedSql &sql, const QList<Value> &values, const QList<FieldDef> &fields);

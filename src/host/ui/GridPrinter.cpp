@@ -1,5 +1,6 @@
 #include "GridPrinter.h"
 
+#include "CsvText.h"
 #include "DBGrid.h"
 #include "EErro.h"
 
@@ -9,19 +10,6 @@
 #include <QTextDocument>
 
 namespace GridPrinter {
-
-namespace {
-
-QString quoted(const QString &s)
-{
-    if (!s.contains(u';') && !s.contains(u'"') && !s.contains(u'\n') && !s.contains(u'\r'))
-        return s;
-    QString q = s;
-    q.replace(u'"', QStringLiteral("\"\""));
-    return u'"' + q + u'"';
-}
-
-} // namespace
 
 void fillDocument(DBGrid &grid, const QString &title, QTextDocument *doc)
 {
@@ -57,12 +45,12 @@ QString csvText(DBGrid &grid)
     QStringList lines;
     QStringList header;
     for (int c = 0; c < m.columnCount(); ++c)
-        header.append(quoted(m.headerData(c, Qt::Horizontal, Qt::DisplayRole).toString()));
+        header.append(CsvText::field(m.headerData(c, Qt::Horizontal, Qt::DisplayRole).toString()));
     lines.append(header.join(u';'));
     for (int r = 0; r < m.rowCount(); ++r) {
         QStringList row;
         for (int c = 0; c < m.columnCount(); ++c)
-            row.append(quoted(m.data(m.index(r, c), Qt::DisplayRole).toString()));
+            row.append(CsvText::field(m.data(m.index(r, c), Qt::DisplayRole).toString()));
         lines.append(row.join(u';'));
     }
     return lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");

@@ -84,14 +84,28 @@ bool WidgetDialogs::inputBox(const QString &title, const QString &prompt, QStrin
     return true;
 }
 
-QString WidgetDialogs::openFileName(const QString &title, const QString &dir, const QString &filter)
+namespace {
+
+// The system's filters come as "Text (*.x)|*.x|..."; Qt wants "Text (*.x);;...".
+QString qtFilters(const QString &filter)
 {
-    // The system's filters come as "Text (*.x)|*.x|..."; Qt wants "Text (*.x);;...".
     QStringList parts = filter.split(u'|');
     QStringList filters;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2)
         filters.append(parts.at(i).contains(u'(') ? parts.at(i) : parts.at(i) + QStringLiteral(" (") + parts.at(i + 1) + u')');
-    return QFileDialog::getOpenFileName(QApplication::activeWindow(), title, dir, filters.join(QStringLiteral(";;")));
+    return filters.join(QStringLiteral(";;"));
+}
+
+} // namespace
+
+QString WidgetDialogs::openFileName(const QString &title, const QString &dir, const QString &filter)
+{
+    return QFileDialog::getOpenFileName(QApplication::activeWindow(), title, dir, qtFilters(filter));
+}
+
+QString WidgetDialogs::saveFileName(const QString &title, const QString &dir, const QString &filter)
+{
+    return QFileDialog::getSaveFileName(QApplication::activeWindow(), title, dir, qtFilters(filter));
 }
 
 bool WidgetDialogs::chooseRow(const QString &title, cns::DataSet &rows, const QStringList &fields)

@@ -1,0 +1,170 @@
+// The consumer import of a 100,000-line file in file-client mode (four clients, their consumer
+// types and cost centres, some cost centres new), through load, consistency run and confirmation,
+// in-process on SQLite, against "sqlite3 .import" of the same rows as CSV, measured in one run.
+#include "BenchTimer.h"
+#include "Corvane.h"
+#include "DbSession.h"
+#include "DemoData.h"
+#include "Dispatcher.h"
+#include "HostDialogs.h"
+#include "ImportEngine.h"
+#include "ImportMessages.h"
+#include "Schema.h"
+#include "TADOIBQuery.h"
+#include "TNetConnection.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+using namespace cns;
+
+namespace {
+
+constexpr int kLines = 100000;
+
+// Yes to the import, No to looking at the log first.
+class Answers : public HostDialogs
+{
+public:
+    int message(const QString &text, MsgType, MsgButtons buttons, const QString &) override
+    {
+        if (!buttons.testFlag(mbYes))
+            return mrOk;
+        return text == ImportMessages::table().Msg(u"Conf_Imp_Log") ? mrNo : mrYes;
+    }
+    bool inputBox(const QString &, const QString &, QString *) override { return false; }
+    QString openFileName(const QString &, const QString &, const QString &) override { return {}; }
+    bool chooseRow(const QString &, DataSet &, const QStringList &) override { return false; }
+    bool chooseRows(const QString &, DataSet &, const QString &, QStringList *) override { return false; }
+};
+
+struct Client
+{
+    QString field; // how the file names it
+    QStringList costCentres;
+};
+
+QList<Client> clients(DbSession &db)
+{
+    QList<Client> out;
+    for (int n : {11, 12, 13, 14}) {
+        const QString code = QStringLiteral("%1").arg(n, 21, 10, QLatin1Char('0'));
+        Client c;
+        c.field = db.select(QStringLiteral("SELECT NRINSJURCLIE FROM CLIENTE WHERE CDCLIENTE = :C"), {{QStringLiteral("C"), Value(code)}},
+                            {{QStringLiteral("N"), FieldType::String, 0}})
+                      .value(0, 0)
+                      .toString();
+        const Packet cc = db.select(QStringLiteral("SELECT CDCCUSCLIE FROM CCUSCLIE WHERE CDCLIENTE = :C"), {{QStringLiteral("C"), Value(code)}},
+                                    {{QStringLiteral("N"), FieldType::String, 0}});
+        for (qsizetype i = 0; i < cc.rowCount(); ++i)
+            c.costCentres.append(cc.value(i, 0).toString());
+        c.costCentres.append(QStringLiteral("00000009%1").arg(n)); // one the import creates
+        out.append(c);
+    }
+    return out;
+}
+
+// The same rows as the import file (";", Windows-1252) and as CSV with a header.
+void writeFiles(const QList<Client> &cs, const QString &txt, const QString &csv)
+{
+    static const char *first[] = {"Ana", "Bruno", "Carla", "Daniel", "Eduarda", "Fábio", "Gabriela", "Heitor", "Isabela", "João"};
+    static const char *last[] = {"Silva", "Souza", "Oliveira", "Santos", "Pereira", "Araújo", "Conceição", "Gonçalves"};
+    static const char *types[] = {"10", "20", "30", "50"};
+    QByteArray text, rows = "cliente,codigo,nome,cracha,tipo,centro,nascimento,limite,email\n";
+    text.reserve(kLines * 110);
+    rows.reserve(kLines * 110);
+    for (int i = 0; i < kLines; ++i) {
+        const Client &c = cs.at(i % 4);
+        const QString name = QString::fromUtf8(first[i % 10]) + u' ' + QString::fromUtf8(last[(i / 10) % 8]) + u' ' + QString::number(i);
+        const QStringList f = {c.field,
+                               QString::number(100000 + i),
+                               name,
+                               QStringLiteral("9%1").arg(i, 7, 10, QLatin1Char('0')),
+                               QString::fromLatin1(types[(i / 4) % 4]),
+                               c.costCentres.at((i / 4) % c.costCentres.size()),
+                               QStringLiteral("%1/%2/%3").arg(1 + i % 28, 2, 10, QLatin1Char('0')).arg(1 + i % 12, 2, 10, QLatin1Char('0')).arg(1960 + i % 40),
+                               QStringLiteral("%1,00").arg(100 + (i % 9) * 50),
+                               i % 3 ? QStringLiteral("pessoa%1@empresa.com.br").arg(i) : QString()};
+        text += f.join(u';').toLatin1() + "\r\n";
+        QStringList quoted;
+        for (const QString &v : f)
+            quoted.append(u'"' + v + u'"');
+        rows += quoted.join(u',').toUtf8() + '\n';
+    }
+    QFile a(txt), b(csv);
+    a.open(QIODevice::WriteOnly);
+    a.write(text);
+    b.open(QIODevice::WriteOnly);
+    b.write(rows);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("bench.db"));
+    const DatabaseUrl url = DatabaseUrl::parse(QStringLiteral("sqlite:") + path);
+    DbSession &db = DbSession::forThread(url);
+    Schema::createOrUpgrade(db.db());
+    DemoData::Options options;
+    options.small = true;
+    DemoData::seed(db.db(), options);
+    const QString txt = dir.filePath(QStringLiteral("consumidores.txt")), csv = dir.filePath(QStringLiteral("consumidores.csv"));
+    writeFiles(clients(db), txt, csv);
+
+    // Reference: the sqlite3 shell importing the same rows into a table of its own.
+    const QString refDb = dir.filePath(QStringLiteral("ref.db"));
+    QElapsedTimer t;
+    t.start();
+    const int rc = QProcess::execute(QStringLiteral("sqlite3"), {refDb, QStringLiteral(".import --csv %1 ref").arg(csv)});
+    const double reference = double(t.nsecsElapsed()) / 1e6;
+    if (rc != 0) {
+        std::fprintf(stderr, "sqlite3 .import failed (%d)\n", rc);
+        return 1;
+    }
+
+    auto dispatcher = Dispatcher::standard(url);
+    dispatcher->setLogSink(nullptr);
+    TNetConnection::setInProcessTarget(dispatcher.get());
+    url.open(TADOIBQuery::defaultConnectionName());
+    Corvane::SimpleContext ctx;
+    ctx.filiProc = QStringLiteral("0002");
+    Corvane::install(&ctx);
+    Answers answers;
+    HostDialogs::install(&answers);
+    TNetConnection net(QStringLiteral("Cns72200.rdmImportConsu"));
+    ImportEngine engine(net, ImportMessages::table());
+    engine.clientFromFile = true;
+    engine.Vd_Layout(QStringLiteral("2"), true);
+    engine.getTabLayoutImp();
+    engine.replaceFiles({txt});
+    ImportProgress none;
+
+    t.restart();
+    engine.Carregar(none);
+    const double load = double(t.nsecsElapsed()) / 1e6;
+    t.restart();
+    engine.ChamaGeraLog(none, false);
+    const double check = double(t.nsecsElapsed()) / 1e6;
+    // The confirmation runs the consistency run again before it sends the rows.
+    t.restart();
+    const ImportEngine::Outcome outcome = engine.Confirmar(none);
+    const double confirm = double(t.nsecsElapsed()) / 1e6;
+    const qint64 stored = db.count(QStringLiteral("SELECT COUNT(*) FROM CONSUMIDOR WHERE CAST(CDCONSUMIDOR AS INTEGER) >= 100000"), {});
+    if (outcome != ImportEngine::Outcome::Imported || stored != kLines) {
+        std::fprintf(stderr, "the import did not store the rows (%lld of %d)\n", qint64(stored), kLines);
+        return 1;
+    }
+
+    std::printf("import of %d lines in file-client mode (4 clients), in-process SQLite\n", kLines);
+    std::printf("%-44s %9.1f ms\n", "reference: sqlite3 .import of the CSV", reference);
+    std::printf("%-44s %9.1f ms\n", "load (read, columns, rows)", load);
+    std::printf("%-44s %9.1f ms\n", "consistency run", check);
+    std::printf("%-44s %9.1f ms\n", "confirmation (run again + setConsumidor)", confirm);
+    report("load + consistency run + confirmation", load + check + confirm, reference, 5.0);
+    return 0;
+}

@@ -1,0 +1,146 @@
+#include "ColumnReader.h"
+
+#include "Consiste.h"
+#include "EErro.h"
+#include "ImportError.h"
+#include "ImportText.h"
+#include "NumberFormat.h"
+
+#include <QDate>
+#include <cmath>
+
+namespace {
+
+std::optional<double> number(const QString &value, QString *why)
+{
+    const std::optional<double> d = cns::NumberFormat::parse(value);
+    if (!d || !std::isfinite(*d)) {
+        *why = QStringLiteral("o valor \"%1\" não é um número.").arg(value);
+        return std::nullopt;
+    }
+    return d;
+}
+
+// "ddmmyyyy" or "dd/mm/yyyy" (day and month may have one digit when slashes are written).
+std::optional<QDate> date(const QString &value, QString *why)
+{
+    QString text = value.trimmed();
+    if (!text.contains(u'/'))
+        text = text.mid(0, 2) + u'/' + text.mid(2, 2) + u'/' + text.mid(4, 4);
+    const QStringList parts = text.split(u'/');
+    if (parts.size() == 3 && parts.at(2).size() == 4) {
+        bool okD = false, okM = false, okY = false;
+        const int d = parts.at(0).toInt(&okD), m = parts.at(1).toInt(&okM), y = parts.at(2).toInt(&okY);
+        const QDate dt(y, m, d);
+        if (okD && okM && okY && parts.at(0).size() <= 2 && parts.at(1).size() <= 2 && dt.isValid())
+            return dt;
+    }
+    *why = QStringLiteral("o valor \"%1\" não é uma data (dia, mês e ano: ddmmaaaa ou dd/mm/aaaa).").arg(value);
+    return std::nullopt;
+}
+
+} // namespace
+
+QString ColumnReader::rawValue(const ImportLayout::Column &column, QStringView fixedLine)
+{
+    const qsizetype start = qMax(1, column.position) - 1;
+    if (start >= fixedLine.size() || column.size <= 0)
+        return {};
+    return ImportText::trimmed(fixedLine.mid(start, column.size));
+}
+
+QString ColumnReader::withDecimals(const QString &value, int decimals)
+{
+    if (decimals <= 0 || value.isEmpty() || value.contains(u','))
+        return value;
+    // A value shorter than its decimals is filled with zeros ("5" with two decimals is 0,05, not
+    // 0,5), after its sign.
+    const qsizetype sign = value.startsWith(u'-') || value.startsWith(u'+') ? 1 : 0;
+    QString digits = value.mid(sign);
+    if (digits.size() <= decimals)
+        digits = QString(decimals - digits.size() + 1, u'0') + digits;
+    const qsizetype at = digits.size() - decimals;
+    return value.left(sign) + digits.left(at) + u',' + digits.mid(at);
+}
+
+std::optional<cns::Value> ColumnReader::convert(const ImportLayout::Column &column, const QString &value, QString *why)
+{
+    const bool blank = value.isEmpty();
+    if (column.valueColumn) {
+        if (blank)
+            return cns::Value(QString());
+        const auto d = number(value, why);
+        if (!d)
+            return std::nullopt;
+        return cns::Value(cns::NumberFormat::format(QStringLiteral("###0.00"), *d));
+    }
+    if (column.type == u'D') {
+        if (blank)
+            return cns::Value(0);
+        const auto d = date(value, why);
+        if (!d)
+            return std::nullopt;
+        return cns::Value::date(*d);
+    }
+    if (column.type == u'N') {
+        if (blank)
+            return cns::Value(0);
+        const auto d = number(value, why);
+        if (!d)
+            return std::nullopt;
+        return cns::Value(*d);
+    }
+    if (blank)
+        return cns::Value(QString());
+    return cns::Value(column.left + value + column.right);
+}
+
+QString ColumnReader::columnLabel(const ImportLayout::Column &column, int field) const
+{
+    if (!column.constant.isEmpty())
+        return QStringLiteral("%1 (valor fixo)").arg(column.name);
+    if (m_layout.delimited)
+        return QStringLiteral("%1 (campo %2)").arg(column.name).arg(field);
+    return QStringLiteral("%1 (posição %2)").arg(column.name).arg(column.position);
+}
+
+void ColumnReader::read(const QString &line, Values &values, const QString &fileName, qint64 lineNumber,
+                        QString *clientAsWritten) const
+{
+    // Delimited lines: the fields in order; a column reads the field at the cursor and, when it
+    // uses it up, moves the cursor on. A line with fewer fields than the layout needs gives empty
+    // texts to the columns after its last field.
+    QList<QStringView> fields;
+    if (m_layout.delimited)
+        fields = QStringView(line).split(m_layout.delimiter);
+    int cursor = 0;
+    for (const ImportLayout::Column &c : m_layout.columns) {
+        const int fieldNumber = cursor + 1;
+        QString value;
+        if (!c.constant.isEmpty()) {
+            value = c.constant;
+        } else if (m_layout.delimited) {
+            if (cursor < fields.size())
+                value = fields.at(cursor).toString();
+            if (c.usesUpField)
+                ++cursor;
+        } else {
+            value = rawValue(c, line);
+        }
+        if (Consiste::EmptyString(value))
+            value.clear();
+        if (c.type == u'N')
+            value = withDecimals(value, c.decimals);
+        if (c.name == u"CDCLIENTE") {
+            if (clientAsWritten)
+                *clientAsWritten = value;
+            if (!value.isEmpty())
+                value = ImportText::RemoveCaracteres(value);
+        }
+        QString why;
+        std::optional<cns::Value> v = convert(c, value, &why);
+        if (!v)
+            throw cns::EErro(ImportError::columnText(fileName, lineNumber, columnLabel(c, fieldNumber), why));
+        values[size_t(c.index)] = std::move(*v);
+    }
+}

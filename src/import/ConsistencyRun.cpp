@@ -1,0 +1,198 @@
+#include "ConsistencyRun.h"
+
+#include "Consiste.h"
+#include "ImportLookups.h"
+#include "ImportRecord.h"
+#include "TMessages.h"
+
+#include <algorithm>
+
+ConsistencyRun::ConsistencyRun(Settings settings, const TMessages &messages, ImportLookups &lookups, RegisterCount registerCount)
+    : m_settings(settings), m_messages(messages), m_lookups(lookups), m_registerCount(std::move(registerCount)),
+      m_emptyClient(messages.Msg(u"VAZIO"))
+{
+    QList<cns::FieldDef> defs;
+    for (const ImportRecord::FieldInfo &f : ImportRecord::logFields())
+        defs.append(f.def);
+    m_log.setFields(defs);
+}
+
+void ConsistencyRun::setBranchBadges(const cns::Packet &p)
+{
+    m_branchBadges.clear();
+    const int badge = p.indexOf(u"CDIDCONSUMID"), client = p.indexOf(u"CDCLIENTE"), consumer = p.indexOf(u"CDCONSUMIDOR");
+    if (badge < 0 || client < 0 || consumer < 0)
+        return;
+    for (qsizetype i = 0; i < p.rowCount(); ++i)
+        m_branchBadges[p.value(i, badge).toString()].append({p.value(i, client).toString(), p.value(i, consumer).toString()});
+}
+
+void ConsistencyRun::extract(const std::vector<cns::Row> &rows)
+{
+    using ImportRecord::rowField;
+    static const int fields[] = {rowField(u"CDCLIENTE"),  rowField(u"CDCONSUMIDOR"), rowField(u"NMCONSUMIDOR"),
+                                 rowField(u"CDIDCONSUMID"), rowField(u"CDEXCONSUMID"), rowField(u"CDTIPOCONS"),
+                                 rowField(u"CDCCUSCLIE"), rowField(u"NRCPFRESPCON"), rowField(u"IDMOTIVO")};
+    m_keys.assign(rows.size(), {});
+    for (size_t r = 0; r < rows.size(); ++r) {
+        Keys &k = m_keys[r];
+        QString *targets[] = {&k.client, &k.consumer, &k.name, &k.badge, &k.external, &k.type, &k.costCentre, &k.cpf, &k.motivo};
+        cns::Row::Reader reader(rows[r]);
+        for (int f = 0; !reader.atEnd(); ++f) {
+            const auto *hit = std::find(std::begin(fields), std::end(fields), f);
+            if (hit == std::end(fields)) {
+                reader.skip();
+                continue;
+            }
+            *targets[hit - std::begin(fields)] = reader.next().toString();
+        }
+    }
+}
+
+bool ConsistencyRun::isWarning(QStringView key)
+{
+    return key == u"CdTipoCons1" || key == u"CdCCusClie1" || key == u"CpfInvalido";
+}
+
+void ConsistencyRun::Insere_Log(int r, QStringView key)
+{
+    const Keys &k = m_keys[size_t(r)];
+    cns::Row::Builder b(128);
+    for (const QString *s : {&k.client, &k.name, &k.consumer})
+        b.addText(*s);
+    const QString text = m_messages.Msg(key);
+    b.addText(QStringView(text).left(250));
+    for (const QString *s : {&k.badge, &k.external, &k.type, &k.costCentre, &k.cpf})
+        b.addText(*s);
+    m_log.appendRow(b.take());
+    boInclui_Log = true;
+    if (!isWarning(key))
+        boParaImp = true;
+}
+
+void ConsistencyRun::Gera_Log(int r)
+{
+    const Keys &k = m_keys[size_t(r)];
+    if (k.client == m_emptyClient)
+        Insere_Log(r, u"CdCliNull");
+    else if (k.motivo == u"NAO_ENC")
+        Insere_Log(r, u"CdCliNaoEncontrado");
+    else if (k.motivo == u"CLI_FIL")
+        Insere_Log(r, u"CliNaoAssociado");
+    if (Consiste::EmptyString(k.consumer))
+        Insere_Log(r, u"CdConsNull");
+    if (Consiste::EmptyString(k.name))
+        Insere_Log(r, u"NmConsNull");
+    if (Consiste::EmptyString(k.type))
+        Insere_Log(r, u"CdTipoCons");
+    if (Consiste::EmptyString(k.costCentre))
+        Insere_Log(r, u"CdCCusClie");
+    if (!Consiste::EmptyString(k.type) && !m_lookups.typeExists(k.type))
+        Insere_Log(r, u"CdTipoCons1");
+    if (!Consiste::EmptyString(k.costCentre) && !m_lookups.costCentreExists(k.client, k.costCentre))
+        Insere_Log(r, u"CdCCusClie1");
+    // A blank badge has nothing in the register.
+    if (m_settings.checkRegister && !Consiste::EmptyString(k.badge) && m_registerCount(k.badge, k.client, k.consumer) > 0)
+        Insere_Log(r, u"CdIdJaCad_log");
+    if (!Consiste::EmptyString(k.cpf) && (!Consiste::CPFOk(k.cpf) || k.cpf.size() != 11))
+        Insere_Log(r, u"CpfInvalido");
+}
+
+void ConsistencyRun::Vd_CrachaFilial(int r, std::vector<bool> &invalid)
+{
+    if (!m_settings.checkRegister)
+        return;
+    const Keys &k = m_keys[size_t(r)];
+    const auto it = m_branchBadges.constFind(k.badge);
+    if (it == m_branchBadges.constEnd())
+        return;
+    const bool other = std::any_of(it->cbegin(), it->cend(), [&k](const BranchBadge &b) {
+        return b.client != k.client || b.consumer != k.consumer;
+    });
+    if (!other)
+        return;
+    Insere_Log(r, u"CrachaFilial");
+    invalid[size_t(r)] = true;
+}
+
+std::vector<int> ConsistencyRun::order(QString Keys::*second) const
+{
+    // The index's case-insensitive order, compared on case-folded keys made once: the client, a NUL
+    // (below every character, so that a shorter client comes first) and the second field.
+    std::vector<QString> folded(m_keys.size());
+    std::vector<int> idx(m_keys.size());
+    for (size_t i = 0; i < idx.size(); ++i) {
+        idx[i] = int(i);
+        folded[i] = m_keys[i].client.toCaseFolded() + QChar(u'\0') + (m_keys[i].*second).toCaseFolded();
+    }
+    std::stable_sort(idx.begin(), idx.end(), [&folded](int a, int b) { return folded[size_t(a)] < folded[size_t(b)]; });
+    return idx;
+}
+
+void ConsistencyRun::compare(int prev, int r, bool equal, QStringView key, std::vector<bool> &invalid)
+{
+    if (!equal) {
+        itcont = 1;
+        return;
+    }
+    // The first duplicate of a group also reports the row before it.
+    if (itcont == 1)
+        Insere_Log(prev, key);
+    ++itcont;
+    Insere_Log(r, key);
+    invalid[size_t(r)] = invalid[size_t(prev)] = true;
+}
+
+void ConsistencyRun::codePass(std::vector<bool> &invalid)
+{
+    const std::vector<int> idx = order(&Keys::consumer);
+    int prev = -1;
+    for (const int r : idx) {
+        Gera_Log(r);
+        const Keys &k = m_keys[size_t(r)];
+        if (prev < 0) {
+            stListaCliente = k.client + u'_';
+            m_listed.insert(k.client);
+            prev = r;
+            continue;
+        }
+        const Keys &p = m_keys[size_t(prev)];
+        compare(prev, r, k.client == p.client && k.consumer == p.consumer, u"Cod_Duplicado", invalid);
+        // Every distinct whole code once (a code that is part of a longer one is still listed).
+        if (m_settings.clientFromFile && k.client != p.client && !m_listed.contains(k.client)) {
+            stListaCliente += k.client + u'_';
+            m_listed.insert(k.client);
+        }
+        prev = r;
+    }
+}
+
+void ConsistencyRun::badgePass(std::vector<bool> &invalid)
+{
+    const std::vector<int> idx = order(&Keys::badge);
+    itcont = 1;
+    int prev = -1;
+    for (const int r : idx) {
+        const Keys &k = m_keys[size_t(r)];
+        // Badges are compared within one client: a clash across clients of a branch is the server's
+        // to refuse when the import is confirmed.
+        if (prev >= 0 && !Consiste::EmptyString(k.badge)) {
+            const Keys &p = m_keys[size_t(prev)];
+            compare(prev, r, k.client == p.client && k.badge == p.badge, u"Cracha_Duplicado", invalid);
+        }
+        prev = r;
+        Vd_CrachaFilial(r, invalid);
+    }
+}
+
+void ConsistencyRun::run(const std::vector<cns::Row> &rows, std::vector<bool> &invalid)
+{
+    m_log.rows().clear();
+    stListaCliente.clear();
+    m_listed.clear();
+    itcont = 1;
+    extract(rows);
+    codePass(invalid);
+    badgePass(invalid);
+    toImport = int(std::count(invalid.cbegin(), invalid.cend(), false));
+}

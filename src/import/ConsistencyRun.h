@@ -1,0 +1,75 @@
+#pragma once
+
+#include "Packet.h"
+
+#include <QHash>
+#include <QSet>
+#include <QString>
+#include <functional>
+#include <vector>
+
+class ImportLookups;
+class TMessages;
+
+// The consistency run over the import rows: the code and badge duplicate passes with the row
+// checks and the branch badge check, writing each finding as a log row in the log's order, marking
+// the rows that must not be imported, and collecting the file's clients.
+class ConsistencyRun
+{
+public:
+    struct Settings
+    {
+        bool clientFromFile = false;
+        bool checkRegister = false; // the layout's IDINACONSARQIMP is "N"
+    };
+    // A badge in use at the branch (cdsCrachaFilial).
+    struct BranchBadge
+    {
+        QString client, consumer;
+    };
+    // How many identifiers the register holds for a badge of another consumer (getVrIdentificador).
+    using RegisterCount = std::function<qint64(const QString &badge, const QString &client, const QString &consumer)>;
+
+    ConsistencyRun(Settings settings, const TMessages &messages, ImportLookups &lookups, RegisterCount registerCount);
+
+    void setBranchBadges(const cns::Packet &cdsCrachaFilial);
+
+    // Findings that only warn; every other finding is blocking.
+    static bool isWarning(QStringView key);
+
+    // rows: the import rows in load order; invalid: their marks (kept from earlier runs, as the
+    // rows keep theirs until the next load). Fills the log rows.
+    void run(const std::vector<cns::Row> &rows, std::vector<bool> &invalid);
+
+    const cns::Packet &log() const { return m_log; }
+    bool boInclui_Log = false;
+    bool boParaImp = false;
+    QString stListaCliente;
+    int toImport = 0;
+
+private:
+    struct Keys
+    {
+        QString client, consumer, name, badge, external, type, costCentre, cpf, motivo;
+    };
+    void extract(const std::vector<cns::Row> &rows);
+    void Gera_Log(int r);
+    void Insere_Log(int r, QStringView key);
+    void Vd_CrachaFilial(int r, std::vector<bool> &invalid);
+    // One step of a duplicate pass: row r against the row before it in the pass's order.
+    void compare(int prev, int r, bool equal, QStringView key, std::vector<bool> &invalid);
+    void codePass(std::vector<bool> &invalid);
+    void badgePass(std::vector<bool> &invalid);
+    std::vector<int> order(QString Keys::*second) const;
+
+    Settings m_settings;
+    const TMessages &m_messages;
+    ImportLookups &m_lookups;
+    RegisterCount m_registerCount;
+    QString m_emptyClient;
+    QHash<QString, QList<BranchBadge>> m_branchBadges;
+    std::vector<Keys> m_keys;
+    QSet<QString> m_listed;
+    cns::Packet m_log;
+    int itcont = 1;
+};

@@ -1,0 +1,191 @@
+#include "RowBuilder.h"
+
+#include "Consiste.h"
+#include "DateSerial.h"
+#include "EErro.h"
+#include "ImportError.h"
+#include "ImportLookups.h"
+#include "ImportRecord.h"
+#include "NumberFormat.h"
+
+namespace {
+
+using namespace ImportColumns;
+
+QString flagOrN(const QString &s)
+{
+    return Consiste::EmptyString(s) ? QStringLiteral("N") : s.toUpper();
+}
+
+QString onlyS(const QString &s)
+{
+    return s == u"S" ? s : QStringLiteral("N");
+}
+
+QString withoutLeadingZeros(const QString &s)
+{
+    qsizetype i = 0;
+    while (i < s.size() && s.at(i) == u'0')
+        ++i;
+    return s.mid(i);
+}
+
+} // namespace
+
+QString RowBuilder::textOf(const cns::Value &v)
+{
+    switch (v.kind()) {
+    case cns::Value::Kind::Int:
+    case cns::Value::Kind::Float: return cns::NumberFormat::plain(v.toDouble());
+    case cns::Value::Kind::Date: {
+        const QDateTime dt = v.toDateTime();
+        return dt.toString(dt.time() == QTime(0, 0) ? QStringLiteral("dd/MM/yyyy") : QStringLiteral("dd/MM/yyyy HH:mm:ss"));
+    }
+    case cns::Value::Kind::Text: return v.toString();
+    default: return {};
+    }
+}
+
+std::optional<double> RowBuilder::numberOf(const cns::Value &v)
+{
+    switch (v.kind()) {
+    case cns::Value::Kind::Null: return 0.0;
+    case cns::Value::Kind::Int:
+    case cns::Value::Kind::Float: return v.toDouble();
+    case cns::Value::Kind::Date: return cns::DateSerial::fromDateTime(v.toDateTime());
+    case cns::Value::Kind::Text:
+        if (Consiste::EmptyString(v.toString()))
+            return 0.0;
+        return cns::NumberFormat::parse(v.toString());
+    default: return std::nullopt;
+    }
+}
+
+cns::Row RowBuilder::build(const ColumnReader::Values &values, const QString &fileName, qint64 lineNumber,
+                           const QString &clientAsWritten) const
+{
+    auto text = [&](int index) { return textOf(values[size_t(index)]); };
+    auto number = [&](int index) -> cns::Value {
+        const std::optional<double> d = numberOf(values[size_t(index)]);
+        if (!d)
+            throw cns::EErro(ImportError::columnText(fileName, lineNumber, ImportColumns::arFields()[size_t(index)],
+                                                     QStringLiteral("o valor \"%1\" não é um número.").arg(text(index))));
+        return cns::Value(*d);
+    };
+
+    // Where each value array entry and each named field of the row stand, found once.
+    static const std::array<int, ImportColumns::kCount> rowOf = [] {
+        std::array<int, ImportColumns::kCount> a{};
+        for (int i = 1; i < ImportColumns::kCount; ++i)
+            a[size_t(i)] = ImportRecord::rowField(ImportColumns::arFields()[size_t(i)]);
+        return a;
+    }();
+    static const int validField = ImportRecord::rowField(u"IDVALIDO"), reasonField = ImportRecord::rowField(u"IDMOTIVO"),
+                     fileField = ImportRecord::rowField(u"NMARQLAYIMP");
+    QList<cns::Value> row(ImportRecord::rowFields().size());
+    auto put = [&row](int field, cns::Value v) { row[field] = std::move(v); };
+    auto set = [&](int entry, cns::Value v) { put(rowOf[size_t(entry)], std::move(v)); };
+
+    if (m_settings.clientFromFile) {
+        const QString v = text(CDCLIENTE);
+        if (Consiste::EmptyString(v)) {
+            set(CDCLIENTE, m_settings.emptyClient);
+            put(validField, QStringLiteral("N"));
+        } else {
+            ImportLookups::Client c = m_lookups.resolveClient(v);
+            if (!c.motivo.isEmpty() && !Consiste::EmptyString(clientAsWritten) && clientAsWritten != v) {
+                const ImportLookups::Client written = m_lookups.resolveClient(clientAsWritten);
+                if (written.motivo.isEmpty())
+                    c = written;
+            }
+            set(CDCLIENTE, c.code);
+            if (!c.motivo.isEmpty()) {
+                put(validField, QStringLiteral("N"));
+                put(reasonField, c.motivo);
+            }
+        }
+    } else {
+        set(CDCLIENTE, m_settings.screenClient);
+    }
+
+    put(fileField, fileName);
+    set(CDPAIS, Consiste::Ajusta(text(CDPAIS), 4));
+    set(CDMUNICIPIO, Consiste::Ajusta(text(CDMUNICIPIO), 4));
+    set(CDBAIRRO, text(CDBAIRRO));
+    set(CDTIPOCONS, m_lookups.translateType(text(CDTIPOCONS)));
+    QString badge = text(CDIDCONSUMID).toUpper();
+    if (m_settings.removeLeadingZeros)
+        badge = withoutLeadingZeros(badge);
+    set(CDIDCONSUMID, badge);
+    set(CDCCUSCLIE, Consiste::Ajusta(text(CDCCUSCLIE), 10));
+    const QString external = text(CDEXCONSUMID);
+    set(CDEXCONSUMID, external);
+    set(NMCONSUMIDOR, text(NMCONSUMIDOR));
+
+    // The branch may want imported debit limits as negative amounts.
+    QString limit = text(VRLIMDEBCONS);
+    if (m_settings.negativeDebitLimit) {
+        const std::optional<double> d = cns::NumberFormat::parse(limit);
+        if (d && *d > 0)
+            limit = cns::NumberFormat::plain(-*d);
+    }
+    set(VRLIMDEBCONS, limit);
+
+    for (int index : {SGESTADO, VRAVIDEBCONS, DSENDECONS, NMBAIRCONS, NRCELULARCONS, DSCOMPLENDECONS, NRCEPCONS, NRENDECONS,
+                      NRTELECONS, NRRAMAL1CONS, NRTELE2CONS, NRRAMAL2CONS, NRFAXCONS, DSEMAILCONS, CDVENDEDOR, NRRGCONSUMID,
+                      CDSENHACONS, NRCPFRESPCON, NMRESPCONS, NMLOGINCONS, VRMAXDEBCONS, VRLIMCREDCONS, VRAVICREDCONS,
+                      VRMAXCREDCONS, CDSENHASITE, VRSUBSBASICO, VRMAXCONSMENSAL, IDIMPCPFCUPOM, IDPERCONSPRODEX,
+                      IDCADCONFLIBCON, DSREFERENDECONS, CDFAMILISALDIMP, VRSALDOCREDIMP})
+        set(index, text(index));
+    for (int index : {VRMESUBCONS, VRPESUBCONS, VRDIASUBCONS, NRACESSOSITE})
+        set(index, number(index));
+
+    // No birth date (not mapped, or blank in the line) is 01/01/1900, as the register keeps it.
+    const cns::Value &birth = values[size_t(DTNASCCONS)];
+    if (birth.kind() == cns::Value::Kind::Date) {
+        set(DTNASCCONS, birth);
+    } else if (Consiste::EmptyString(text(DTNASCCONS)) || (birth.isNumber() && birth.toDouble() == 0)) {
+        set(DTNASCCONS, cns::Value::date(QDate(1900, 1, 1)));
+    } else {
+        const QDate d = QDate::fromString(text(DTNASCCONS).trimmed(), QStringLiteral("d/M/yyyy"));
+        if (!d.isValid())
+            throw cns::EErro(ImportError::columnText(fileName, lineNumber, QStringLiteral("DTNASCCONS"),
+                                                     QStringLiteral("o valor \"%1\" não é uma data.").arg(text(DTNASCCONS))));
+        set(DTNASCCONS, cns::Value::date(d));
+    }
+
+    set(IDBLOQSALDFS, flagOrN(text(IDBLOQSALDFS)));
+    set(IDVERSALDCON, flagOrN(text(IDVERSALDCON)));
+    const QString saleType = text(IDTPVENDACONS);
+    set(IDTPVENDACONS, Consiste::EmptyString(saleType) ? QStringLiteral("7") : saleType.toUpper());
+
+    QString code = Consiste::Ajusta(text(CDCONSUMIDOR), 21).toUpper();
+    if (Consiste::EmptyString(code) && !Consiste::EmptyString(external))
+        code = external;
+    set(CDCONSUMIDOR, code);
+
+    set(IDTPSELMANHA, onlyS(text(IDTPSELMANHA)));
+    set(IDTPSELTARDE, onlyS(text(IDTPSELTARDE)));
+    set(IDTPSEALMOCO, onlyS(text(IDTPSEALMOCO)));
+
+    cns::Row::Builder b(256);
+    const QList<cns::FieldDef> &defs = ImportRecord::rowFieldDefs();
+    for (int i = 0; i < defs.size(); ++i) {
+        const cns::Value &v = row.at(i);
+        if (v.isNull()) {
+            // Unset texts are empty texts, as the screen's packet holds them.
+            if (cns::isTextType(defs.at(i).type))
+                b.addText(QString());
+            else
+                b.addNull();
+            continue;
+        }
+        if (cns::isTextType(defs.at(i).type)) {
+            const QString s = v.toString();
+            b.addText(defs.at(i).size > 0 && s.size() > defs.at(i).size ? QStringView(s).left(defs.at(i).size) : QStringView(s));
+        } else {
+            b.addValue(v);
+        }
+    }
+    return b.take();
+}

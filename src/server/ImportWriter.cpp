@@ -1,0 +1,363 @@
+#include "ImportWriter.h"
+
+#include "BulkInsert.h"
+#include "Consiste.h"
+#include "DbSession.h"
+#include "EErro.h"
+#include "NumberFormat.h"
+#include "Schema.h"
+#include "TADOIBQuery.h"
+
+#include <QDateTime>
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace cns {
+
+namespace {
+
+QString key(const QString &client, const QString &consumer)
+{
+    return client + u'\x1f' + consumer;
+}
+
+QString cell(const Packet &p, int row, int field)
+{
+    return field < 0 ? QString() : p.value(row, field).toString();
+}
+
+QSet<QString> column(DbSession &db, const QString &sql, const QHash<QString, Value> &params)
+{
+    QSet<QString> out;
+    const Packet p = db.select(sql, params, {{QStringLiteral("V"), FieldType::String, 0}});
+    for (qsizetype i = 0; i < p.rowCount(); ++i)
+        out.insert(p.value(i, 0).toString());
+    return out;
+}
+
+void execPrepared(QSqlQuery &q, const QList<Value> &values)
+{
+    for (int i = 0; i < values.size(); ++i)
+        q.bindValue(i, TADOIBQuery::toSqlValue(values.at(i)));
+    if (!q.exec())
+        throw EErro(QStringLiteral("Erro no banco de dados ao gravar os consumidores: %1").arg(q.lastError().text()));
+}
+
+} // namespace
+
+void ImportWriter::refuse(const QString &text, const Item &item, const QString &badge) const
+{
+    QString filled = text;
+    filled.replace(QStringLiteral("%s"), badge);
+    throw EErro(QStringLiteral("%1 (cliente %2, consumidor %3)").arg(filled, item.client, item.consumer));
+}
+
+void ImportWriter::readLayout(const QString &layout, const QString &branch)
+{
+    const Packet l = m_db.select(QStringLiteral("SELECT IDINACONSARQIMP, CDFILIAL FROM LAYOUTIMP WHERE CDLAYOUTIMP = :L"),
+                                 {{QStringLiteral("L"), Value(layout)}},
+                                 {{QStringLiteral("IDINACONSARQIMP"), FieldType::String, 1}, {QStringLiteral("CDFILIAL"), FieldType::String, 4}});
+    if (l.rowCount() == 0)
+        throw EErro(QStringLiteral("Layout %1 não cadastrado.").arg(layout));
+    m_inactivate = l.value(0, 0).toString() != u"N";
+    m_branch = branch.trimmed().isEmpty() ? l.value(0, 1).toString().trimmed() : branch.trimmed();
+    if (m_branch.isEmpty())
+        throw EErro(QStringLiteral("O layout deve estar associado à uma filial para ser utilizado para importação."));
+    m_mapped = column(m_db, QStringLiteral("SELECT DISTINCT UPPER(NMCOLUNAIMP) FROM COLLAYOUTIMP WHERE CDLAYOUTIMP = :L"),
+                      {{QStringLiteral("L"), Value(layout)}});
+}
+
+void ImportWriter::checkRows(const Packet &rows)
+{
+    const int client = rows.indexOf(u"CDCLIENTE"), consumer = rows.indexOf(u"CDCONSUMIDOR"), name = rows.indexOf(u"NMCONSUMIDOR"),
+              type = rows.indexOf(u"CDTIPOCONS"), cc = rows.indexOf(u"CDCCUSCLIE"), balance = rows.indexOf(u"IDVERSALDCON"),
+              badge = rows.indexOf(u"CDIDCONSUMID"), valid = rows.indexOf(u"IDVALIDO");
+    if (client < 0 || consumer < 0)
+        throw EErro(QStringLiteral("setConsumidor: as linhas de importação não têm CDCLIENTE e CDCONSUMIDOR."));
+    QSet<QString> clients;
+    for (int r = 0; r < rows.rowCount(); ++r) {
+        if (cell(rows, r, valid) == u"N")
+            continue;
+        Item item{r, cell(rows, r, client).trimmed(), cell(rows, r, consumer).trimmed(), cell(rows, r, badge).trimmed().toUpper(),
+                  cell(rows, r, type).trimmed(), cell(rows, r, cc).trimmed()};
+        if (item.client.isEmpty())
+            refuse(m_texts.clientNull, item);
+        if (item.consumer.isEmpty())
+            refuse(m_texts.consumerNull, item);
+        if (Consiste::EmptyString(cell(rows, r, name)))
+            refuse(m_texts.nameNull, item);
+        if (item.type.isEmpty())
+            refuse(m_texts.typeNull, item);
+        if (item.costCentre.isEmpty())
+            refuse(m_texts.costCentreNull, item);
+        const QString flag = cell(rows, r, balance);
+        if (balance >= 0 && flag != u"S" && flag != u"N")
+            refuse(m_texts.balanceFlag, item);
+        if (!clients.contains(item.client)) {
+            if (m_db.count(QStringLiteral("SELECT COUNT(*) FROM CLIENTE WHERE CDCLIENTE = :C"), {{QStringLiteral("C"), Value(item.client)}}) == 0)
+                throw EErro(QStringLiteral("Cliente %1 não cadastrado.").arg(item.client));
+            clients.insert(item.client);
+        }
+        m_items.append(item);
+    }
+}
+
+void ImportWriter::checkBadges()
+{
+    const QSet<QString> atBranch = column(m_db, QStringLiteral("SELECT CDCLIENTE FROM CLIENFILIAL WHERE CDFILIAL = :F"),
+                                          {{QStringLiteral("F"), Value(m_branch)}});
+    QHash<QString, const Item *> byBadge;
+    QHash<QString, QString> badgeOf; // file consumers -> the badge the file gives them
+    for (const Item &item : std::as_const(m_items)) {
+        badgeOf.insert(key(item.client, item.consumer), item.badge);
+        if (item.badge.isEmpty())
+            continue;
+        const Item *other = byBadge.value(item.badge);
+        if (!other) {
+            byBadge.insert(item.badge, &item);
+            continue;
+        }
+        if (other->client == item.client && other->consumer != item.consumer)
+            refuse(m_texts.badgeInFile, item, item.badge);
+        if (other->client != item.client && atBranch.contains(item.client) && atBranch.contains(other->client))
+            refuse(m_texts.badgeTwoClients, item, item.badge);
+    }
+    if (byBadge.isEmpty())
+        return;
+    const bool wholeDatabase =
+        m_db.count(QStringLiteral("SELECT COUNT(*) FROM PARAVEND WHERE IDBLOQCDIDCONS = 'S'"), {}) > 0;
+    const Packet held = m_db.select(
+        QStringLiteral("SELECT UPPER(C.CDIDCONSUMID), C.CDCLIENTE, C.CDCONSUMIDOR FROM CONSUMIDOR C "
+                       "WHERE C.CDIDCONSUMID IS NOT NULL AND C.CDIDCONSUMID <> '' AND (:P_TODOS = 'S' OR C.CDCLIENTE IN "
+                       "(SELECT CDCLIENTE FROM CLIENFILIAL WHERE CDFILIAL = :P_CDFILIAL))"),
+        {{QStringLiteral("P_TODOS"), Value(wholeDatabase ? QStringLiteral("S") : QStringLiteral("N"))},
+         {QStringLiteral("P_CDFILIAL"), Value(m_branch)}},
+        {{QStringLiteral("B"), FieldType::String, 0}, {QStringLiteral("C"), FieldType::String, 0}, {QStringLiteral("K"), FieldType::String, 0}});
+    for (qsizetype i = 0; i < held.rowCount(); ++i) {
+        const Item *item = byBadge.value(held.value(i, 0).toString().trimmed());
+        if (!item)
+            continue;
+        const QString holder = key(held.value(i, 1).toString(), held.value(i, 2).toString());
+        if (holder == key(item->client, item->consumer))
+            continue;
+        // The holder gives the badge up in this same file.
+        if (const auto it = badgeOf.constFind(holder); it != badgeOf.constEnd() && *it != item->badge)
+            continue;
+        refuse(m_texts.badgeInRegister, *item, item->badge);
+    }
+}
+
+void ImportWriter::createTypesAndCostCentres()
+{
+    QSet<QString> types = column(m_db, QStringLiteral("SELECT CDTIPOCONS FROM TIPOCONS"), {});
+    QHash<QString, QSet<QString>> centres;
+    for (const Item &item : std::as_const(m_items)) {
+        const QString &t = item.type;
+        if (!types.contains(t)) {
+            m_db.exec(QStringLiteral("INSERT INTO TIPOCONS (CDTIPOCONS, NMTIPOCONS) VALUES (:T, :N)"),
+                      {{QStringLiteral("T"), Value(t)}, {QStringLiteral("N"), Value(QStringLiteral("Tipo %1 (importação)").arg(t).left(20))}});
+            types.insert(t);
+        }
+        auto it = centres.find(item.client);
+        if (it == centres.end())
+            it = centres.insert(item.client, column(m_db, QStringLiteral("SELECT CDCCUSCLIE FROM CCUSCLIE WHERE CDCLIENTE = :C"),
+                                                    {{QStringLiteral("C"), Value(item.client)}}));
+        const QString &c = item.costCentre;
+        if (!it->contains(c)) {
+            m_db.exec(QStringLiteral("INSERT INTO CCUSCLIE (CDCLIENTE, CDCCUSCLIE, NMCCUSCLIE) VALUES (:C, :K, :N)"),
+                      {{QStringLiteral("C"), Value(item.client)}, {QStringLiteral("K"), Value(c)},
+                       {QStringLiteral("N"), Value(QStringLiteral("Centro de custo %1").arg(c))}});
+            it->insert(c);
+        }
+    }
+}
+
+void ImportWriter::loadExisting(const QSet<QString> &clients)
+{
+    for (const QString &client : clients) {
+        const Packet p = m_db.select(QStringLiteral("SELECT CDCONSUMIDOR, IDSITCONSUMI FROM CONSUMIDOR WHERE CDCLIENTE = :C"),
+                                     {{QStringLiteral("C"), Value(client)}},
+                                     {{QStringLiteral("K"), FieldType::String, 0}, {QStringLiteral("S"), FieldType::String, 0}});
+        for (qsizetype i = 0; i < p.rowCount(); ++i)
+            m_situation.insert(key(client, p.value(i, 0).toString()), p.value(i, 1).toString());
+    }
+}
+
+QList<ImportWriter::ColumnSpec> ImportWriter::specs(const Packet &rows, const QStringList &columns)
+{
+    const TableDef &table = Schema::table(u"CONSUMIDOR");
+    QList<ColumnSpec> out;
+    for (const QString &name : columns) {
+        ColumnSpec s;
+        if (name != u"IDSITCONSUMI") {
+            const TableDef::Column *c = table.column(name);
+            s.field = rows.indexOf(name);
+            s.type = c->type;
+            s.size = c->size;
+            s.cpf = name == u"NRCPFRESPCON";
+        }
+        out.append(s);
+    }
+    return out;
+}
+
+QList<Value> ImportWriter::columnValues(const Row &row, const QList<ColumnSpec> &specs)
+{
+    QList<Value> values;
+    for (Row::Reader r(row); !r.atEnd();)
+        values.append(r.next());
+    QList<Value> out;
+    out.reserve(specs.size());
+    for (const ColumnSpec &c : specs) {
+        if (c.field < 0) {
+            out.append(Value(QStringLiteral("1")));
+            continue;
+        }
+        const Value &v = values.at(c.field);
+        if (c.type == TableDef::Type::Numeric) {
+            std::optional<double> d;
+            if (v.isNumber())
+                d = v.toDouble();
+            else if (v.kind() == Value::Kind::Text)
+                d = NumberFormat::parse(v.toString());
+            out.append(d ? Value(*d) : Value());
+        } else if (c.type == TableDef::Type::Timestamp) {
+            out.append(v.kind() == Value::Kind::Date ? v : Value());
+        } else {
+            QString s = v.isNull() ? QString() : v.toString().trimmed();
+            // A CPF that the check digits refuse is stored empty, as the log warned.
+            if (c.cpf && (!Consiste::CPFOk(s) || s.size() != 11))
+                s.clear();
+            if (c.size > 0 && s.size() > c.size)
+                s.truncate(c.size);
+            out.append(s.isEmpty() ? Value() : Value(s));
+        }
+    }
+    return out;
+}
+
+void ImportWriter::write(const Packet &rows)
+{
+    const TableDef &table = Schema::table(u"CONSUMIDOR");
+    QStringList insertColumns{QStringLiteral("IDSITCONSUMI")}, updateColumns{QStringLiteral("IDSITCONSUMI")};
+    for (const FieldDef &f : rows.fields()) {
+        if (!table.column(f.name) || f.name == u"IDSITCONSUMI")
+            continue;
+        insertColumns.append(f.name);
+        if (!table.isKey(f.name) && m_mapped.contains(f.name))
+            updateColumns.append(f.name);
+    }
+    BulkInsert inserts(m_db.db(), QStringLiteral("CONSUMIDOR"), insertColumns);
+    QStringList sets;
+    for (const QString &c : std::as_const(updateColumns))
+        sets.append(c + QStringLiteral(" = ?"));
+    QSqlQuery update(m_db.db());
+    update.prepare(QStringLiteral("UPDATE CONSUMIDOR SET %1 WHERE CDCLIENTE = ? AND CDCONSUMIDOR = ?").arg(sets.join(QStringLiteral(", "))));
+    const QList<ColumnSpec> insertSpecs = specs(rows, insertColumns), updateSpecs = specs(rows, updateColumns);
+    QSet<QString> done;
+    for (const Item &item : std::as_const(m_items)) {
+        const QString k = key(item.client, item.consumer);
+        const Row &row = rows.rows()[size_t(item.row)];
+        if (m_situation.contains(k) || done.contains(k)) {
+            QList<Value> values = columnValues(row, updateSpecs);
+            values << Value(item.client) << Value(item.consumer);
+            execPrepared(update, values);
+            ++m_counts.updated;
+        } else {
+            inserts.add(columnValues(row, insertSpecs));
+            done.insert(k);
+            ++m_counts.inserted;
+        }
+    }
+    inserts.finish();
+}
+
+void ImportWriter::tieToBranch()
+{
+    QSet<QString> tied;
+    const Packet p = m_db.select(QStringLiteral("SELECT CDCLIENTE, CDCONSUMIDOR FROM CONSUMIFILIAL WHERE CDFILIAL = :F"),
+                                 {{QStringLiteral("F"), Value(m_branch)}},
+                                 {{QStringLiteral("C"), FieldType::String, 0}, {QStringLiteral("K"), FieldType::String, 0}});
+    for (qsizetype i = 0; i < p.rowCount(); ++i)
+        tied.insert(key(p.value(i, 0).toString(), p.value(i, 1).toString()));
+    BulkInsert ties(m_db.db(), QStringLiteral("CONSUMIFILIAL"),
+                    {QStringLiteral("CDCLIENTE"), QStringLiteral("CDCONSUMIDOR"), QStringLiteral("CDFILIAL")});
+    for (const Item &item : std::as_const(m_items)) {
+        const QString k = key(item.client, item.consumer);
+        if (tied.contains(k))
+            continue;
+        tied.insert(k);
+        ties.add({Value(item.client), Value(item.consumer), Value(m_branch)});
+    }
+    ties.finish();
+}
+
+void ImportWriter::registerBadges()
+{
+    QHash<QString, QSet<QString>> known;
+    BulkInsert reg(m_db.db(), QStringLiteral("REGIDENTCONS"),
+                   {QStringLiteral("CDIDCONSUMID"), QStringLiteral("CDCLIENTE"), QStringLiteral("CDCONSUMIDOR"), QStringLiteral("DTREGIDENT")});
+    const Value now(TADOIBQuery::toSqlValue(Value(QDateTime::currentDateTimeUtc())).toString());
+    for (const Item &item : std::as_const(m_items)) {
+        if (item.badge.isEmpty())
+            continue;
+        auto it = known.find(item.client);
+        if (it == known.end())
+            it = known.insert(item.client,
+                              column(m_db, QStringLiteral("SELECT UPPER(CDIDCONSUMID) || '|' || CDCONSUMIDOR FROM REGIDENTCONS WHERE CDCLIENTE = :C"),
+                                     {{QStringLiteral("C"), Value(item.client)}}));
+        const QString k = item.badge + u'|' + item.consumer;
+        if (it->contains(k))
+            continue;
+        it->insert(k);
+        reg.add({Value(item.badge), Value(item.client), Value(item.consumer), now});
+    }
+    reg.finish();
+}
+
+void ImportWriter::inactivate(const QString &clientList, const Packet &rows)
+{
+    if (!m_inactivate)
+        return;
+    const int client = rows.indexOf(u"CDCLIENTE"), consumer = rows.indexOf(u"CDCONSUMIDOR");
+    QSet<QString> inFile;
+    for (int r = 0; r < rows.rowCount(); ++r)
+        inFile.insert(key(cell(rows, r, client).trimmed(), cell(rows, r, consumer).trimmed()));
+    QSqlQuery q(m_db.db());
+    q.prepare(QStringLiteral("UPDATE CONSUMIDOR SET IDSITCONSUMI = '2' WHERE CDCLIENTE = ? AND CDCONSUMIDOR = ?"));
+    for (const QString &c : clientList.split(u'_', Qt::SkipEmptyParts)) {
+        const QString code = c.trimmed();
+        const QString prefix = key(code, QString());
+        for (auto it = m_situation.cbegin(); it != m_situation.cend(); ++it) {
+            if (!it.key().startsWith(prefix) || inFile.contains(it.key()) || it.value() == u"2")
+                continue;
+            execPrepared(q, {Value(code), Value(it.key().mid(prefix.size()))});
+            ++m_counts.inactivated;
+        }
+    }
+}
+
+ImportWriter::Counts ImportWriter::run(const Packet &rows, const QString &layout, const QString &clientList, const QString &branch)
+{
+    readLayout(layout, branch);
+    if (rows.rowCount() == 0)
+        return m_counts;
+    checkRows(rows);
+    checkBadges();
+    QSet<QString> clients;
+    for (const Item &item : std::as_const(m_items))
+        clients.insert(item.client);
+    if (m_inactivate) {
+        for (const QString &c : clientList.split(u'_', Qt::SkipEmptyParts))
+            clients.insert(c.trimmed());
+    }
+    loadExisting(clients);
+    createTypesAndCostCentres();
+    write(rows);
+    tieToBranch();
+    registerBadges();
+    inactivate(clientList, rows);
+    return m_counts;
+}
+
+} // namespace cns

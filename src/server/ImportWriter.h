@@ -1,0 +1,80 @@
+#pragma once
+
+#include "Packet.h"
+#include "TableDef.h"
+#include "Value.h"
+
+#include <QHash>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+
+namespace cns {
+
+class DbSession;
+
+// Stores an import (rdmImportConsu.setConsumidor) inside the caller's transaction: checks every
+// row to be imported, refuses badge clashes, creates the consumer types and cost centres that do
+// not exist, inserts new consumers and updates existing ones (by client and code), ties them to
+// the layout's branch and, unless the layout says "N", inactivates the consumers of the file's
+// clients that the file does not bring. Any refusal raises EErro; the transaction then stores
+// nothing.
+//
+// An existing consumer gets only the columns the layout maps (and its situation): a column the
+// file does not carry is never blanked. A packet with no rows stores nothing and inactivates no
+// one: an empty import (a second confirmation after the rows were sent) must not empty a client.
+class ImportWriter
+{
+public:
+    struct Texts
+    {
+        QString clientNull, consumerNull, nameNull, typeNull, costCentreNull, balanceFlag, badgeTwoClients,
+            badgeInRegister, badgeInFile; // the last three with "%s" for the badge
+    };
+    struct Counts
+    {
+        int inserted = 0, updated = 0, inactivated = 0;
+    };
+
+    ImportWriter(DbSession &db, Texts texts) : m_db(db), m_texts(std::move(texts)) {}
+
+    Counts run(const Packet &rows, const QString &layout, const QString &clientList, const QString &branch);
+
+private:
+    struct Item
+    {
+        int row = 0;
+        QString client, consumer, badge, type, costCentre;
+    };
+    // A CONSUMIDOR column and where its value comes from.
+    struct ColumnSpec
+    {
+        int field = -1; // in the import rows; -1: the situation, always active
+        TableDef::Type type = TableDef::Type::Varchar;
+        int size = 0;
+        bool cpf = false;
+    };
+    void readLayout(const QString &layout, const QString &branch);
+    void checkRows(const Packet &rows);
+    void checkBadges();
+    void createTypesAndCostCentres();
+    void loadExisting(const QSet<QString> &clients);
+    void write(const Packet &rows);
+    void tieToBranch();
+    void inactivate(const QString &clientList, const Packet &rows);
+    void registerBadges();
+    [[noreturn]] void refuse(const QString &text, const Item &item, const QString &badge = {}) const;
+    static QList<ColumnSpec> specs(const Packet &rows, const QStringList &columns);
+    static QList<Value> columnValues(const Row &row, const QList<ColumnSpec> &specs);
+
+    DbSession &m_db;
+    Texts m_texts;
+    QString m_branch;
+    bool m_inactivate = true;
+    QSet<QString> m_mapped; // the layout's target columns
+    QList<Item> m_items;    // the rows to store
+    QHash<QString, QString> m_situation; // existing consumers of the file's clients: key -> IDSITCONSUMI
+    Counts m_counts;
+};
+
+} // namespace cns

@@ -1,0 +1,302 @@
+#include "ColumnReader.h"
+#include "EErro.h"
+#include "ImportColumns.h"
+#include "ImportLayout.h"
+#include "ImportText.h"
+#include "LineReader.h"
+#include "RowBuilder.h"
+
+#include <QTest>
+
+using namespace cns;
+using Column = ImportLayout::Column;
+
+namespace {
+
+Column col(const char *name, int position, int size = 0, QChar type = u'T', int decimals = 0, const char *constant = "")
+{
+    Column c;
+    c.name = QString::fromLatin1(name);
+    c.index = ImportColumns::ProcDados(c.name);
+    c.position = position;
+    c.size = size;
+    c.type = type;
+    c.decimals = decimals;
+    c.constant = QString::fromLatin1(constant);
+    c.valueColumn = ImportColumns::isValueColumn(c.name);
+    return c;
+}
+
+ImportLayout layout(bool delimited, QList<Column> columns)
+{
+    ImportLayout l;
+    l.delimited = delimited;
+    l.delimiter = u';';
+    l.setColumns(std::move(columns));
+    return l;
+}
+
+ColumnReader::Values read(const ImportLayout &l, const QString &line)
+{
+    ColumnReader::Values v;
+    ColumnReader(l).read(line, v, "consumidores.txt", 7);
+    return v;
+}
+
+QString entry(const ColumnReader::Values &v, int index)
+{
+    return RowBuilder::textOf(v[size_t(index)]);
+}
+
+} // namespace
+
+class tst_ImportReading : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void linesAtByteLevel_data();
+    void linesAtByteLevel();
+    void binaryAndRunawayLinesAreRefusedWithTheirPlace();
+    void removeCaracteres_data();
+    void removeCaracteres();
+    void windows1252AndUtf8BothReadIntact();
+    void columnIndexBisectsIgnoringCase();
+    void valueRulesPickTheRecordLines_data();
+    void valueRulesPickTheRecordLines();
+    void fixedPositionsTrimBlanksAndControls();
+    void delimitedFieldsSharedPositionsAndConstants();
+    void delimitedLineWithTooFewFieldsGivesEmptyTexts();
+    void numbersDatesAndAmounts_data();
+    void numbersDatesAndAmounts();
+    void badValuesNameFileLineAndColumn_data();
+    void badValuesNameFileLineAndColumn();
+    void unknownTargetIsReadAndIgnored();
+};
+
+void tst_ImportReading::linesAtByteLevel_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QList<QByteArray>>("lines");
+    QTest::newRow("empty file") << QByteArray() << QList<QByteArray>{};
+    QTest::newRow("no final line feed") << QByteArray("a\nb") << QList<QByteArray>{"a", "b"};
+    QTest::newRow("final line feed makes no empty line") << QByteArray("a\nb\n") << QList<QByteArray>{"a", "b"};
+    QTest::newRow("CR dropped wherever it stands") << QByteArray("a\r\nb\rc\r\n\r") << QList<QByteArray>{"a", "bc", ""};
+    QTest::newRow("empty line in the middle") << QByteArray("a\n\nb\n") << QList<QByteArray>{"a", "", "b"};
+    QTest::newRow("only a line feed") << QByteArray("\n") << QList<QByteArray>{""};
+}
+
+void tst_ImportReading::linesAtByteLevel()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QList<QByteArray>, lines);
+    QCOMPARE(LineReader::split(bytes), lines);
+    // The same when the bytes start one byte before the reader's chunk boundary (256 KiB).
+    QByteArray pad = QByteArray(63, 'x').append('\n').repeated(4095) + QByteArray(62, 'y') + '\n';
+    QCOMPARE(pad.size(), 256 * 1024 - 1);
+    QList<QByteArray> padded = LineReader::split(pad + bytes);
+    QCOMPARE(padded.size(), lines.size() + 4096);
+    QCOMPARE(padded.mid(4096), lines);
+}
+
+void tst_ImportReading::binaryAndRunawayLinesAreRefusedWithTheirPlace()
+{
+    try {
+        LineReader::split(QByteArray("ok\nab\0cd\n", 9), "/tmp/x/arquivo.txt");
+        QFAIL("a NUL byte must be refused");
+    } catch (const EErro &e) {
+        QCOMPARE(e.message(), QString("Arquivo \"arquivo.txt\", linha 2, coluna 3: o arquivo contém caracteres binários (não é um arquivo texto)."));
+    }
+    try {
+        LineReader::split(QByteArray(LineReader::kMaxLineBytes + 10, 'a'), "grande.txt");
+        QFAIL("a runaway line must be refused");
+    } catch (const EErro &e) {
+        QVERIFY(e.message().startsWith("Arquivo \"grande.txt\", linha 1, coluna 65537: linha com mais de"));
+    }
+}
+
+void tst_ImportReading::removeCaracteres_data()
+{
+    QTest::addColumn<QString>("in");
+    QTest::addColumn<QString>("out");
+    QTest::newRow("CNPJ") << "12.345.678/0001-90" << "12345678000190";
+    QTest::newRow("two in a row: second stays") << "A..B" << "A.B";
+    QTest::newRow("three in a row") << "A./-B" << "A/B";
+    QTest::newRow("at the end") << "123-" << "123";
+    QTest::newRow("nothing") << "ABC" << "ABC";
+}
+
+void tst_ImportReading::removeCaracteres()
+{
+    QFETCH(QString, in);
+    QFETCH(QString, out);
+    QCOMPARE(ImportText::RemoveCaracteres(in), out);
+}
+
+void tst_ImportReading::windows1252AndUtf8BothReadIntact()
+{
+    QCOMPARE(ImportText::decodeLine("Jo\xe3o \x80 \x93x\x94"), QString::fromUtf8("João € “x”"));
+    QCOMPARE(ImportText::decodeLine("Jo\xc3\xa3o"), QString::fromUtf8("João"));
+    // Bytes that only look like UTF-8 at first are Windows-1252.
+    QCOMPARE(ImportText::decodeLine("\xc3\xa3\xe3"), QString::fromUtf8("Ã£ã"));
+}
+
+void tst_ImportReading::columnIndexBisectsIgnoringCase()
+{
+    const auto &names = ImportColumns::arFields();
+    for (int i = 1; i < ImportColumns::kCount; ++i) {
+        QCOMPARE(ImportColumns::ProcDados(names[size_t(i)]), i);
+        QCOMPARE(ImportColumns::ProcDados(names[size_t(i)].toLower()), i);
+        QVERIFY(names[size_t(i - 1)] < names[size_t(i)] || i == 1);
+    }
+    QCOMPARE(ImportColumns::ProcDados(u"ERRO"), 0);
+    QCOMPARE(ImportColumns::ProcDados(u"NMMAE"), 0);
+    QCOMPARE(ImportColumns::ProcDados(u""), 0);
+}
+
+void tst_ImportReading::valueRulesPickTheRecordLines_data()
+{
+    QTest::addColumn<int>("position");
+    QTest::addColumn<int>("size");
+    QTest::addColumn<QString>("values");
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow("01 of 01;03") << 1 << 2 << "01;03" << "01JOAO" << true;
+    QTest::newRow("03 of 01;03") << 1 << 2 << "01;03" << "03JOAO" << true;
+    QTest::newRow("header 00") << 1 << 2 << "01;03" << "00CADASTRO" << false;
+    QTest::newRow("trailer 99") << 1 << 2 << "01;03" << "99000003" << false;
+    QTest::newRow("A of A;B") << 3 << 1 << "A;B" << "xxA" << true;
+    QTest::newRow("lower-case a refused") << 3 << 1 << "A;B" << "xxa" << false;
+    QTest::newRow("before trimming") << 1 << 2 << "01" << " 01" << false;
+    QTest::newRow("short line") << 5 << 2 << "01" << "abc" << false;
+    QTest::newRow("any separator") << 1 << 2 << "01|02x03" << "03" << true;
+}
+
+void tst_ImportReading::valueRulesPickTheRecordLines()
+{
+    QFETCH(int, position);
+    QFETCH(int, size);
+    QFETCH(QString, values);
+    QFETCH(QString, line);
+    QFETCH(bool, accepted);
+    ImportLayout l;
+    l.rules.append({position, size, values});
+    QCOMPARE(l.ValidaLayout(line), accepted);
+    // Every rule must accept.
+    l.rules.append({1, 1, QStringLiteral("Z")});
+    QVERIFY(!l.ValidaLayout(line));
+}
+
+void tst_ImportReading::fixedPositionsTrimBlanksAndControls()
+{
+    const ImportLayout l = layout(false, {col("NMCONSUMIDOR", 5, 3), col("CDCONSUMIDOR", 1, 4), col("NRTELECONS", 20, 5)});
+    const ColumnReader::Values v = read(l, QString("0012 X \t  "));
+    QCOMPARE(entry(v, ImportColumns::NMCONSUMIDOR), QString("X"));
+    QCOMPARE(entry(v, ImportColumns::CDCONSUMIDOR), QString("0012"));
+    QCOMPARE(v[ImportColumns::NRTELECONS], Value(QString())); // beyond the line: empty text
+    QVERIFY(v[ImportColumns::DSEMAILCONS].isNull());           // never written
+}
+
+void tst_ImportReading::delimitedFieldsSharedPositionsAndConstants()
+{
+    const ImportLayout four = layout(true, {col("CDCONSUMIDOR", 1), col("NMCONSUMIDOR", 2), col("DSEMAILCONS", 3), col("NRTELECONS", 4)});
+    ColumnReader::Values v = read(four, "A;B;;D");
+    QCOMPARE(entry(v, ImportColumns::CDCONSUMIDOR), QString("A"));
+    QCOMPARE(entry(v, ImportColumns::NMCONSUMIDOR), QString("B"));
+    QCOMPARE(v[ImportColumns::DSEMAILCONS], Value(QString()));
+    QCOMPARE(entry(v, ImportColumns::NRTELECONS), QString("D"));
+
+    // Two columns of position 2 both read the second field; a constant uses no field.
+    const ImportLayout shared = layout(true, {col("CDCONSUMIDOR", 1), col("CDIDCONSUMID", 2), col("IDVERSALDCON", 0, 1, u'T', 0, "S"),
+                                               col("NMLOGINCONS", 2), col("NMCONSUMIDOR", 3)});
+    v = read(shared, " 7 ;B12;Maria");
+    QCOMPARE(entry(v, ImportColumns::CDCONSUMIDOR), QString(" 7 ")); // delimited values are not trimmed
+    QCOMPARE(entry(v, ImportColumns::CDIDCONSUMID), QString("B12"));
+    QCOMPARE(entry(v, ImportColumns::NMLOGINCONS), QString("B12"));
+    QCOMPARE(entry(v, ImportColumns::IDVERSALDCON), QString("S"));
+    QCOMPARE(entry(v, ImportColumns::NMCONSUMIDOR), QString("Maria"));
+}
+
+void tst_ImportReading::delimitedLineWithTooFewFieldsGivesEmptyTexts()
+{
+    const ImportLayout l = layout(true, {col("CDCONSUMIDOR", 1), col("NMCONSUMIDOR", 2), col("DSEMAILCONS", 3), col("NRTELECONS", 4)});
+    const ColumnReader::Values v = read(l, "12;Ana");
+    QCOMPARE(entry(v, ImportColumns::NMCONSUMIDOR), QString("Ana"));
+    QCOMPARE(v[ImportColumns::DSEMAILCONS], Value(QString()));
+    QCOMPARE(v[ImportColumns::NRTELECONS], Value(QString()));
+}
+
+void tst_ImportReading::numbersDatesAndAmounts_data()
+{
+    QTest::addColumn<QString>("column");
+    QTest::addColumn<QChar>("type");
+    QTest::addColumn<int>("decimals");
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<Value>("stored");
+    QTest::newRow("implied decimals") << "VRMESUBCONS" << QChar('N') << 2 << "125" << Value(1.25);
+    QTest::newRow("comma kept") << "VRMESUBCONS" << QChar('N') << 2 << "12,5" << Value(12.5);
+    QTest::newRow("shorter than the decimals") << "VRMESUBCONS" << QChar('N') << 2 << "5" << Value(0.05);
+    QTest::newRow("negative, short") << "VRMESUBCONS" << QChar('N') << 2 << "-5" << Value(-0.05);
+    QTest::newRow("empty number is 0") << "VRMESUBCONS" << QChar('N') << 2 << "" << Value(0);
+    QTest::newRow("eight digits") << "DTNASCCONS" << QChar('D') << 0 << "05031990" << Value::date(QDate(1990, 3, 5));
+    QTest::newRow("with slashes") << "DTNASCCONS" << QChar('D') << 0 << "05/03/1990" << Value::date(QDate(1990, 3, 5));
+    QTest::newRow("empty date is 0") << "DTNASCCONS" << QChar('D') << 0 << "" << Value(0);
+    QTest::newRow("amount, any type") << "VRLIMDEBCONS" << QChar('T') << 0 << "150" << Value("150,00");
+    QTest::newRow("amount with decimals") << "VRLIMDEBCONS" << QChar('N') << 2 << "000015050" << Value("150,50");
+    QTest::newRow("empty amount") << "VRMAXCREDCONS" << QChar('N') << 2 << "" << Value(QString());
+    QTest::newRow("text") << "NMCONSUMIDOR" << QChar('T') << 0 << "Ana" << Value("Ana");
+}
+
+void tst_ImportReading::numbersDatesAndAmounts()
+{
+    QFETCH(QString, column);
+    QFETCH(QChar, type);
+    QFETCH(int, decimals);
+    QFETCH(QString, field);
+    QFETCH(Value, stored);
+    const QByteArray name = column.toLatin1();
+    const ImportLayout l = layout(true, {col(name.constData(), 1, 0, type, decimals)});
+    QCOMPARE(read(l, field)[size_t(ImportColumns::ProcDados(column))], stored);
+}
+
+void tst_ImportReading::badValuesNameFileLineAndColumn_data()
+{
+    QTest::addColumn<QString>("column");
+    QTest::addColumn<QChar>("type");
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("number") << "VRMESUBCONS" << QChar('N') << "12x"
+                            << "Arquivo \"consumidores.txt\", linha 7, coluna VRMESUBCONS (campo 2): o valor \"12x\" não é um número.";
+    QTest::newRow("date") << "DTNASCCONS" << QChar('D') << "31021990"
+                          << "Arquivo \"consumidores.txt\", linha 7, coluna DTNASCCONS (campo 2): o valor \"31021990\" não é uma "
+                             "data (dia, mês e ano: ddmmaaaa ou dd/mm/aaaa).";
+    QTest::newRow("amount") << "VRLIMDEBCONS" << QChar('T') << "cem"
+                            << "Arquivo \"consumidores.txt\", linha 7, coluna VRLIMDEBCONS (campo 2): o valor \"cem\" não é um número.";
+}
+
+void tst_ImportReading::badValuesNameFileLineAndColumn()
+{
+    QFETCH(QString, column);
+    QFETCH(QChar, type);
+    QFETCH(QString, field);
+    QFETCH(QString, message);
+    const QByteArray name = column.toLatin1();
+    const ImportLayout l = layout(true, {col("CDCONSUMIDOR", 1), col(name.constData(), 2, 0, type)});
+    try {
+        read(l, "1;" + field);
+        QFAIL("the value must be refused");
+    } catch (const EErro &e) {
+        QCOMPARE(e.message(), message);
+    }
+}
+
+void tst_ImportReading::unknownTargetIsReadAndIgnored()
+{
+    const ImportLayout l = layout(true, {col("NMMAE", 1), col("NMCONSUMIDOR", 2)});
+    const ColumnReader::Values v = read(l, "Maria;Ana");
+    QCOMPARE(entry(v, 0), QString("Maria")); // entry 0 takes it and is never read
+    QCOMPARE(entry(v, ImportColumns::NMCONSUMIDOR), QString("Ana"));
+}
+
+QTEST_GUILESS_MAIN(tst_ImportReading)
+#include "tst_ImportReading.moc"

@@ -1,0 +1,308 @@
+#include "Corvane.h"
+#include "CountingBusy.h"
+#include "DBGrid.h"
+#include "DbSession.h"
+#include "EAbort.h"
+#include "DemoData.h"
+#include "Dispatcher.h"
+#include "EErro.h"
+#include "ImportLogCsv.h"
+#include "ImportMessages.h"
+#include "MaskEdit.h"
+#include "Schema.h"
+#include "ScriptedDialogs.h"
+#include "TADOIBQuery.h"
+#include "TestDatabases.h"
+#include "TfrmImportConsu.h"
+#include "TfrmLogImp.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFile>
+#include <QLineEdit>
+#include <QProcess>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+using namespace cns;
+
+extern "C" void AbreModulo(const QList<cns::Value> &args);
+
+namespace {
+
+struct Demo
+{
+    QString url;
+    QString fixedClientRegistration;
+};
+
+// A small demo database with its two sample files.
+Demo demo(const QString &suite, const QString &files)
+{
+    Demo d;
+    d.url = TestDatabases::freshSqlite(suite);
+    DbSession &s = DbSession::forThread(DatabaseUrl::parse(d.url));
+    Schema::createOrUpgrade(s.db());
+    DemoData::Options options;
+    options.small = true;
+    options.sampleFilesDir = files;
+    DemoData::seed(s.db(), options);
+    d.fixedClientRegistration = s.select("SELECT NRINSJURCLIE FROM CLIENTE WHERE CDCLIENTE = '000000000000000000002'", {},
+                                         {{"N", FieldType::String, 0}})
+                                    .value(0, 0)
+                                    .toString();
+    return d;
+}
+
+// What an import stored: the consumers of the sample files' clients, as text.
+QStringList stored(const QString &url)
+{
+    const Packet p = DbSession::forThread(DatabaseUrl::parse(url))
+                         .select("SELECT CDCLIENTE || '|' || CDCONSUMIDOR || '|' || COALESCE(NMCONSUMIDOR, '') || '|' || "
+                                 "COALESCE(CDIDCONSUMID, '') || '|' || COALESCE(CDTIPOCONS, '') || '|' || COALESCE(CDCCUSCLIE, '') || '|' "
+                                 "|| COALESCE(CAST(VRLIMDEBCONS AS VARCHAR(20)), '') || '|' || IDSITCONSUMI FROM CONSUMIDOR "
+                                 "WHERE CDCLIENTE IN ('000000000000000000002', '000000000000000000011', '000000000000000000012', "
+                                 "'000000000000000000013', '000000000000000000014') ORDER BY CDCLIENTE, CDCONSUMIDOR",
+                                 {}, {{"R", FieldType::String, 0}});
+    QStringList out;
+    for (qsizetype i = 0; i < p.rowCount(); ++i)
+        out.append(p.value(i, 0).toString());
+    return out;
+}
+
+} // namespace
+
+class tst_ImportScreen : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void fixedLayoutFromTheScreen();
+    void delimitedLayoutFromTheScreenWithTheLog();
+    void resetEventsCloseTheRows();
+    void headlessImportStoresTheSameAndWritesTheSameLog();
+    void logViewerShowsTheLogAndRefusesAStaleReference();
+
+private:
+    TfrmImportConsu *open(const QString &branch);
+    void chooseLayout(TfrmImportConsu &f, const QString &layout);
+
+    QTemporaryDir m_dir;
+    Demo m_screen, m_headless;
+    std::unique_ptr<Dispatcher> m_dispatcher;
+    Corvane::SimpleContext m_ctx;
+    std::unique_ptr<ScriptedDialogs> m_dialogs;
+    std::unique_ptr<CountingBusy> m_busy;
+    QString m_fixedLog, m_delimitedLog;
+};
+
+void tst_ImportScreen::initTestCase()
+{
+    m_screen = demo("tst_importscreen_a", m_dir.filePath("a"));
+    m_headless = demo("tst_importscreen_b", m_dir.filePath("b"));
+    m_dispatcher = Dispatcher::standard(DatabaseUrl::parse(m_screen.url));
+    m_dispatcher->setLogSink(nullptr);
+    TNetConnection::setInProcessTarget(m_dispatcher.get());
+    DatabaseUrl::parse(m_screen.url).open(TADOIBQuery::defaultConnectionName());
+    m_ctx.nomeFiliProc = "Filial";
+    Corvane::install(&m_ctx);
+}
+
+void tst_ImportScreen::init()
+{
+    m_dialogs = std::make_unique<ScriptedDialogs>();
+    m_busy = std::make_unique<CountingBusy>();
+    m_ctx.loadedModules.clear();
+}
+
+void tst_ImportScreen::cleanup()
+{
+    QVERIFY(!m_busy->visible());
+    m_busy.reset();
+    m_dialogs.reset();
+}
+
+TfrmImportConsu *tst_ImportScreen::open(const QString &branch)
+{
+    m_ctx.filiProc = branch;
+    auto *f = new TfrmImportConsu;
+    f->show();
+    for (int i = 0; i < 500 && !Cli_cns72202::boActivate; ++i)
+        QTest::qWait(10);
+    return f;
+}
+
+void tst_ImportScreen::chooseLayout(TfrmImportConsu &f, const QString &layout)
+{
+    f.edtCdLayout->setText(layout);
+    f.edtCdLayoutChange();
+    f.panFiltroExit();
+}
+
+void tst_ImportScreen::fixedLayoutFromTheScreen()
+{
+    TfrmImportConsu *f = open("0001");
+    QCOMPARE(f->edtFiliProc->text(), QString("0001-Filial"));
+    QVERIFY(f->rdbClienteInf->isChecked());
+    QVERIFY(!f->actCarregar->isEnabled());
+    f->medCdCliente->setText(m_screen.fixedClientRegistration);
+    f->medCdClienteExit();
+    QCOMPARE(f->edtNmCliente->text(), QString("Metalúrgica Paulista"));
+    f->grpClienteExit();
+    QCOMPARE(f->edtCdLayout->text(), QString("0000000001")); // the branch's default layout
+    chooseLayout(*f, "1");
+    QCOMPARE(f->edtCdLayout->text(), QString("0000000001"));
+    QCOMPARE(f->dbeFilialLayout->text(), QString("0001"));
+    QVERIFY(f->actCarregar->isEnabled());
+    QVERIFY(!f->actConfirma->isEnabled());
+    f->actCarregar->trigger();
+    QCOMPARE(f->edtNrReg->text(), QString("60"));
+    QCOMPARE(f->edtRegImp->text(), QString("60"));
+    QVERIFY(f->panAnimacao->isHidden());
+    QVERIFY(f->actConfirma->isEnabled());
+    QCOMPARE(f->dbgDados->model()->rowCount(), 60);
+    QStringList expected;
+    const Packet rows = f->engine.rowsPacket();
+    for (qsizetype i = 0; i < rows.rowCount(); ++i)
+        expected.append(rows.value(i, u"CDCLIENTE").toString() + '|' + rows.value(i, u"CDCONSUMIDOR").toString() + '|'
+                        + rows.value(i, u"NMCONSUMIDOR").toString() + '|');
+    m_dialogs->answers << mrYes;
+    f->actConfirma->trigger();
+    QCOMPARE(m_dialogs->texts(), QStringList({ImportMessages::table().Msg(u"Conf_Inativa"), "Importação realizada com sucesso."}));
+    QCOMPARE(f->dbgDados->model()->rowCount(), 0);
+    m_fixedLog = ImportLogCsv::text(f->engine.cdsLogImp);
+    f->close();
+    const QStringList now = stored(m_screen.url);
+    for (const QString &row : std::as_const(expected))
+        QVERIFY2(!now.filter(row).isEmpty(), qPrintable(row));
+}
+
+void tst_ImportScreen::delimitedLayoutFromTheScreenWithTheLog()
+{
+    TfrmImportConsu *f = open("0002");
+    f->rdbClienteTxt->click();
+    QVERIFY(!f->medCdCliente->isEnabled());
+    chooseLayout(*f, "2");
+    f->actCarregar->trigger();
+    QFile sample(m_dir.filePath("a/consumidores_delimitado.txt"));
+    QVERIFY(sample.open(QIODevice::ReadOnly));
+    const int lines = int(sample.readAll().count('\n'));
+    QCOMPARE(f->edtNrReg->text(), QString::number(lines));
+    m_dialogs->answers << mrYes; // Conf_Log
+    f->actGeraLog->trigger();
+    QCOMPARE(m_ctx.loadedModules.size(), 1);
+    QCOMPARE(m_ctx.loadedModules.first().second, QList<Value>{Value(qint64(quintptr(f)))});
+    // Not imported: a consumer twice, a blank client, a client of another branch.
+    QCOMPARE(f->edtRegImp->text(), QString::number(lines - 4));
+    m_dialogs->answers << mrYes << mrNo; // Conf_Imp, Conf_Imp_Log: import without looking
+    f->actConfirma->trigger();
+    QCOMPARE(m_dialogs->lastText(), QString("Importação realizada com sucesso."));
+    m_delimitedLog = ImportLogCsv::text(f->engine.cdsLogImp);
+    QVERIFY(m_delimitedLog.contains("Código do Consumidor em duplicidade no arquivo."));
+    f->close();
+}
+
+void tst_ImportScreen::resetEventsCloseTheRows()
+{
+    TfrmImportConsu *f = open("0001");
+    f->medCdCliente->setText(m_screen.fixedClientRegistration);
+    f->medCdClienteExit();
+    chooseLayout(*f, "1");
+    f->actCarregar->trigger();
+    QVERIFY(f->actConfirma->isEnabled());
+    // Another file for the file row: the rows go, confirmation and log are off, the load stays.
+    const QString other = m_dir.filePath("a/consumidores_delimitado.txt");
+    m_dialogs->fileNames << other;
+    f->dbgTabelaEditButtonClick("NMARQLAYIMP");
+    QCOMPARE(f->engine.cdsArquivo.FieldByName(u"NMARQLAYIMP").AsString(), other);
+    QVERIFY(!f->actConfirma->isEnabled());
+    QVERIFY(!f->actGeraLog->isEnabled());
+    QVERIFY(f->actCarregar->isEnabled());
+    QVERIFY(!f->engine.boCarregou);
+    f->actConfirma->setEnabled(true);
+    f->actConfirma->trigger();
+    QCOMPARE(m_dialogs->lastText(), QString("O arquivo de consumidores ainda não foi carregado."));
+    // Changing the layout code: everything off.
+    f->edtCdLayout->setText("2");
+    f->edtCdLayoutChange();
+    QVERIFY(!f->actCarregar->isEnabled());
+    QVERIFY(f->edtNmLayout->text().isEmpty());
+    // A blank layout when leaving the filter.
+    f->edtCdLayout->clear();
+    QVERIFY_THROWS_EXCEPTION(EAbort, f->panFiltroExit());
+    QCOMPARE(m_dialogs->lastText(), QString("Layout deve ser informado."));
+    f->close();
+}
+
+void tst_ImportScreen::headlessImportStoresTheSameAndWritesTheSameLog()
+{
+    QVERIFY(!m_fixedLog.isEmpty() && !m_delimitedLog.isEmpty());
+    auto run = [this](const QStringList &args) {
+        QProcess p;
+        p.start(CNS_IMPORT_BIN, QStringList{"--db", m_headless.url} + args);
+        p.waitForFinished(120000);
+        return std::make_pair(p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()));
+    };
+    const QString fixedLog = m_dir.filePath("fixo.csv"), delimitedLog = m_dir.filePath("delimitado.csv");
+    auto [rc, out] = run({"--branch", "0001", "--layout", "1", "--client", m_headless.fixedClientRegistration, "--confirm", "--log", fixedLog});
+    QCOMPARE(rc, 0);
+    QVERIFY(out.contains("Registros carregados: 60"));
+    auto [rc2, out2] = run({"--branch", "0002", "--layout", "2", "--client-from-file", "--confirm", "--log", delimitedLog});
+    QCOMPARE(rc2, 0);
+    QVERIFY(out2.contains("Cod_Duplicado (bloqueante): 2"));
+    auto read = [](const QString &path) {
+        QFile f(path);
+        f.open(QIODevice::ReadOnly);
+        return QString::fromUtf8(f.readAll()).remove(QChar(0xFEFF));
+    };
+    QCOMPARE(read(fixedLog), m_fixedLog);
+    QCOMPARE(read(delimitedLog), m_delimitedLog.replace(m_dir.filePath("a"), m_dir.filePath("b")));
+    QCOMPARE(stored(m_headless.url), stored(m_screen.url));
+    // A blocking problem with a layout that stops on them: status 2, nothing sent.
+    DbSession::forThread(DatabaseUrl::parse(m_headless.url)).exec("UPDATE LAYOUTIMP SET IDPARALISAIMPARQ = 'S' WHERE CDLAYOUTIMP = '0000000002'");
+    auto [rc3, out3] = run({"--branch", "0002", "--layout", "2", "--client-from-file", "--check"});
+    QCOMPARE(rc3, 2);
+    auto [rc4, out4] = run({"--branch", "0002", "--layout", "9", "--client-from-file", "--check"});
+    QCOMPARE(rc4, 1);
+}
+
+void tst_ImportScreen::logViewerShowsTheLogAndRefusesAStaleReference()
+{
+    TfrmImportConsu *f = open("0002");
+    f->rdbClienteTxt->click();
+    chooseLayout(*f, "2");
+    f->actCarregar->trigger();
+    f->engine.ChamaGeraLog(*f, false);
+    const int findings = f->engine.cdsLogImp.RecordCount();
+    QVERIFY(findings > 0);
+    QString exported = m_dir.filePath("visor");
+    m_dialogs->fileNames << exported;
+    bool seen = false;
+    QTimer::singleShot(0, [&] {
+        QTRY_VERIFY(qobject_cast<TfrmLogImp *>(QApplication::activeModalWidget()));
+        auto *viewer = qobject_cast<TfrmLogImp *>(QApplication::activeModalWidget());
+        QCOMPARE(viewer->dbgLog->model()->rowCount(), findings);
+        QCOMPARE(viewer->dbgLog->model()->headerData(0, Qt::Horizontal).toString(), QString("Código do Cliente"));
+        viewer->actExportar->trigger();
+        seen = true;
+        viewer->close();
+    });
+    AbreModulo({Value(qint64(quintptr(f)))});
+    QVERIFY(seen);
+    QFile csv(exported + ".csv");
+    QVERIFY(csv.open(QIODevice::ReadOnly));
+    QCOMPARE(QString::fromUtf8(csv.readAll()).remove(QChar(0xFEFF)), ImportLogCsv::text(f->engine.cdsLogImp));
+    const qint64 stale = qint64(quintptr(f));
+    f->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY_THROWS_EXCEPTION(EErro, AbreModulo({Value(stale)}));
+    QVERIFY_THROWS_EXCEPTION(EErro, AbreModulo({Value(qint64(12345))}));
+}
+
+QTEST_MAIN(tst_ImportScreen)
+#include "tst_ImportScreen.moc"

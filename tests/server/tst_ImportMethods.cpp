@@ -1,0 +1,273 @@
+#include "DbSession.h"
+#include "ImportMessages.h"
+#include "ImportRecord.h"
+#include "Packet.h"
+#include "ServerFixture.h"
+
+#include <QTest>
+
+using namespace cns;
+using ServerFixture::client;
+using ServerFixture::consumer;
+
+namespace {
+
+const QString kModule = "Cns72200.rdmImportConsu";
+
+// An import row with the fields the server reads; the others empty.
+QList<Value> importRow(const QString &cli, const QString &code, const QString &name, const QHash<QString, Value> &more = {})
+{
+    QList<Value> row;
+    for (const ImportRecord::FieldInfo &f : ImportRecord::rowFields()) {
+        if (f.def.name == u"CDCLIENTE")
+            row.append(Value(cli));
+        else if (f.def.name == u"CDCONSUMIDOR")
+            row.append(Value(code));
+        else if (f.def.name == u"NMCONSUMIDOR")
+            row.append(Value(name));
+        else if (more.contains(f.def.name))
+            row.append(more.value(f.def.name));
+        else if (f.def.name == u"CDTIPOCONS")
+            row.append(Value("01"));
+        else if (f.def.name == u"CDCCUSCLIE")
+            row.append(Value("0000000001"));
+        else if (f.def.name == u"IDVERSALDCON")
+            row.append(Value("N"));
+        else
+            row.append(cns::isTextType(f.def.type) ? Value(QString()) : Value());
+    }
+    return row;
+}
+
+Packet packet(const QList<QList<Value>> &rows)
+{
+    Packet p(ImportRecord::rowFieldDefs());
+    for (const QList<Value> &r : rows)
+        p.addRow(r);
+    return p;
+}
+
+} // namespace
+
+class tst_ImportMethods : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void backends_data();
+    void layoutsFilesAndDefaults_data() { backends_data(); }
+    void layoutsFilesAndDefaults();
+    void badgesOfTheBranchAndTheRegister_data() { backends_data(); }
+    void badgesOfTheBranchAndTheRegister();
+    void importInsertsUpdatesTiesAndInactivates_data() { backends_data(); }
+    void importInsertsUpdatesTiesAndInactivates();
+    void refusalsStoreNothing_data();
+    void refusalsStoreNothing();
+    void emptyImportTouchesNoOne_data() { backends_data(); }
+    void emptyImportTouchesNoOne();
+
+private:
+    Value call(const QString &backend, const QString &method, const QList<Value> &args)
+    {
+        return m_dispatchers[backend]->call(kModule, method, args);
+    }
+    Value confirm(const QString &backend, const Packet &rows, const QString &layout, const QString &clients);
+    qint64 count(const QString &backend, const QString &sql)
+    {
+        return DbSession::forThread(DatabaseUrl::parse(m_urls[backend])).count(sql, {});
+    }
+    QMap<QString, std::shared_ptr<Dispatcher>> m_dispatchers;
+    QMap<QString, QString> m_urls;
+};
+
+void tst_ImportMethods::initTestCase()
+{
+    for (const QString backend : {"sqlite", "postgresql"}) {
+        const QString url = ServerFixture::create(backend, "tst_importmethods");
+        if (url.isEmpty()) {
+            qWarning("PostgreSQL not running (CNS_TEST_PG_URL unset): only SQLite is tested");
+            continue;
+        }
+        m_urls.insert(backend, url);
+        m_dispatchers.insert(backend, ServerFixture::dispatcher(url));
+        DbSession &db = DbSession::forThread(DatabaseUrl::parse(url));
+        db.begin(true);
+        db.exec("INSERT INTO LAYOUTIMP (CDLAYOUTIMP, NMLAYOUTIMP, IDSEPARCAMPO, IDCARACDELIM, IDINACONSARQIMP, CDFILIAL, "
+                "IDPARALISAIMPARQ, IDREMOVEZEROESQ) VALUES ('0000000001', 'Inativa', 'D', ';', 'S', '0001', 'S', 'N'), "
+                "('0000000002', 'Não inativa', 'D', ';', 'N', '0002', 'N', 'N'), ('0000000003', 'Sem filial', 'D', ';', 'S', NULL, 'N', 'N')");
+        db.exec("INSERT INTO TABLAYOUTIMP (CDLAYOUTIMP, NRSEQTABELAY, NMARQLAYIMP) VALUES ('0000000001', 1, '/tmp/a.txt'), "
+                "('0000000001', 2, '/tmp/b.txt')");
+        int seq = 0;
+        for (const char *c : {"CDCONSUMIDOR", "NMCONSUMIDOR", "CDTIPOCONS", "CDCCUSCLIE", "NRCPFRESPCON", "CDIDCONSUMID"})
+            db.exec("INSERT INTO COLLAYOUTIMP (CDLAYOUTIMP, NRSEQTABELAY, NRSEQCOLULAY, NRPOSICOLLAY, NMCOLUNAIMP) VALUES "
+                    "('0000000001', 1, :S, :S, :N), ('0000000002', 1, :S, :S, :N)",
+                    {{"S", Value(++seq)}, {"N", Value(c)}});
+        db.exec("INSERT INTO COLLAYOUTIMP (CDLAYOUTIMP, NRSEQTABELAY, NRSEQCOLULAY, NRPOSICOLLAY, NMCOLUNAIMP, DSDEFACOLLAY) VALUES "
+                "('0000000002', 1, 20, 0, 'CDCLIENTE', '11222333000181')");
+        db.exec("INSERT INTO VALLAYOUTIMP (CDLAYOUTIMP, NRSEQTABELAY, NRSEQVALLAY, NRPOSINIVALLAY, NRTAMVALLAY, DSVALVALLAY) "
+                "VALUES ('0000000001', 1, 1, 1, 2, '01;03')");
+        db.exec("INSERT INTO PARAFILIAL (CDFILIAL, CDLAYOUTIMP, IDIMPBLOLANCNEG) VALUES ('0002', '0000000002', 'S')");
+        db.exec("INSERT INTO REGIDENTCONS (CDIDCONSUMID, CDCLIENTE, CDCONSUMIDOR) VALUES ('B10001', :C, :K), ('B10001', :C, :J)",
+                {{"C", Value(client(1))}, {"K", Value(consumer(1))}, {"J", Value(consumer(80))}});
+        db.commit();
+    }
+}
+
+void tst_ImportMethods::backends_data()
+{
+    QTest::addColumn<QString>("backend");
+    for (const QString &b : m_dispatchers.keys())
+        QTest::newRow(qPrintable(b)) << b;
+}
+
+Value tst_ImportMethods::confirm(const QString &backend, const Packet &rows, const QString &layout, const QString &clients)
+{
+    QList<Value> args{Value(rows), Value(layout), Value("/tmp/a.txt"), Value(clients)};
+    for (const char *key : {"CdCliNull", "CdConNull", "NmConNull", "CdTpConNull", "CdCCusClieNull", "IdVerSaldCon", "CdIdCad", "IDCONS_CAD",
+                            "IDTRABCONS_CAD"})
+        args.append(Value(ImportMessages::table().Msg(QString::fromLatin1(key))));
+    args << Value("") << Value("N") << Value("1");
+    return call(backend, "setConsumidor", args);
+}
+
+void tst_ImportMethods::layoutsFilesAndDefaults()
+{
+    QFETCH(QString, backend);
+    const Packet one = call(backend, "getLayoutImp", {Value("0000000001"), Value(""), Value("T")}).at(0).toPacket();
+    QCOMPARE(one.rowCount(), 1);
+    QCOMPARE(one.value(0, u"IDINACONSARQIMP").toString(), QString("S"));
+    // At branch 0002: its own layout and the one without a branch.
+    const Packet at2 = call(backend, "getLayoutImp", {Value(""), Value("T"), Value("0002")}).at(0).toPacket();
+    QCOMPARE(at2.rowCount(), 2);
+    const Packet files = call(backend, "getTabLayoutImp", {Value("0000000001")}).at(0).toPacket();
+    QCOMPARE(files.rowCount(), 2);
+    QCOMPARE(files.value(1, u"NRSEQTABELAY"), Value("2"));
+    QCOMPARE(call(backend, "getColLayoutImp", {Value("0000000002")}).at(0).toPacket().rowCount(), 7);
+    const Packet rules = call(backend, "getValLayout", {Value("0000000001"), Value("1")}).at(0).toPacket();
+    QCOMPARE(rules.value(0, u"NRTAMVALLAY"), Value("2"));
+    QCOMPARE(rules.value(0, u"DSVALVALLAY"), Value("01;03"));
+    QCOMPARE(call(backend, "getValLayoutCli", {Value("0000000001"), Value("1")}).at(0).toPacket().rowCount(), 0);
+    QCOMPARE(call(backend, "getValLayoutCli", {Value("0000000002"), Value("1")}).at(0).toPacket().rowCount(), 1);
+    QVERIFY(call(backend, "getValLayout", {Value("0000000001"), Value("x")}).isError());
+    QCOMPARE(call(backend, "getDefLayout", {Value("0002")}).at(0).toPacket().value(0, 0), Value("0000000002"));
+    QCOMPARE(call(backend, "getDefCliente", {Value("0002")}).at(0).toPacket().value(0, 0), Value("11222333000181"));
+    QCOMPARE(call(backend, "getDefCliente", {Value("0001")}).at(0).toPacket().rowCount(), 0);
+    QCOMPARE(call(backend, "getBuscaParamValorNeg", {Value("0002")}).at(0).toPacket().value(0, 0), Value("S"));
+    QCOMPARE(call(backend, "getExistLayout", {Value("0000000001"), Value("cdconsumidor")}), Value(true));
+    QCOMPARE(call(backend, "getExistLayout", {Value("0000000001"), Value("CDCLIENTE")}), Value(false));
+}
+
+void tst_ImportMethods::badgesOfTheBranchAndTheRegister()
+{
+    QFETCH(QString, backend);
+    // Client 1 is at 0001 and 0002 with its 75 badged consumers; client 2 only at 0002.
+    QCOMPARE(call(backend, "getCrachaFilial", {Value("0001")}).at(0).toPacket().rowCount(), ServerFixture::kClient1Consumers);
+    QCOMPARE(call(backend, "getCrachaFilial", {Value("0002")}).at(0).toPacket().rowCount(), ServerFixture::kClient1Consumers + 3);
+    auto registered = [&](const char *badge, const QString &cli, const QString &code) {
+        return call(backend, "getVrIdentificador", {Value(badge), Value(cli), Value(code)}).at(0).toPacket().value(0, 0).toInt();
+    };
+    QCOMPARE(registered("b10001", client(1), consumer(1)), 1); // the other consumer that had it
+    QCOMPARE(registered("B10001", client(1), consumer(2)), 2);
+    QCOMPARE(registered("B99999", client(1), consumer(2)), 0);
+}
+
+void tst_ImportMethods::importInsertsUpdatesTiesAndInactivates()
+{
+    QFETCH(QString, backend);
+    const QString email = "SELECT DSEMAILCONS FROM CONSUMIDOR WHERE CDCLIENTE = '000000000000000000001' AND CDCONSUMIDOR = '000000000000000000003'";
+    DbSession::forThread(DatabaseUrl::parse(m_urls[backend])).exec(
+        "UPDATE CONSUMIDOR SET DSEMAILCONS = 'c3@alfa.com.br' WHERE CDCLIENTE = :C AND CDCONSUMIDOR = :K",
+        {{"C", Value(client(1))}, {"K", Value(consumer(3))}});
+    const Packet rows = packet({
+        importRow(client(1), consumer(3), "Renomeado", {{"NRCPFRESPCON", Value("12345678900")}, {"CDIDCONSUMID", Value("B10003")}}),
+        importRow(client(1), consumer(200), "Novo", {{"CDTIPOCONS", Value("09")}, {"CDCCUSCLIE", Value("0000000077")},
+                                                     {"NRCPFRESPCON", Value("52998224725")}, {"VRLIMDEBCONS", Value("-150")},
+                                                     {"DTNASCCONS", Value::date(QDate(1990, 3, 5))}}),
+        importRow(client(1), consumer(201), "Inválido", {{"IDVALIDO", Value("N")}, {"CDTIPOCONS", Value(QString())}}),
+        importRow(client(1), consumer(4), "Duplicado marcado", {{"IDVALIDO", Value("N")}}),
+    });
+    const Value reply = confirm(backend, rows, "0000000001", client(1) + "_");
+    QVERIFY2(!reply.isError(), qPrintable(reply.isError() ? reply.errorText() : QString()));
+    QCOMPARE(reply.toArray(), QList<Value>({Value(1), Value(1), Value(ServerFixture::kClient1Consumers - 2 - 7)}));
+    auto db = [&](const QString &sql) { return count(backend, sql); };
+    QCOMPARE(db("SELECT COUNT(*) FROM CONSUMIDOR WHERE NMCONSUMIDOR = 'Renomeado' AND NRCPFRESPCON IS NULL AND IDSITCONSUMI = '1'"), 1);
+    QCOMPARE(DbSession::forThread(DatabaseUrl::parse(m_urls[backend])).select(email, {}, {{"E", FieldType::String, 0}}).value(0, 0),
+             Value("c3@alfa.com.br")); // not mapped by the layout: kept
+    QCOMPARE(db("SELECT COUNT(*) FROM CONSUMIDOR WHERE NMCONSUMIDOR = 'Novo' AND NRCPFRESPCON = '52998224725' AND VRLIMDEBCONS = -150"), 1);
+    QCOMPARE(db("SELECT COUNT(*) FROM CONSUMIDOR WHERE CDCONSUMIDOR = '000000000000000000201'"), 0);
+    QCOMPARE(db("SELECT COUNT(*) FROM TIPOCONS WHERE CDTIPOCONS = '09'"), 1);
+    QCOMPARE(db("SELECT COUNT(*) FROM CCUSCLIE WHERE CDCCUSCLIE = '0000000077' AND CDCLIENTE = '000000000000000000001'"), 1);
+    QCOMPARE(db("SELECT COUNT(*) FROM CONSUMIFILIAL WHERE CDFILIAL = '0001' AND CDCONSUMIDOR IN ('000000000000000000003', "
+                "'000000000000000000200')"),
+             2);
+    // Consumer 4 is in the file (marked invalid): not inactivated; the others are.
+    QCOMPARE(db("SELECT COUNT(*) FROM CONSUMIDOR WHERE CDCLIENTE = '000000000000000000001' AND IDSITCONSUMI = '1'"), 3);
+    QCOMPARE(db("SELECT COUNT(*) FROM REGIDENTCONS WHERE CDIDCONSUMID = 'B10003'"), 1);
+}
+
+void tst_ImportMethods::refusalsStoreNothing_data()
+{
+    QTest::addColumn<QString>("backend");
+    QTest::addColumn<QString>("layout");
+    QTest::addColumn<QList<QList<Value>>>("rows");
+    QTest::addColumn<QString>("error");
+    for (const QString &b : m_dispatchers.keys()) {
+        const QByteArray n = b.toLatin1();
+        QTest::newRow(n + ": empty cost centre")
+            << b << "0000000002"
+            << QList<QList<Value>>{importRow(client(2), consumer(50), "Ok"), importRow(client(2), consumer(51), "Sem centro", {{"CDCCUSCLIE", Value("")}})}
+            << "O centro de custo não pode ser vazio. (cliente 000000000000000000002, consumidor 000000000000000000051)";
+        QTest::newRow(n + ": balance flag")
+            << b << "0000000002" << QList<QList<Value>>{importRow(client(2), consumer(50), "Ok", {{"IDVERSALDCON", Value("X")}})}
+            << "Identificador de verificação de saldo inválido. Se este identificador existir no layout deverá receber os valores "
+               "'S ou N'. (cliente 000000000000000000002, consumidor 000000000000000000050)";
+        QTest::newRow(n + ": badge twice for one client")
+            << b << "0000000002"
+            << QList<QList<Value>>{importRow(client(2), consumer(50), "A", {{"CDIDCONSUMID", Value("Z1")}}),
+                                   importRow(client(2), consumer(51), "B", {{"CDIDCONSUMID", Value("z1")}})}
+            << "Número do crachá (Z1) já existe no arquivo, para outro consumidor. (cliente 000000000000000000002, consumidor "
+               "000000000000000000051)";
+        QTest::newRow(n + ": badge of two clients of the branch")
+            << b << "0000000002"
+            << QList<QList<Value>>{importRow(client(2), consumer(50), "A", {{"CDIDCONSUMID", Value("Z1")}}),
+                                   importRow(client(1), consumer(150), "B", {{"CDIDCONSUMID", Value("Z1")}})}
+            << "O nr. de crachá  (Z1) está vinculado a mais de um consumidor no arquivo de importação. Os seus respectivos clientes "
+               "estão associados para a mesma filial.\" (cliente 000000000000000000001, consumidor 000000000000000000150)";
+        QTest::newRow(n + ": badge of another consumer")
+            << b << "0000000002" << QList<QList<Value>>{importRow(client(2), consumer(50), "A", {{"CDIDCONSUMID", Value("B10010")}})}
+            << "Número do crachá (B10010) já existe no cadastro, para outro consumidor. (cliente 000000000000000000002, consumidor "
+               "000000000000000000050)";
+        QTest::newRow(n + ": unknown client")
+            << b << "0000000002" << QList<QList<Value>>{importRow("999", consumer(50), "A")} << "Cliente 999 não cadastrado.";
+        QTest::newRow(n + ": layout without branch")
+            << b << "0000000003" << QList<QList<Value>>{importRow(client(2), consumer(50), "A")}
+            << "O layout deve estar associado à uma filial para ser utilizado para importação.";
+    }
+}
+
+void tst_ImportMethods::refusalsStoreNothing()
+{
+    QFETCH(QString, backend);
+    QFETCH(QString, layout);
+    QFETCH(QList<QList<Value>>, rows);
+    QFETCH(QString, error);
+    const qint64 before = count(backend, "SELECT COUNT(*) FROM CONSUMIDOR");
+    const Value reply = confirm(backend, packet(rows), layout, client(2) + "_");
+    QVERIFY(reply.isError());
+    QCOMPARE(reply.errorText(), error);
+    QCOMPARE(count(backend, "SELECT COUNT(*) FROM CONSUMIDOR"), before);
+    QCOMPARE(count(backend, "SELECT COUNT(*) FROM CONSUMIFILIAL WHERE CDCONSUMIDOR = '000000000000000000050'"), 0);
+}
+
+void tst_ImportMethods::emptyImportTouchesNoOne()
+{
+    QFETCH(QString, backend);
+    const qint64 active = count(backend, "SELECT COUNT(*) FROM CONSUMIDOR WHERE IDSITCONSUMI = '1'");
+    const Value reply = confirm(backend, packet({}), "0000000001", client(2) + "_");
+    QCOMPARE(reply.toArray(), QList<Value>({Value(0), Value(0), Value(0)}));
+    QCOMPARE(count(backend, "SELECT COUNT(*) FROM CONSUMIDOR WHERE IDSITCONSUMI = '1'"), active);
+}
+
+QTEST_GUILESS_MAIN(tst_ImportMethods)
+#include "tst_ImportMethods.moc"
