@@ -14,6 +14,7 @@
 #include "TADOIBQuery.h"
 #include "TNetConnection.h"
 #include "TBtnPesquisa.h"
+#include "DBEdit.h"
 #include "DBNumericEdit.h"
 #include "TfrmConsultaCracha.h"
 #include "TfrmConsumidor.h"
@@ -71,6 +72,10 @@ private slots:
     void badgeUniqueness();
     void siteAccessCodeAndLink();
     void badgeLookupAndExternalCodesReloadAfterwards();
+    void keyFilters_data();
+    void keyFilters();
+    void mainAddressClearsItsDependants();
+    void mainAddressRules();
     void screenshots();
 
 private:
@@ -666,6 +671,106 @@ void tst_ConsumerScreen::badgeLookupAndExternalCodesReloadAfterwards()
     s.mnuAssocia->trigger();
     QCOMPARE(m_target->lastArgs("getCodExterno").value(1).toString(), client(1));
     QCOMPARE(m_target->count("getPrincipal"), loads + 2);
+}
+
+void tst_ConsumerScreen::keyFilters_data()
+{
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("telephone") << "dbeTelCons" << "(11) 9a8-7b" << "(11) 98-7";
+    QTest::newRow("mobile") << "dbeCelular" << "11 9x99" << "11 999";
+    QTest::newRow("extension") << "dbeRamalCons" << "1-2a3" << "123";
+    QTest::newRow("country") << "dbePais" << "10a5" << "105";
+    QTest::newRow("municipality") << "dbeMunicipio" << "0-1" << "01";
+    QTest::newRow("district") << "dbeBairro" << "a1b2" << "12";
+    QTest::newRow("postal code") << "dbeCep" << "01.310-10x" << "01.310-10";
+    QTest::newRow("state in upper case") << "dbeSgEstado" << "sp" << "SP";
+    QTest::newRow("name takes any key") << "dbeNmCons" << "Ana-1" << "Ana-1";
+}
+
+void tst_ConsumerScreen::keyFilters()
+{
+    QFETCH(QString, control);
+    QFETCH(QString, typed);
+    QFETCH(QString, shown);
+    TfrmConsumidor &s = *openScreen();
+    choose(s, kSharedNumber);
+    go(s, 4);
+    auto *edit = s.findChild<QLineEdit *>(control);
+    QVERIFY(edit);
+    s.cdsConsumidor.Edit();
+    edit->clear();
+    QTest::keyClicks(edit, typed);
+    QCOMPARE(edit->text(), shown);
+    s.cdsConsumidor.Cancel();
+}
+
+void tst_ConsumerScreen::mainAddressClearsItsDependants()
+{
+    TfrmConsumidor &s = *openScreen();
+    choose(s, kSharedNumber);
+    go(s, 4);
+    s.cdsConsumidor.Edit();
+    const auto value = [&](const char *f) { return s.cdsConsumidor.FieldByName(QString::fromLatin1(f)).AsString(); };
+    s.cdsConsumidor.FieldByName(u"NMBAIRCONS").setAsString("Centro");
+    // A changed municipality keeps the district code, which is tested again only when left or posted.
+    QTest::keyClick(s.dbeMunicipio, Qt::Key_Backspace);
+    QCOMPARE(value("NMMUNICIPIO"), QString());
+    QCOMPARE(value("CDBAIRRO"), QString("0000000001"));
+    QCOMPARE(value("NMBAIRRO"), QString("Centro"));
+    // A changed country empties everything below it.
+    QTest::keyClick(s.dbePais, Qt::Key_Backspace);
+    for (const char *f : {"NMPAIS", "SGESTADO", "CDMUNICIPIO", "NMMUNICIPIO", "CDBAIRRO", "NMBAIRRO", "NMBAIRCONS"})
+        QVERIFY2(value(f).isEmpty(), f);
+    s.cdsConsumidor.Cancel();
+    QCOMPARE(value("CDPAIS"), QString("1058"));
+
+    // The lookup puts a browsing consumer into editing and fills code and name.
+    m_dialogs->rowChoices.enqueue(0);
+    QVERIFY(s.btpPais->Pesquisar());
+    QCOMPARE(s.cdsConsumidor.State(), DataSetState::Edit);
+    QCOMPARE(value("CDPAIS"), QString("1058"));
+    QCOMPARE(value("NMPAIS"), QString("Brasil"));
+    QVERIFY(value("SGESTADO").isEmpty());
+    s.cdsConsumidor.Cancel();
+}
+
+void tst_ConsumerScreen::mainAddressRules()
+{
+    exec("INSERT INTO PAIS (CDPAIS, NMPAIS) VALUES ('0058', 'Argentina')");
+    TfrmConsumidor &s = *openScreen();
+    choose(s, kSharedNumber);
+    go(s, 4);
+    s.cdsConsumidor.Edit();
+    const auto set = [&](const char *f, const QString &v) { s.cdsConsumidor.FieldByName(QString::fromLatin1(f)).setAsString(v); };
+    const auto run = [&](void (ConsumerRules::*rule)()) { return HandlerGuard::run([&] { (s.rules.*rule)(); }); };
+    // A short country code is brought to its width, then looked up.
+    set("CDPAIS", "58");
+    QVERIFY(run(&ConsumerRules::Vd_Pais));
+    QCOMPARE(s.cdsConsumidor.FieldByName(u"CDPAIS").AsString(), QString("0058"));
+    QCOMPARE(s.cdsConsumidor.FieldByName(u"NMPAIS").AsString(), QString("Argentina"));
+    // A state of another country is not a state of this one.
+    set("SGESTADO", "SP");
+    QVERIFY(!run(&ConsumerRules::Vd_Estado));
+    QCOMPARE(m_dialogs->lastText(), QString("Estado não cadastrado."));
+    QCOMPARE(s.pgcPadrao->currentWidget(), s.tshEndereco);
+    set("CDPAIS", "1058");
+    QVERIFY(run(&ConsumerRules::Vd_Estado));
+    set("CDMUNICIPIO", "1");
+    QVERIFY(run(&ConsumerRules::Vd_Municipio));
+    QCOMPARE(s.cdsConsumidor.FieldByName(u"NMMUNICIPIO").AsString(), QString("São Paulo"));
+    set("CDBAIRRO", "2");
+    QVERIFY(!run(&ConsumerRules::Vd_Bairro));
+    QCOMPARE(m_dialogs->lastText(), QString("Bairro não cadastrado"));
+    // An emptied district empties its names.
+    set("CDBAIRRO", "");
+    set("NMBAIRCONS", "Centro");
+    QVERIFY(run(&ConsumerRules::Vd_Bairro));
+    QVERIFY(s.cdsConsumidor.FieldByName(u"NMBAIRRO").AsString().isEmpty());
+    QVERIFY(s.cdsConsumidor.FieldByName(u"NMBAIRCONS").AsString().isEmpty());
+    s.cdsConsumidor.Cancel();
+    exec("DELETE FROM PAIS WHERE CDPAIS = '0058'");
 }
 
 // With CNS_SCREENSHOT_DIR set, writes the grid and each form tab of the first consumer of client 1.
