@@ -94,6 +94,14 @@ Value getCountConsumidor(MethodCall &call)
                                  {{QStringLiteral("P_CDCLIENTE"), Value(call.text(0))}}));
 }
 
+// The client's branches (argument 0) as seen from the working branch (argument 1; "T": all of them).
+Packet branchesOf(MethodCall &call)
+{
+    return call.db().select(ConsumerQueries::branchesOfClient(),
+                            branchFilter(call.text(1), {{QStringLiteral("P_CDCLIENTE"), Value(call.text(0))}}),
+                            ConsumerRecord::branchFieldDefs());
+}
+
 // All consumers of the client (the working branch does not narrow them: a consumer just created has
 // no branch yet and must still be seen), in consumer code order, and the client's branches as seen
 // from the working branch ("T": all of them).
@@ -102,9 +110,7 @@ Value getPrincipal(MethodCall &call)
     const QHash<QString, Value> client = {{QStringLiteral("P_CDCLIENTE"), Value(call.text(0))}};
     const Packet consumers = call.db().select(ConsumerQueries::consumersOfClient() + ConsumerQueries::consumerOrder(), client,
                                               ConsumerRecord::fieldDefs());
-    const Packet branches = call.db().select(ConsumerQueries::branchesOfClient(), branchFilter(call.text(1), client),
-                                             ConsumerRecord::branchFieldDefs());
-    return list({Value(consumers), Value(branches)});
+    return list({Value(consumers), Value(branchesOf(call))});
 }
 
 // One chunk of a client's consumers: positions start to end (1-based, both included) of the
@@ -125,19 +131,24 @@ Value getPrincipalMuitoReg(MethodCall &call)
         {QStringLiteral("P_SALTO"), Value(start - 1)},
     };
     const QString &like = call.db().dialect().caseInsensitiveLike;
-    // The chunk's positions are counted over the codes alone; only the chunk's rows get their names
-    // joined, so that a far chunk does not pay the joins of every row it skips.
-    const QString sql = ConsumerQueries::consumersOfClient()
-        + QStringLiteral(" AND C.CDCONSUMIDOR IN (SELECT F.CDCONSUMIDOR FROM CONSUMIDOR F WHERE F.CDCLIENTE = :P_CDCLIENTE "
-                         "AND (%1 OR %2) ORDER BY F.CDCONSUMIDOR LIMIT :P_QTDE OFFSET :P_SALTO)")
-              .arg(like.arg(QStringLiteral("F.NMCONSUMIDOR"), QStringLiteral(":P_NOME")),
-                   like.arg(QStringLiteral("F.CDIDCONSUMID"), QStringLiteral(":P_CRACHA")))
-        + ConsumerQueries::consumerOrder();
+    const QString matches = QStringLiteral(" AND (%1 OR %2)").arg(like.arg(QStringLiteral("C.NMCONSUMIDOR"), QStringLiteral(":P_NOME")),
+                                                                  like.arg(QStringLiteral("C.CDIDCONSUMID"), QStringLiteral(":P_CRACHA")));
+    // The chunk starts at the code in its first position, found over the codes alone; the chunk is
+    // then read as a range from there, so that a far chunk does not pay the joins of the rows it skips.
+    QString sql = ConsumerQueries::consumersOfClient() + matches;
+    if (start > 1) {
+        const Packet first = call.db().select(QStringLiteral("SELECT C.CDCONSUMIDOR FROM CONSUMIDOR C WHERE C.CDCLIENTE = :P_CDCLIENTE")
+                                                  + matches + ConsumerQueries::consumerOrder()
+                                                  + QStringLiteral(" LIMIT 1 OFFSET :P_SALTO"),
+                                              params, {{QStringLiteral("CDCONSUMIDOR"), FieldType::String, 21}});
+        if (first.rowCount() == 0)
+            return list({Value(Packet(ConsumerRecord::fieldDefs())), Value(branchesOf(call))});
+        params.insert(QStringLiteral("P_DESDE"), first.value(0, 0));
+        sql += QStringLiteral(" AND C.CDCONSUMIDOR >= :P_DESDE");
+    }
+    sql += ConsumerQueries::consumerOrder() + QStringLiteral(" LIMIT :P_QTDE");
     const Packet consumers = call.db().select(sql, params, ConsumerRecord::fieldDefs());
-    const Packet branches = call.db().select(ConsumerQueries::branchesOfClient(),
-                                             branchFilter(call.text(1), {{QStringLiteral("P_CDCLIENTE"), Value(call.text(0))}}),
-                                             ConsumerRecord::branchFieldDefs());
-    return list({Value(consumers), Value(branches)});
+    return list({Value(consumers), Value(branchesOf(call))});
 }
 
 // The branches a consumer is tied to, with their names, in branch order.
