@@ -56,6 +56,8 @@ private slots:
     void consumersWithTheirCompanions();
     void chunksArePositionsInTheSameOrder_data() { backends_data(); }
     void chunksArePositionsInTheSameOrder();
+    void filteredChunksAreSlicesOfTheFilteredList_data() { backends_data(); }
+    void filteredChunksAreSlicesOfTheFilteredList();
     void nameFilterMatchesInitialsOrBadgeEnd_data();
     void nameFilterMatchesInitialsOrBadgeEnd();
     void branchesAndAddressesOfAConsumer_data() { backends_data(); }
@@ -199,6 +201,24 @@ void tst_ServerMethods::nameFilterMatchesInitialsOrBadgeEnd_data()
         QTest::addRow("%s wildcard typed", qPrintable(b)) << b << "%" << QStringList{};
         QTest::addRow("%s nothing", qPrintable(b)) << b << "Zacarias" << QStringList{};
     }
+}
+
+// A chunk's positions count the filtered consumers only: chunks after the first start at the right one.
+void tst_ServerMethods::filteredChunksAreSlicesOfTheFilteredList()
+{
+    QFETCH(QString, backend);
+    const auto chunk = [&](int start, int end) {
+        return column(call(backend, "getPrincipalMuitoReg",
+                           {Value(client(1)), Value("T"), Value(QString::number(start)), Value(QString::number(end)), Value("1")})
+                          .at(0)
+                          .toPacket(),
+                      "CDCONSUMIDOR");
+    };
+    const QStringList whole = chunk(1, 1000); // badges ending in 1: B10001, B10011, ...
+    QVERIFY(whole.size() >= 7);
+    QCOMPARE(chunk(1, 3) + chunk(4, 6) + chunk(7, 1000), whole);
+    QCOMPARE(chunk(2, 2), whole.mid(1, 1));
+    QVERIFY(chunk(whole.size() + 1, whole.size() + 10).isEmpty());
 }
 
 void tst_ServerMethods::nameFilterMatchesInitialsOrBadgeEnd()
