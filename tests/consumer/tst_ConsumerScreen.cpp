@@ -54,6 +54,7 @@ private slots:
     void creationFunctionKeepsOneScreen();
     void typedNumberPinsTheFirstClientLookupPinsThePicked();
     void unknownNumberIsRefused();
+    void perBranchInstallationSeesItsBranchsClients();
     void loadingThreshold_data();
     void loadingThreshold();
     void emptyFilterAnswerLoadsNothing();
@@ -227,6 +228,26 @@ void tst_ConsumerScreen::unknownNumberIsRefused()
     QCOMPARE(m_dialogs->lastText(), QString("Cliente não cadastrado."));
     QVERIFY(!s.cdsConsumidor.Active());
     QCOMPARE(m_target->count("getCountConsumidor"), 0);
+}
+
+void tst_ConsumerScreen::perBranchInstallationSeesItsBranchsClients()
+{
+    m_ctx.moduFili = true;
+    m_ctx.filiProc = "0002";
+    TfrmConsumidor &s = *openScreen();
+    QCOMPARE(s.workingBranch(), QString("0002"));
+    QCOMPARE(m_target->lastArgs("getCliente").value(0).toString(), QString("0002"));
+    QStringList clients;
+    for (s.cdsCliente.First(); !s.cdsCliente.Eof(); s.cdsCliente.Next())
+        clients << s.cdsCliente.FieldByName(u"CDCLIENTE").AsString();
+    QCOMPARE(clients, (QStringList{client(1), client(2)}));
+    choose(s, kSharedNumber);
+    QCOMPARE(m_target->lastArgs("getPrincipal").value(1).toString(), QString("0002"));
+    HandlerGuard::run([&] { s.sbtIncluirClick(); });
+    QCOMPARE(s.cdsConsumidor.FieldByName(u"CDFILIAL").AsString(), QString("0002"));
+    s.cdsConsumidor.Cancel();
+    m_ctx.moduFili = false;
+    m_ctx.filiProc = "0001";
 }
 
 void tst_ConsumerScreen::loadingThreshold_data()
