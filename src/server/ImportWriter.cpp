@@ -201,6 +201,29 @@ QList<ImportWriter::ColumnSpec> ImportWriter::specs(const Packet &rows, const QS
     return out;
 }
 
+Value ImportWriter::columnValue(const Value &v, const ColumnSpec &c)
+{
+    if (c.field < 0)
+        return Value(QStringLiteral("1"));
+    if (c.type == TableDef::Type::Numeric) {
+        std::optional<double> d;
+        if (v.isNumber())
+            d = v.toDouble();
+        else if (v.kind() == Value::Kind::Text)
+            d = NumberFormat::parse(v.toString());
+        return d ? Value(*d) : Value();
+    }
+    if (c.type == TableDef::Type::Timestamp)
+        return v.kind() == Value::Kind::Date ? v : Value();
+    QString s = v.isNull() ? QString() : v.toString().trimmed();
+    // A CPF that the check digits refuse is stored empty, as the log warned.
+    if (c.cpf && (!Consiste::CPFOk(s) || s.size() != 11))
+        s.clear();
+    if (c.size > 0 && s.size() > c.size)
+        s.truncate(c.size);
+    return s.isEmpty() ? Value() : Value(s);
+}
+
 QList<Value> ImportWriter::columnValues(const Row &row, const QList<ColumnSpec> &specs)
 {
     QList<Value> values;
@@ -208,32 +231,58 @@ QList<Value> ImportWriter::columnValues(const Row &row, const QList<ColumnSpec> 
         values.append(r.next());
     QList<Value> out;
     out.reserve(specs.size());
-    for (const ColumnSpec &c : specs) {
-        if (c.field < 0) {
-            out.append(Value(QStringLiteral("1")));
+    for (const ColumnSpec &c : specs)
+        out.append(columnValue(c.field < 0 ? Value() : values.at(c.field), c));
+    return out;
+}
+
+bool ImportWriter::plainText(const char *data, qsizetype size, const ColumnSpec &c, QByteArrayView *out)
+{
+    if (c.cpf)
+        return false;
+    auto space = [](char ch) { return ch == ' ' || (ch >= '\t' && ch <= '\r'); };
+    qsizetype b = 0, e = size;
+    while (b < e && space(data[b]))
+        ++b;
+    while (e > b && space(data[e - 1]))
+        --e;
+    // Other characters at the ends may be spaces to trimmed(), and more bytes than the column's
+    // width may still be fewer characters: both take the general way.
+    if (b < e && (static_cast<unsigned char>(data[b]) >= 0x80 || static_cast<unsigned char>(data[e - 1]) >= 0x80))
+        return false;
+    if (c.size > 0 && e - b > c.size)
+        return false;
+    *out = QByteArrayView(data + b, e - b);
+    return true;
+}
+
+void ImportWriter::insertRow(BulkInsert &sink, const Row &row, const QList<ColumnSpec> &specs, const std::vector<int> &columnOf)
+{
+    int field = 0;
+    for (Row::Reader r(row); !r.atEnd(); ++field) {
+        const int column = field < int(columnOf.size()) ? columnOf[size_t(field)] : -1;
+        if (column < 0) {
+            r.skip();
             continue;
         }
-        const Value &v = values.at(c.field);
-        if (c.type == TableDef::Type::Numeric) {
-            std::optional<double> d;
-            if (v.isNumber())
-                d = v.toDouble();
-            else if (v.kind() == Value::Kind::Text)
-                d = NumberFormat::parse(v.toString());
-            out.append(d ? Value(*d) : Value());
-        } else if (c.type == TableDef::Type::Timestamp) {
-            out.append(v.kind() == Value::Kind::Date ? v : Value());
-        } else {
-            QString s = v.isNull() ? QString() : v.toString().trimmed();
-            // A CPF that the check digits refuse is stored empty, as the log warned.
-            if (c.cpf && (!Consiste::CPFOk(s) || s.size() != 11))
-                s.clear();
-            if (c.size > 0 && s.size() > c.size)
-                s.truncate(c.size);
-            out.append(s.isEmpty() ? Value() : Value(s));
+        const ColumnSpec &c = specs.at(column);
+        const char *data = nullptr;
+        qsizetype size = 0;
+        QByteArrayView text;
+        if (c.type == TableDef::Type::Varchar && r.nextText(&data, &size) && plainText(data, size, c, &text)) {
+            if (text.isEmpty())
+                sink.setNull(column);
+            else
+                sink.setText(column, text);
+            continue;
         }
+        sink.set(column, columnValue(data ? Value(QString::fromUtf8(data, size)) : r.next(), c));
     }
-    return out;
+    for (int column = 0; column < specs.size(); ++column) {
+        if (specs.at(column).field < 0)
+            sink.setText(column, "1");
+    }
+    sink.endRow();
 }
 
 void ImportWriter::write(const Packet &rows)
@@ -254,6 +303,11 @@ void ImportWriter::write(const Packet &rows)
     QSqlQuery update(m_db.db());
     update.prepare(QStringLiteral("UPDATE CONSUMIDOR SET %1 WHERE CDCLIENTE = ? AND CDCONSUMIDOR = ?").arg(sets.join(QStringLiteral(", "))));
     const QList<ColumnSpec> insertSpecs = specs(rows, insertColumns), updateSpecs = specs(rows, updateColumns);
+    std::vector<int> columnOf(size_t(rows.fields().size()), -1);
+    for (int i = 0; i < insertSpecs.size(); ++i) {
+        if (insertSpecs.at(i).field >= 0)
+            columnOf[size_t(insertSpecs.at(i).field)] = i;
+    }
     QSet<QString> done;
     for (const Item &item : std::as_const(m_items)) {
         const QString k = key(item.client, item.consumer);
@@ -264,7 +318,7 @@ void ImportWriter::write(const Packet &rows)
             execPrepared(update, values);
             ++m_counts.updated;
         } else {
-            inserts.add(columnValues(row, insertSpecs));
+            insertRow(inserts, row, insertSpecs, columnOf);
             done.insert(k);
             ++m_counts.inserted;
         }
