@@ -60,11 +60,6 @@ void BulkInsert::setText(int column, QByteArrayView utf8)
         throw EErro(QStringLiteral("Erro no banco de dados ao passar o parâmetro %1.").arg(column + 1));
 }
 
-void BulkInsert::setNumber(int column, double d)
-{
-    set(column, Value(d));
-}
-
 void BulkInsert::setNull(int column)
 {
     set(column, Value());

@@ -23,7 +23,7 @@ namespace cns {
 // when the object goes away without finish() are dropped: the destructor runs while an error
 // unwinds, where writing (and failing again) must not happen.
 //
-// A row can also be given cell by cell (setText, setNumber, setNull, set) and closed with
+// A row can also be given cell by cell (setText, setNull, set) and closed with
 // endRow(): a text already in UTF-8 (a packed row's bytes) then reaches SQLite without a copy. Every
 // column must be set once per row.
 class BulkInsert
@@ -44,7 +44,6 @@ public:
 
     // The cells of the next row; the bytes given to setText must stay valid until endRow().
     void setText(int column, QByteArrayView utf8);
-    void setNumber(int column, double d);
     void setNull(int column);
     void set(int column, const Value &v);
     void endRow(); // raises EErro when the row (or its batch) cannot be written

@@ -278,6 +278,9 @@ void ImportWriter::insertRow(BulkInsert &sink, const Row &row, const QList<Colum
         }
         sink.set(column, columnValue(data ? Value(QString::fromUtf8(data, size)) : r.next(), c));
     }
+    // A short row would leave cells of the row before in place.
+    if (field < int(columnOf.size()))
+        throw EErro(QStringLiteral("setConsumidor: linha de importação com %1 valores para %2 campos.").arg(field).arg(columnOf.size()));
     for (int column = 0; column < specs.size(); ++column) {
         if (specs.at(column).field < 0)
             sink.setText(column, "1");
