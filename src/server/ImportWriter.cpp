@@ -11,6 +11,8 @@
 #include <QDateTime>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <algorithm>
+#include <array>
 
 namespace cns {
 
@@ -21,9 +23,20 @@ QString key(const QString &client, const QString &consumer)
     return client + u'\x1f' + consumer;
 }
 
-QString cell(const Packet &p, int row, int field)
+// The texts of some fields of a row, read in one walk; empty for a field the packet lacks (-1).
+template <size_t N>
+void texts(const Row &row, const std::array<int, N> &fields, std::array<QString, N> &out)
 {
-    return field < 0 ? QString() : p.value(row, field).toString();
+    for (QString &t : out)
+        t.clear();
+    int field = 0;
+    for (Row::Reader r(row); !r.atEnd(); ++field) {
+        const auto it = std::find(fields.cbegin(), fields.cend(), field);
+        if (it == fields.cend())
+            r.skip();
+        else
+            out[size_t(it - fields.cbegin())] = r.next().toString();
+    }
 }
 
 QSet<QString> column(DbSession &db, const QString &sql, const QHash<QString, Value> &params)
@@ -69,36 +82,39 @@ void ImportWriter::readLayout(const QString &layout, const QString &branch)
 
 void ImportWriter::checkRows(const Packet &rows)
 {
-    const int client = rows.indexOf(u"CDCLIENTE"), consumer = rows.indexOf(u"CDCONSUMIDOR"), name = rows.indexOf(u"NMCONSUMIDOR"),
-              type = rows.indexOf(u"CDTIPOCONS"), cc = rows.indexOf(u"CDCCUSCLIE"), balance = rows.indexOf(u"IDVERSALDCON"),
-              badge = rows.indexOf(u"CDIDCONSUMID"), valid = rows.indexOf(u"IDVALIDO");
-    if (client < 0 || consumer < 0)
+    enum { Client, Consumer, Name, Type, CostCentre, Balance, Badge, Valid, Count };
+    const std::array<int, Count> fields = {rows.indexOf(u"CDCLIENTE"),  rows.indexOf(u"CDCONSUMIDOR"), rows.indexOf(u"NMCONSUMIDOR"),
+                                           rows.indexOf(u"CDTIPOCONS"), rows.indexOf(u"CDCCUSCLIE"),   rows.indexOf(u"IDVERSALDCON"),
+                                           rows.indexOf(u"CDIDCONSUMID"), rows.indexOf(u"IDVALIDO")};
+    if (fields[Client] < 0 || fields[Consumer] < 0)
         throw EErro(QStringLiteral("setConsumidor: as linhas de importação não têm CDCLIENTE e CDCONSUMIDOR."));
     QSet<QString> clients;
+    m_items.reserve(rows.rowCount());
+    std::array<QString, Count> t;
     for (int r = 0; r < rows.rowCount(); ++r) {
-        if (cell(rows, r, valid) == u"N")
+        texts(rows.rows()[size_t(r)], fields, t);
+        if (t[Valid] == u"N")
             continue;
-        Item item{r, cell(rows, r, client).trimmed(), cell(rows, r, consumer).trimmed(), cell(rows, r, badge).trimmed().toUpper(),
-                  cell(rows, r, type).trimmed(), cell(rows, r, cc).trimmed()};
+        Item item{r, t[Client].trimmed(), t[Consumer].trimmed(), t[Badge].trimmed().toUpper(), t[Type].trimmed(), t[CostCentre].trimmed(), {}};
         if (item.client.isEmpty())
             refuse(m_texts.clientNull, item);
         if (item.consumer.isEmpty())
             refuse(m_texts.consumerNull, item);
-        if (Consiste::EmptyString(cell(rows, r, name)))
+        if (Consiste::EmptyString(t[Name]))
             refuse(m_texts.nameNull, item);
         if (item.type.isEmpty())
             refuse(m_texts.typeNull, item);
         if (item.costCentre.isEmpty())
             refuse(m_texts.costCentreNull, item);
-        const QString flag = cell(rows, r, balance);
-        if (balance >= 0 && flag != u"S" && flag != u"N")
+        if (fields[Balance] >= 0 && t[Balance] != u"S" && t[Balance] != u"N")
             refuse(m_texts.balanceFlag, item);
         if (!clients.contains(item.client)) {
             if (m_db.count(QStringLiteral("SELECT COUNT(*) FROM CLIENTE WHERE CDCLIENTE = :C"), {{QStringLiteral("C"), Value(item.client)}}) == 0)
                 throw EErro(QStringLiteral("Cliente %1 não cadastrado.").arg(item.client));
             clients.insert(item.client);
         }
-        m_items.append(item);
+        item.key = key(item.client, item.consumer);
+        m_items.append(std::move(item));
     }
 }
 
@@ -313,7 +329,7 @@ void ImportWriter::write(const Packet &rows)
     }
     QSet<QString> done;
     for (const Item &item : std::as_const(m_items)) {
-        const QString k = key(item.client, item.consumer);
+        const QString &k = item.key;
         const Row &row = rows.rows()[size_t(item.row)];
         if (m_situation.contains(k) || done.contains(k)) {
             QList<Value> values = columnValues(row, updateSpecs);
@@ -339,12 +355,16 @@ void ImportWriter::tieToBranch()
         tied.insert(key(p.value(i, 0).toString(), p.value(i, 1).toString()));
     BulkInsert ties(m_db.db(), QStringLiteral("CONSUMIFILIAL"),
                     {QStringLiteral("CDCLIENTE"), QStringLiteral("CDCONSUMIDOR"), QStringLiteral("CDFILIAL")});
+    const QByteArray branch = m_branch.toUtf8();
     for (const Item &item : std::as_const(m_items)) {
-        const QString k = key(item.client, item.consumer);
-        if (tied.contains(k))
+        if (tied.contains(item.key))
             continue;
-        tied.insert(k);
-        ties.add({Value(item.client), Value(item.consumer), Value(m_branch)});
+        tied.insert(item.key);
+        const QByteArray client = item.client.toUtf8(), consumer = item.consumer.toUtf8();
+        ties.setText(0, client);
+        ties.setText(1, consumer);
+        ties.setText(2, branch);
+        ties.endRow();
     }
     ties.finish();
 }
@@ -354,7 +374,7 @@ void ImportWriter::registerBadges()
     QHash<QString, QSet<QString>> known;
     BulkInsert reg(m_db.db(), QStringLiteral("REGIDENTCONS"),
                    {QStringLiteral("CDIDCONSUMID"), QStringLiteral("CDCLIENTE"), QStringLiteral("CDCONSUMIDOR"), QStringLiteral("DTREGIDENT")});
-    const Value now(TADOIBQuery::toSqlValue(Value(QDateTime::currentDateTimeUtc())).toString());
+    const QByteArray now = TADOIBQuery::toSqlValue(Value(QDateTime::currentDateTimeUtc())).toString().toUtf8();
     for (const Item &item : std::as_const(m_items)) {
         if (item.badge.isEmpty())
             continue;
@@ -367,7 +387,12 @@ void ImportWriter::registerBadges()
         if (it->contains(k))
             continue;
         it->insert(k);
-        reg.add({Value(item.badge), Value(item.client), Value(item.consumer), now});
+        const QByteArray badge = item.badge.toUtf8(), client = item.client.toUtf8(), consumer = item.consumer.toUtf8();
+        reg.setText(0, badge);
+        reg.setText(1, client);
+        reg.setText(2, consumer);
+        reg.setText(3, now);
+        reg.endRow();
     }
     reg.finish();
 }
@@ -376,10 +401,14 @@ void ImportWriter::inactivate(const QString &clientList, const Packet &rows)
 {
     if (!m_inactivate)
         return;
-    const int client = rows.indexOf(u"CDCLIENTE"), consumer = rows.indexOf(u"CDCONSUMIDOR");
+    const std::array<int, 2> fields = {rows.indexOf(u"CDCLIENTE"), rows.indexOf(u"CDCONSUMIDOR")};
     QSet<QString> inFile;
-    for (int r = 0; r < rows.rowCount(); ++r)
-        inFile.insert(key(cell(rows, r, client).trimmed(), cell(rows, r, consumer).trimmed()));
+    inFile.reserve(rows.rowCount());
+    std::array<QString, 2> t;
+    for (const Row &row : rows.rows()) {
+        texts(row, fields, t);
+        inFile.insert(key(t[0].trimmed(), t[1].trimmed()));
+    }
     QSqlQuery q(m_db.db());
     q.prepare(QStringLiteral("UPDATE CONSUMIDOR SET IDSITCONSUMI = '2' WHERE CDCLIENTE = ? AND CDCONSUMIDOR = ?"));
     for (const QString &c : clientList.split(u'_', Qt::SkipEmptyParts)) {

@@ -48,6 +48,7 @@ private:
     {
         int row = 0;
         QString client, consumer, badge, type, costCentre;
+        QString key; // client and consumer, as the sets of the writer hold them
     };
     // A CONSUMIDOR column and where its value comes from.
     struct ColumnSpec
