@@ -124,8 +124,10 @@ void ImportWriter::checkBadges()
                                           {{QStringLiteral("F"), Value(m_branch)}});
     QHash<QString, const Item *> byBadge;
     QHash<QString, QString> badgeOf; // file consumers -> the badge the file gives them
+    byBadge.reserve(m_items.size());
+    badgeOf.reserve(m_items.size());
     for (const Item &item : std::as_const(m_items)) {
-        badgeOf.insert(key(item.client, item.consumer), item.badge);
+        badgeOf.insert(item.key, item.badge);
         if (item.badge.isEmpty())
             continue;
         const Item *other = byBadge.value(item.badge);
@@ -328,6 +330,7 @@ void ImportWriter::write(const Packet &rows)
             columnOf[size_t(insertSpecs.at(i).field)] = i;
     }
     QSet<QString> done;
+    done.reserve(m_items.size());
     for (const Item &item : std::as_const(m_items)) {
         const QString &k = item.key;
         const Row &row = rows.rows()[size_t(item.row)];
@@ -351,6 +354,7 @@ void ImportWriter::tieToBranch()
     const Packet p = m_db.select(QStringLiteral("SELECT CDCLIENTE, CDCONSUMIDOR FROM CONSUMIFILIAL WHERE CDFILIAL = :F"),
                                  {{QStringLiteral("F"), Value(m_branch)}},
                                  {{QStringLiteral("C"), FieldType::String, 0}, {QStringLiteral("K"), FieldType::String, 0}});
+    tied.reserve(p.rowCount() + m_items.size());
     for (qsizetype i = 0; i < p.rowCount(); ++i)
         tied.insert(key(p.value(i, 0).toString(), p.value(i, 1).toString()));
     BulkInsert ties(m_db.db(), QStringLiteral("CONSUMIFILIAL"),
