@@ -190,7 +190,7 @@ void ConsistencyRun::run(const std::vector<cns::Row> &rows, std::vector<bool> &i
     stListaCliente.clear();
     m_listed.clear();
     itcont = 1;
-    if (prepared.keys.size() != rows.size() || rows.empty()) {
+    if (prepared.keys.size() != rows.size()) {
         prepared.keys = extract(rows);
         prepared.byCode = order(prepared.keys, &Keys::consumer);
         prepared.byBadge = order(prepared.keys, &Keys::badge);

@@ -37,12 +37,13 @@ public:
     // Findings that only warn; every other finding is blocking.
     static bool isWarning(QStringView key);
 
-    // The keys of the rows and the two passes' orders: they depend on the rows only, so that a run
-    // over the same rows again (the confirmation's) takes them from the run before.
+    // What a row is checked by.
     struct Keys
     {
         QString client, consumer, name, badge, external, type, costCentre, cpf, motivo;
     };
+    // The rows' keys and the two passes' orders: they depend on the rows only, so that a run over
+    // the same rows again (the confirmation's) takes them from the run before.
     struct Prepared
     {
         std::vector<Keys> keys;
@@ -50,8 +51,8 @@ public:
     };
 
     // rows: the import rows in load order; invalid: their marks (kept from earlier runs, as the
-    // rows keep theirs until the next load). Fills the log rows. prepared: filled when empty, else
-    // used as it is (the caller empties it whenever the rows change).
+    // rows keep theirs until the next load). Fills the log rows. prepared: filled unless it holds
+    // as many rows as rows, else used as it is (the caller empties it whenever the rows change).
     void run(const std::vector<cns::Row> &rows, std::vector<bool> &invalid, Prepared &prepared);
 
     const cns::Packet &log() const { return m_log; }

@@ -62,7 +62,7 @@ private:
     int m_rowsPerBatch = 1;
     int m_written = 0;
     QList<QVariant> m_pending;
-    QList<QVariant> m_row; // the cells of the row being set, without SQLite's own statement
+    QList<QVariant> m_row; // the row being set, for the batches (SQLite's statement binds at once)
     std::optional<QSqlQuery> m_full; // prepared once for full batches, the usual case
     sqlite3_stmt *m_native = nullptr; // SQLite: the one-row statement
 };
