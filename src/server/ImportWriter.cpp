@@ -11,7 +11,6 @@
 #include <QDateTime>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <algorithm>
 #include <array>
 
 namespace cns {
@@ -23,19 +22,30 @@ QString key(const QString &client, const QString &consumer)
     return client + u'\x1f' + consumer;
 }
 
-// The texts of some fields of a row, read in one walk; empty for a field the packet lacks (-1).
+// Where each field of a packet stands among the ones wanted (-1: not wanted).
 template <size_t N>
-void texts(const Row &row, const std::array<int, N> &fields, std::array<QString, N> &out)
+std::vector<int> fieldSlots(const Packet &p, const std::array<int, N> &fields)
+{
+    std::vector<int> slotOf(size_t(p.fields().size()), -1);
+    for (size_t i = 0; i < N; ++i) {
+        if (fields[i] >= 0)
+            slotOf[size_t(fields[i])] = int(i);
+    }
+    return slotOf;
+}
+
+// The texts of the wanted fields of a row, read in one walk; empty for a field the packet lacks.
+template <size_t N>
+void texts(const Row &row, const std::vector<int> &slotOf, std::array<QString, N> &out)
 {
     for (QString &t : out)
         t.clear();
-    int field = 0;
+    size_t field = 0;
     for (Row::Reader r(row); !r.atEnd(); ++field) {
-        const auto it = std::find(fields.cbegin(), fields.cend(), field);
-        if (it == fields.cend())
-            r.skip();
+        if (field < slotOf.size() && slotOf[field] >= 0)
+            out[size_t(slotOf[field])] = r.next().toString();
         else
-            out[size_t(it - fields.cbegin())] = r.next().toString();
+            r.skip();
     }
 }
 
@@ -90,9 +100,10 @@ void ImportWriter::checkRows(const Packet &rows)
         throw EErro(QStringLiteral("setConsumidor: as linhas de importação não têm CDCLIENTE e CDCONSUMIDOR."));
     QSet<QString> clients;
     m_items.reserve(rows.rowCount());
+    const std::vector<int> slotOf = fieldSlots(rows, fields);
     std::array<QString, Count> t;
     for (int r = 0; r < rows.rowCount(); ++r) {
-        texts(rows.rows()[size_t(r)], fields, t);
+        texts(rows.rows()[size_t(r)], slotOf, t);
         if (t[Valid] == u"N")
             continue;
         Item item{r, t[Client].trimmed(), t[Consumer].trimmed(), t[Badge].trimmed().toUpper(), t[Type].trimmed(), t[CostCentre].trimmed(), {}};
@@ -408,9 +419,10 @@ void ImportWriter::inactivate(const QString &clientList, const Packet &rows)
     const std::array<int, 2> fields = {rows.indexOf(u"CDCLIENTE"), rows.indexOf(u"CDCONSUMIDOR")};
     QSet<QString> inFile;
     inFile.reserve(rows.rowCount());
+    const std::vector<int> slotOf = fieldSlots(rows, fields);
     std::array<QString, 2> t;
     for (const Row &row : rows.rows()) {
-        texts(row, fields, t);
+        texts(row, slotOf, t);
         inFile.insert(key(t[0].trimmed(), t[1].trimmed()));
     }
     QSqlQuery q(m_db.db());
