@@ -63,6 +63,17 @@ QString ColumnReader::withDecimals(const QString &value, int decimals)
     return value.left(sign) + digits.left(at) + u',' + digits.mid(at);
 }
 
+QString ColumnReader::amountText(double d)
+{
+    // Rounded half away from zero to the two decimals shown; a value that rounds to zero has no sign.
+    const double rounded = std::round(std::fabs(d) * 100.0) / 100.0;
+    QString text = QString::number(rounded, 'f', 2);
+    text.replace(u'.', u',');
+    if (d < 0 && rounded != 0)
+        text.prepend(u'-');
+    return text;
+}
+
 std::optional<cns::Value> ColumnReader::convert(const ImportLayout::Column &column, const QString &value, QString *why)
 {
     const bool blank = value.isEmpty();
@@ -72,7 +83,7 @@ std::optional<cns::Value> ColumnReader::convert(const ImportLayout::Column &colu
         const auto d = number(value, why);
         if (!d)
             return std::nullopt;
-        return cns::Value(cns::NumberFormat::format(QStringLiteral("###0.00"), *d));
+        return cns::Value(amountText(*d));
     }
     if (column.type == u'D') {
         if (blank)

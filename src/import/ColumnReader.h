@@ -26,6 +26,9 @@ public:
     static QString rawValue(const ImportLayout::Column &column, QStringView fixedLine);
     // Implied decimals: a comma before the last `decimals` digits of a number written without one.
     static QString withDecimals(const QString &value, int decimals);
+    // A value column's amount as NumberFormat::format("###0.00") writes it, without reading the
+    // pattern again for every value of every line.
+    static QString amountText(double d);
     // The converted value; nullopt with *why set when it does not convert.
     static std::optional<cns::Value> convert(const ImportLayout::Column &column, const QString &value, QString *why);
 

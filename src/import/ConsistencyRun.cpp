@@ -27,15 +27,15 @@ void ConsistencyRun::setBranchBadges(const cns::Packet &p)
         m_branchBadges[p.value(i, badge).toString()].append({p.value(i, client).toString(), p.value(i, consumer).toString()});
 }
 
-void ConsistencyRun::extract(const std::vector<cns::Row> &rows)
+std::vector<ConsistencyRun::Keys> ConsistencyRun::extract(const std::vector<cns::Row> &rows)
 {
     using ImportRecord::rowField;
     static const int fields[] = {rowField(u"CDCLIENTE"),  rowField(u"CDCONSUMIDOR"), rowField(u"NMCONSUMIDOR"),
                                  rowField(u"CDIDCONSUMID"), rowField(u"CDEXCONSUMID"), rowField(u"CDTIPOCONS"),
                                  rowField(u"CDCCUSCLIE"), rowField(u"NRCPFRESPCON"), rowField(u"IDMOTIVO")};
-    m_keys.assign(rows.size(), {});
+    std::vector<Keys> keys(rows.size());
     for (size_t r = 0; r < rows.size(); ++r) {
-        Keys &k = m_keys[r];
+        Keys &k = keys[r];
         QString *targets[] = {&k.client, &k.consumer, &k.name, &k.badge, &k.external, &k.type, &k.costCentre, &k.cpf, &k.motivo};
         cns::Row::Reader reader(rows[r]);
         for (int f = 0; !reader.atEnd(); ++f) {
@@ -47,6 +47,7 @@ void ConsistencyRun::extract(const std::vector<cns::Row> &rows)
             *targets[hit - std::begin(fields)] = reader.next().toString();
         }
     }
+    return keys;
 }
 
 bool ConsistencyRun::isWarning(QStringView key)
@@ -56,7 +57,7 @@ bool ConsistencyRun::isWarning(QStringView key)
 
 void ConsistencyRun::Insere_Log(int r, QStringView key)
 {
-    const Keys &k = m_keys[size_t(r)];
+    const Keys &k = (*m_keysOf)[size_t(r)];
     cns::Row::Builder b(128);
     for (const QString *s : {&k.client, &k.name, &k.consumer})
         b.addText(*s);
@@ -72,7 +73,7 @@ void ConsistencyRun::Insere_Log(int r, QStringView key)
 
 void ConsistencyRun::Gera_Log(int r)
 {
-    const Keys &k = m_keys[size_t(r)];
+    const Keys &k = (*m_keysOf)[size_t(r)];
     if (k.client == m_emptyClient)
         Insere_Log(r, u"CdCliNull");
     else if (k.motivo == u"NAO_ENC")
@@ -102,7 +103,7 @@ void ConsistencyRun::Vd_CrachaFilial(int r, std::vector<bool> &invalid)
 {
     if (!m_settings.checkRegister)
         return;
-    const Keys &k = m_keys[size_t(r)];
+    const Keys &k = (*m_keysOf)[size_t(r)];
     const auto it = m_branchBadges.constFind(k.badge);
     if (it == m_branchBadges.constEnd())
         return;
@@ -115,15 +116,15 @@ void ConsistencyRun::Vd_CrachaFilial(int r, std::vector<bool> &invalid)
     invalid[size_t(r)] = true;
 }
 
-std::vector<int> ConsistencyRun::order(QString Keys::*second) const
+std::vector<int> ConsistencyRun::order(const std::vector<Keys> &keys, QString Keys::*second)
 {
     // The index's case-insensitive order, compared on case-folded keys made once: the client, a NUL
     // (below every character, so that a shorter client comes first) and the second field.
-    std::vector<QString> folded(m_keys.size());
-    std::vector<int> idx(m_keys.size());
+    std::vector<QString> folded(keys.size());
+    std::vector<int> idx(keys.size());
     for (size_t i = 0; i < idx.size(); ++i) {
         idx[i] = int(i);
-        folded[i] = m_keys[i].client.toCaseFolded() + QChar(u'\0') + (m_keys[i].*second).toCaseFolded();
+        folded[i] = keys[i].client.toCaseFolded() + QChar(u'\0') + (keys[i].*second).toCaseFolded();
     }
     std::stable_sort(idx.begin(), idx.end(), [&folded](int a, int b) { return folded[size_t(a)] < folded[size_t(b)]; });
     return idx;
@@ -143,20 +144,19 @@ void ConsistencyRun::compare(int prev, int r, bool equal, QStringView key, std::
     invalid[size_t(r)] = invalid[size_t(prev)] = true;
 }
 
-void ConsistencyRun::codePass(std::vector<bool> &invalid)
+void ConsistencyRun::codePass(const std::vector<int> &idx, std::vector<bool> &invalid)
 {
-    const std::vector<int> idx = order(&Keys::consumer);
     int prev = -1;
     for (const int r : idx) {
         Gera_Log(r);
-        const Keys &k = m_keys[size_t(r)];
+        const Keys &k = (*m_keysOf)[size_t(r)];
         if (prev < 0) {
             stListaCliente = k.client + u'_';
             m_listed.insert(k.client);
             prev = r;
             continue;
         }
-        const Keys &p = m_keys[size_t(prev)];
+        const Keys &p = (*m_keysOf)[size_t(prev)];
         compare(prev, r, k.client == p.client && k.consumer == p.consumer, u"Cod_Duplicado", invalid);
         // Every distinct whole code once (a code that is part of a longer one is still listed).
         if (m_settings.clientFromFile && k.client != p.client && !m_listed.contains(k.client)) {
@@ -167,17 +167,16 @@ void ConsistencyRun::codePass(std::vector<bool> &invalid)
     }
 }
 
-void ConsistencyRun::badgePass(std::vector<bool> &invalid)
+void ConsistencyRun::badgePass(const std::vector<int> &idx, std::vector<bool> &invalid)
 {
-    const std::vector<int> idx = order(&Keys::badge);
     itcont = 1;
     int prev = -1;
     for (const int r : idx) {
-        const Keys &k = m_keys[size_t(r)];
+        const Keys &k = (*m_keysOf)[size_t(r)];
         // Badges are compared within one client: a clash across clients of a branch is the server's
         // to refuse when the import is confirmed.
         if (prev >= 0 && !Consiste::EmptyString(k.badge)) {
-            const Keys &p = m_keys[size_t(prev)];
+            const Keys &p = (*m_keysOf)[size_t(prev)];
             compare(prev, r, k.client == p.client && k.badge == p.badge, u"Cracha_Duplicado", invalid);
         }
         prev = r;
@@ -185,14 +184,19 @@ void ConsistencyRun::badgePass(std::vector<bool> &invalid)
     }
 }
 
-void ConsistencyRun::run(const std::vector<cns::Row> &rows, std::vector<bool> &invalid)
+void ConsistencyRun::run(const std::vector<cns::Row> &rows, std::vector<bool> &invalid, Prepared &prepared)
 {
     m_log.rows().clear();
     stListaCliente.clear();
     m_listed.clear();
     itcont = 1;
-    extract(rows);
-    codePass(invalid);
-    badgePass(invalid);
+    if (prepared.keys.size() != rows.size()) {
+        prepared.keys = extract(rows);
+        prepared.byCode = order(prepared.keys, &Keys::consumer);
+        prepared.byBadge = order(prepared.keys, &Keys::badge);
+    }
+    m_keysOf = &prepared.keys;
+    codePass(prepared.byCode, invalid);
+    badgePass(prepared.byBadge, invalid);
     toImport = int(std::count(invalid.cbegin(), invalid.cend(), false));
 }

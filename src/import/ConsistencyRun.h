@@ -37,9 +37,23 @@ public:
     // Findings that only warn; every other finding is blocking.
     static bool isWarning(QStringView key);
 
+    // What a row is checked by.
+    struct Keys
+    {
+        QString client, consumer, name, badge, external, type, costCentre, cpf, motivo;
+    };
+    // The rows' keys and the two passes' orders: they depend on the rows only, so that a run over
+    // the same rows again (the confirmation's) takes them from the run before.
+    struct Prepared
+    {
+        std::vector<Keys> keys;
+        std::vector<int> byCode, byBadge;
+    };
+
     // rows: the import rows in load order; invalid: their marks (kept from earlier runs, as the
-    // rows keep theirs until the next load). Fills the log rows.
-    void run(const std::vector<cns::Row> &rows, std::vector<bool> &invalid);
+    // rows keep theirs until the next load). Fills the log rows. prepared: filled unless it holds
+    // as many rows as rows, else used as it is (the caller empties it whenever the rows change).
+    void run(const std::vector<cns::Row> &rows, std::vector<bool> &invalid, Prepared &prepared);
 
     const cns::Packet &log() const { return m_log; }
     bool boInclui_Log = false;
@@ -48,19 +62,15 @@ public:
     int toImport = 0;
 
 private:
-    struct Keys
-    {
-        QString client, consumer, name, badge, external, type, costCentre, cpf, motivo;
-    };
-    void extract(const std::vector<cns::Row> &rows);
+    static std::vector<Keys> extract(const std::vector<cns::Row> &rows);
     void Gera_Log(int r);
     void Insere_Log(int r, QStringView key);
     void Vd_CrachaFilial(int r, std::vector<bool> &invalid);
     // One step of a duplicate pass: row r against the row before it in the pass's order.
     void compare(int prev, int r, bool equal, QStringView key, std::vector<bool> &invalid);
-    void codePass(std::vector<bool> &invalid);
-    void badgePass(std::vector<bool> &invalid);
-    std::vector<int> order(QString Keys::*second) const;
+    void codePass(const std::vector<int> &idx, std::vector<bool> &invalid);
+    void badgePass(const std::vector<int> &idx, std::vector<bool> &invalid);
+    static std::vector<int> order(const std::vector<Keys> &keys, QString Keys::*second);
 
     Settings m_settings;
     const TMessages &m_messages;
@@ -68,7 +78,7 @@ private:
     RegisterCount m_registerCount;
     QString m_emptyClient;
     QHash<QString, QList<BranchBadge>> m_branchBadges;
-    std::vector<Keys> m_keys;
+    const std::vector<Keys> *m_keysOf = nullptr; // the run's keys (of its Prepared)
     QSet<QString> m_listed;
     cns::Packet m_log;
     int itcont = 1;

@@ -174,6 +174,7 @@ void ImportEngine::clearRows()
 {
     m_rows.clear();
     m_invalid.clear();
+    m_prepared = {};
 }
 
 void ImportEngine::reset()
@@ -351,7 +352,7 @@ void ImportEngine::ChamaGeraLog(ImportProgress &progress, bool showLog)
                                return cdsVrIdentificador.IsEmpty() ? 0 : cdsVrIdentificador.FieldByName(u"NRREGISTROS").AsInteger();
                            });
         run.setBranchBadges(cdsCrachaFilial.Data());
-        run.run(m_rows, m_invalid);
+        run.run(m_rows, m_invalid, m_prepared);
         boInclui_Log = boInclui_Log || run.boInclui_Log;
         boParaImp = boParaImp || run.boParaImp;
         stListaCliente = run.stListaCliente;

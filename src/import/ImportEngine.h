@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ColumnReader.h"
+#include "ConsistencyRun.h"
 #include "DataSet.h"
 #include "ImportLayout.h"
 #include "ImportProgress.h"
@@ -110,6 +111,7 @@ private:
     ColumnReader::Values m_valueArray; // arFields' values of the line being read
     std::vector<cns::Row> m_rows;
     std::vector<bool> m_invalid;
+    ConsistencyRun::Prepared m_prepared; // of m_rows; emptied with them
     int m_loaded = 0;
     int m_toImport = 0;
     quintptr m_reference = 0;

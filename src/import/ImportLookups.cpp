@@ -90,14 +90,15 @@ bool ImportLookups::typeExists(const QString &type)
 
 bool ImportLookups::costCentreExists(const QString &client, const QString &costCentre)
 {
-    const QString key = client + u'\x1f' + costCentre;
-    if (const auto it = m_costCentreExists.constFind(key); it != m_costCentreExists.constEnd())
+    // By client, then by cost centre: the check of every row makes no key text.
+    QHash<QString, bool> &ofClient = m_costCentreExists[client];
+    if (const auto it = ofClient.constFind(costCentre); it != ofClient.constEnd())
         return *it;
     qryCentCusto.Close();
     qryCentCusto.ParamByName(u"P_CDCLIENTE") = cns::Value(client);
     qryCentCusto.ParamByName(u"P_CDCCUSCLIE") = cns::Value(costCentre);
     qryCentCusto.Open();
     const bool found = !qryCentCusto.IsEmpty();
-    m_costCentreExists.insert(key, found);
+    ofClient.insert(costCentre, found);
     return found;
 }

@@ -40,5 +40,6 @@ private:
     QHash<QString, QString> m_externalCodes;
     QHash<QString, Client> m_clients;
     QHash<QString, QString> m_types;
-    QHash<QString, bool> m_typeExists, m_costCentreExists;
+    QHash<QString, bool> m_typeExists;
+    QHash<QString, QHash<QString, bool>> m_costCentreExists; // by client, then cost centre
 };

@@ -27,6 +27,7 @@ BulkInsert::BulkInsert(QSqlDatabase &db, QString table, QStringList columns)
             return;
     }
     m_pending.reserve(qsizetype(m_rowsPerBatch) * m_columns.size());
+    m_row.resize(m_columns.size());
 }
 
 BulkInsert::~BulkInsert()
@@ -41,9 +42,40 @@ void BulkInsert::add(const QList<Value> &row)
                         .arg(m_table)
                         .arg(row.size())
                         .arg(m_columns.size()));
+    for (int i = 0; i < row.size(); ++i)
+        set(i, row.at(i));
+    endRow();
+}
+
+void BulkInsert::setText(int column, QByteArrayView utf8)
+{
+    if (!m_native) {
+        m_row[column] = QString::fromUtf8(utf8);
+        return;
+    }
+    // Bound without a copy: the caller keeps the bytes until endRow().
+    if (sqlite3_bind_text64(m_native, column + 1, utf8.data() ? utf8.data() : "", sqlite3_uint64(utf8.size()), SQLITE_STATIC,
+                            SQLITE_UTF8)
+        != SQLITE_OK)
+        throw EErro(QStringLiteral("Erro no banco de dados ao passar o parâmetro %1.").arg(column + 1));
+}
+
+void BulkInsert::setNull(int column)
+{
+    set(column, Value());
+}
+
+void BulkInsert::set(int column, const Value &v)
+{
+    if (m_native)
+        SqlRows::bindSqlite(m_native, column + 1, v);
+    else
+        m_row[column] = TADOIBQuery::toSqlValue(v);
+}
+
+void BulkInsert::endRow()
+{
     if (m_native) {
-        for (int i = 0; i < row.size(); ++i)
-            SqlRows::bindSqlite(m_native, i + 1, row.at(i));
         const int rc = sqlite3_step(m_native);
         sqlite3_reset(m_native);
         if (rc != SQLITE_DONE)
@@ -51,8 +83,7 @@ void BulkInsert::add(const QList<Value> &row)
         ++m_written;
         return;
     }
-    for (const Value &v : row)
-        m_pending.append(TADOIBQuery::toSqlValue(v));
+    m_pending.append(m_row);
     if (m_pending.size() >= qsizetype(m_rowsPerBatch) * m_columns.size())
         flush();
 }

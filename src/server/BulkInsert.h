@@ -2,6 +2,7 @@
 
 #include "Value.h"
 
+#include <QByteArrayView>
 #include <QList>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -21,6 +22,10 @@ namespace cns {
 // order given; a batch is written whenever it is full and the rest by finish(). Rows still pending
 // when the object goes away without finish() are dropped: the destructor runs while an error
 // unwinds, where writing (and failing again) must not happen.
+//
+// A row can also be given cell by cell (setText, setNull, set) and closed with
+// endRow(): a text already in UTF-8 (a packed row's bytes) then reaches SQLite without a copy. Every
+// column must be set once per row.
 class BulkInsert
 {
 public:
@@ -37,6 +42,12 @@ public:
     void add(const QList<Value> &row); // raises EErro when a batch cannot be written
     void finish();                     // writes what is pending; raises EErro on failure
 
+    // The cells of the next row; the bytes given to setText must stay valid until endRow().
+    void setText(int column, QByteArrayView utf8);
+    void setNull(int column);
+    void set(int column, const Value &v);
+    void endRow(); // raises EErro when the row (or its batch) cannot be written
+
     int rowsPerBatch() const { return m_rowsPerBatch; }
     int rowsWritten() const { return m_written; }
 
@@ -51,6 +62,7 @@ private:
     int m_rowsPerBatch = 1;
     int m_written = 0;
     QList<QVariant> m_pending;
+    QList<QVariant> m_row; // the row being set, for the batches (SQLite's statement binds at once)
     std::optional<QSqlQuery> m_full; // prepared once for full batches, the usual case
     sqlite3_stmt *m_native = nullptr; // SQLite: the one-row statement
 };

@@ -11,6 +11,7 @@
 #include <QDateTime>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <array>
 
 namespace cns {
 
@@ -21,9 +22,31 @@ QString key(const QString &client, const QString &consumer)
     return client + u'\x1f' + consumer;
 }
 
-QString cell(const Packet &p, int row, int field)
+// Where each field of a packet stands among the ones wanted (-1: not wanted).
+template <size_t N>
+std::vector<int> fieldSlots(const Packet &p, const std::array<int, N> &fields)
 {
-    return field < 0 ? QString() : p.value(row, field).toString();
+    std::vector<int> slotOf(size_t(p.fields().size()), -1);
+    for (size_t i = 0; i < N; ++i) {
+        if (fields[i] >= 0)
+            slotOf[size_t(fields[i])] = int(i);
+    }
+    return slotOf;
+}
+
+// The texts of the wanted fields of a row, read in one walk; empty for a field the packet lacks.
+template <size_t N>
+void texts(const Row &row, const std::vector<int> &slotOf, std::array<QString, N> &out)
+{
+    for (QString &t : out)
+        t.clear();
+    size_t field = 0;
+    for (Row::Reader r(row); !r.atEnd(); ++field) {
+        if (field < slotOf.size() && slotOf[field] >= 0)
+            out[size_t(slotOf[field])] = r.next().toString();
+        else
+            r.skip();
+    }
 }
 
 QSet<QString> column(DbSession &db, const QString &sql, const QHash<QString, Value> &params)
@@ -69,36 +92,40 @@ void ImportWriter::readLayout(const QString &layout, const QString &branch)
 
 void ImportWriter::checkRows(const Packet &rows)
 {
-    const int client = rows.indexOf(u"CDCLIENTE"), consumer = rows.indexOf(u"CDCONSUMIDOR"), name = rows.indexOf(u"NMCONSUMIDOR"),
-              type = rows.indexOf(u"CDTIPOCONS"), cc = rows.indexOf(u"CDCCUSCLIE"), balance = rows.indexOf(u"IDVERSALDCON"),
-              badge = rows.indexOf(u"CDIDCONSUMID"), valid = rows.indexOf(u"IDVALIDO");
-    if (client < 0 || consumer < 0)
+    enum { Client, Consumer, Name, Type, CostCentre, Balance, Badge, Valid, Count };
+    const std::array<int, Count> fields = {rows.indexOf(u"CDCLIENTE"),  rows.indexOf(u"CDCONSUMIDOR"), rows.indexOf(u"NMCONSUMIDOR"),
+                                           rows.indexOf(u"CDTIPOCONS"), rows.indexOf(u"CDCCUSCLIE"),   rows.indexOf(u"IDVERSALDCON"),
+                                           rows.indexOf(u"CDIDCONSUMID"), rows.indexOf(u"IDVALIDO")};
+    if (fields[Client] < 0 || fields[Consumer] < 0)
         throw EErro(QStringLiteral("setConsumidor: as linhas de importação não têm CDCLIENTE e CDCONSUMIDOR."));
     QSet<QString> clients;
+    m_items.reserve(rows.rowCount());
+    const std::vector<int> slotOf = fieldSlots(rows, fields);
+    std::array<QString, Count> t;
     for (int r = 0; r < rows.rowCount(); ++r) {
-        if (cell(rows, r, valid) == u"N")
+        texts(rows.rows()[size_t(r)], slotOf, t);
+        if (t[Valid] == u"N")
             continue;
-        Item item{r, cell(rows, r, client).trimmed(), cell(rows, r, consumer).trimmed(), cell(rows, r, badge).trimmed().toUpper(),
-                  cell(rows, r, type).trimmed(), cell(rows, r, cc).trimmed()};
+        Item item{r, t[Client].trimmed(), t[Consumer].trimmed(), t[Badge].trimmed().toUpper(), t[Type].trimmed(), t[CostCentre].trimmed(), {}};
         if (item.client.isEmpty())
             refuse(m_texts.clientNull, item);
         if (item.consumer.isEmpty())
             refuse(m_texts.consumerNull, item);
-        if (Consiste::EmptyString(cell(rows, r, name)))
+        if (Consiste::EmptyString(t[Name]))
             refuse(m_texts.nameNull, item);
         if (item.type.isEmpty())
             refuse(m_texts.typeNull, item);
         if (item.costCentre.isEmpty())
             refuse(m_texts.costCentreNull, item);
-        const QString flag = cell(rows, r, balance);
-        if (balance >= 0 && flag != u"S" && flag != u"N")
+        if (fields[Balance] >= 0 && t[Balance] != u"S" && t[Balance] != u"N")
             refuse(m_texts.balanceFlag, item);
         if (!clients.contains(item.client)) {
             if (m_db.count(QStringLiteral("SELECT COUNT(*) FROM CLIENTE WHERE CDCLIENTE = :C"), {{QStringLiteral("C"), Value(item.client)}}) == 0)
                 throw EErro(QStringLiteral("Cliente %1 não cadastrado.").arg(item.client));
             clients.insert(item.client);
         }
-        m_items.append(item);
+        item.key = key(item.client, item.consumer);
+        m_items.append(std::move(item));
     }
 }
 
@@ -108,8 +135,10 @@ void ImportWriter::checkBadges()
                                           {{QStringLiteral("F"), Value(m_branch)}});
     QHash<QString, const Item *> byBadge;
     QHash<QString, QString> badgeOf; // file consumers -> the badge the file gives them
+    byBadge.reserve(m_items.size());
+    badgeOf.reserve(m_items.size());
     for (const Item &item : std::as_const(m_items)) {
-        badgeOf.insert(key(item.client, item.consumer), item.badge);
+        badgeOf.insert(item.key, item.badge);
         if (item.badge.isEmpty())
             continue;
         const Item *other = byBadge.value(item.badge);
@@ -201,6 +230,29 @@ QList<ImportWriter::ColumnSpec> ImportWriter::specs(const Packet &rows, const QS
     return out;
 }
 
+Value ImportWriter::columnValue(const Value &v, const ColumnSpec &c)
+{
+    if (c.field < 0)
+        return Value(QStringLiteral("1"));
+    if (c.type == TableDef::Type::Numeric) {
+        std::optional<double> d;
+        if (v.isNumber())
+            d = v.toDouble();
+        else if (v.kind() == Value::Kind::Text)
+            d = NumberFormat::parse(v.toString());
+        return d ? Value(*d) : Value();
+    }
+    if (c.type == TableDef::Type::Timestamp)
+        return v.kind() == Value::Kind::Date ? v : Value();
+    QString s = v.isNull() ? QString() : v.toString().trimmed();
+    // A CPF that the check digits refuse is stored empty, as the log warned.
+    if (c.cpf && (!Consiste::CPFOk(s) || s.size() != 11))
+        s.clear();
+    if (c.size > 0 && s.size() > c.size)
+        s.truncate(c.size);
+    return s.isEmpty() ? Value() : Value(s);
+}
+
 QList<Value> ImportWriter::columnValues(const Row &row, const QList<ColumnSpec> &specs)
 {
     QList<Value> values;
@@ -208,32 +260,61 @@ QList<Value> ImportWriter::columnValues(const Row &row, const QList<ColumnSpec> 
         values.append(r.next());
     QList<Value> out;
     out.reserve(specs.size());
-    for (const ColumnSpec &c : specs) {
-        if (c.field < 0) {
-            out.append(Value(QStringLiteral("1")));
+    for (const ColumnSpec &c : specs)
+        out.append(columnValue(c.field < 0 ? Value() : values.at(c.field), c));
+    return out;
+}
+
+bool ImportWriter::plainText(const char *data, qsizetype size, const ColumnSpec &c, QByteArrayView *out)
+{
+    if (c.cpf)
+        return false;
+    auto space = [](char ch) { return ch == ' ' || (ch >= '\t' && ch <= '\r'); };
+    qsizetype b = 0, e = size;
+    while (b < e && space(data[b]))
+        ++b;
+    while (e > b && space(data[e - 1]))
+        --e;
+    // Other characters at the ends may be spaces to trimmed(), and more bytes than the column's
+    // width may still be fewer characters: both take the general way.
+    if (b < e && (static_cast<unsigned char>(data[b]) >= 0x80 || static_cast<unsigned char>(data[e - 1]) >= 0x80))
+        return false;
+    if (c.size > 0 && e - b > c.size)
+        return false;
+    *out = QByteArrayView(data + b, e - b);
+    return true;
+}
+
+void ImportWriter::insertRow(BulkInsert &sink, const Row &row, const QList<ColumnSpec> &specs, const std::vector<int> &columnOf)
+{
+    int field = 0;
+    for (Row::Reader r(row); !r.atEnd(); ++field) {
+        const int column = field < int(columnOf.size()) ? columnOf[size_t(field)] : -1;
+        if (column < 0) {
+            r.skip();
             continue;
         }
-        const Value &v = values.at(c.field);
-        if (c.type == TableDef::Type::Numeric) {
-            std::optional<double> d;
-            if (v.isNumber())
-                d = v.toDouble();
-            else if (v.kind() == Value::Kind::Text)
-                d = NumberFormat::parse(v.toString());
-            out.append(d ? Value(*d) : Value());
-        } else if (c.type == TableDef::Type::Timestamp) {
-            out.append(v.kind() == Value::Kind::Date ? v : Value());
-        } else {
-            QString s = v.isNull() ? QString() : v.toString().trimmed();
-            // A CPF that the check digits refuse is stored empty, as the log warned.
-            if (c.cpf && (!Consiste::CPFOk(s) || s.size() != 11))
-                s.clear();
-            if (c.size > 0 && s.size() > c.size)
-                s.truncate(c.size);
-            out.append(s.isEmpty() ? Value() : Value(s));
+        const ColumnSpec &c = specs.at(column);
+        const char *data = nullptr;
+        qsizetype size = 0;
+        QByteArrayView text;
+        if (c.type == TableDef::Type::Varchar && r.nextText(&data, &size) && plainText(data, size, c, &text)) {
+            if (text.isEmpty())
+                sink.setNull(column);
+            else
+                sink.setText(column, text);
+            continue;
         }
+        sink.set(column, columnValue(data ? Value(QString::fromUtf8(data, size)) : r.next(), c));
     }
-    return out;
+    // A short row would leave cells of the row before in place.
+    if (field < int(columnOf.size()))
+        throw EErro(QStringLiteral("setConsumidor: linha de importação com %1 valores para %2 campos.").arg(field).arg(columnOf.size()));
+    for (int column = 0; column < specs.size(); ++column) {
+        if (specs.at(column).field < 0)
+            sink.setText(column, "1");
+    }
+    sink.endRow();
 }
 
 void ImportWriter::write(const Packet &rows)
@@ -254,9 +335,15 @@ void ImportWriter::write(const Packet &rows)
     QSqlQuery update(m_db.db());
     update.prepare(QStringLiteral("UPDATE CONSUMIDOR SET %1 WHERE CDCLIENTE = ? AND CDCONSUMIDOR = ?").arg(sets.join(QStringLiteral(", "))));
     const QList<ColumnSpec> insertSpecs = specs(rows, insertColumns), updateSpecs = specs(rows, updateColumns);
+    std::vector<int> columnOf(size_t(rows.fields().size()), -1);
+    for (int i = 0; i < insertSpecs.size(); ++i) {
+        if (insertSpecs.at(i).field >= 0)
+            columnOf[size_t(insertSpecs.at(i).field)] = i;
+    }
     QSet<QString> done;
+    done.reserve(m_items.size());
     for (const Item &item : std::as_const(m_items)) {
-        const QString k = key(item.client, item.consumer);
+        const QString &k = item.key;
         const Row &row = rows.rows()[size_t(item.row)];
         if (m_situation.contains(k) || done.contains(k)) {
             QList<Value> values = columnValues(row, updateSpecs);
@@ -264,7 +351,7 @@ void ImportWriter::write(const Packet &rows)
             execPrepared(update, values);
             ++m_counts.updated;
         } else {
-            inserts.add(columnValues(row, insertSpecs));
+            insertRow(inserts, row, insertSpecs, columnOf);
             done.insert(k);
             ++m_counts.inserted;
         }
@@ -278,16 +365,21 @@ void ImportWriter::tieToBranch()
     const Packet p = m_db.select(QStringLiteral("SELECT CDCLIENTE, CDCONSUMIDOR FROM CONSUMIFILIAL WHERE CDFILIAL = :F"),
                                  {{QStringLiteral("F"), Value(m_branch)}},
                                  {{QStringLiteral("C"), FieldType::String, 0}, {QStringLiteral("K"), FieldType::String, 0}});
+    tied.reserve(p.rowCount() + m_items.size());
     for (qsizetype i = 0; i < p.rowCount(); ++i)
         tied.insert(key(p.value(i, 0).toString(), p.value(i, 1).toString()));
     BulkInsert ties(m_db.db(), QStringLiteral("CONSUMIFILIAL"),
                     {QStringLiteral("CDCLIENTE"), QStringLiteral("CDCONSUMIDOR"), QStringLiteral("CDFILIAL")});
+    const QByteArray branch = m_branch.toUtf8();
     for (const Item &item : std::as_const(m_items)) {
-        const QString k = key(item.client, item.consumer);
-        if (tied.contains(k))
+        if (tied.contains(item.key))
             continue;
-        tied.insert(k);
-        ties.add({Value(item.client), Value(item.consumer), Value(m_branch)});
+        tied.insert(item.key);
+        const QByteArray client = item.client.toUtf8(), consumer = item.consumer.toUtf8();
+        ties.setText(0, client);
+        ties.setText(1, consumer);
+        ties.setText(2, branch);
+        ties.endRow();
     }
     ties.finish();
 }
@@ -297,7 +389,7 @@ void ImportWriter::registerBadges()
     QHash<QString, QSet<QString>> known;
     BulkInsert reg(m_db.db(), QStringLiteral("REGIDENTCONS"),
                    {QStringLiteral("CDIDCONSUMID"), QStringLiteral("CDCLIENTE"), QStringLiteral("CDCONSUMIDOR"), QStringLiteral("DTREGIDENT")});
-    const Value now(TADOIBQuery::toSqlValue(Value(QDateTime::currentDateTimeUtc())).toString());
+    const QByteArray now = TADOIBQuery::toSqlValue(Value(QDateTime::currentDateTimeUtc())).toString().toUtf8();
     for (const Item &item : std::as_const(m_items)) {
         if (item.badge.isEmpty())
             continue;
@@ -310,7 +402,12 @@ void ImportWriter::registerBadges()
         if (it->contains(k))
             continue;
         it->insert(k);
-        reg.add({Value(item.badge), Value(item.client), Value(item.consumer), now});
+        const QByteArray badge = item.badge.toUtf8(), client = item.client.toUtf8(), consumer = item.consumer.toUtf8();
+        reg.setText(0, badge);
+        reg.setText(1, client);
+        reg.setText(2, consumer);
+        reg.setText(3, now);
+        reg.endRow();
     }
     reg.finish();
 }
@@ -319,10 +416,15 @@ void ImportWriter::inactivate(const QString &clientList, const Packet &rows)
 {
     if (!m_inactivate)
         return;
-    const int client = rows.indexOf(u"CDCLIENTE"), consumer = rows.indexOf(u"CDCONSUMIDOR");
+    const std::array<int, 2> fields = {rows.indexOf(u"CDCLIENTE"), rows.indexOf(u"CDCONSUMIDOR")};
     QSet<QString> inFile;
-    for (int r = 0; r < rows.rowCount(); ++r)
-        inFile.insert(key(cell(rows, r, client).trimmed(), cell(rows, r, consumer).trimmed()));
+    inFile.reserve(rows.rowCount());
+    const std::vector<int> slotOf = fieldSlots(rows, fields);
+    std::array<QString, 2> t;
+    for (const Row &row : rows.rows()) {
+        texts(row, slotOf, t);
+        inFile.insert(key(t[0].trimmed(), t[1].trimmed()));
+    }
     QSqlQuery q(m_db.db());
     q.prepare(QStringLiteral("UPDATE CONSUMIDOR SET IDSITCONSUMI = '2' WHERE CDCLIENTE = ? AND CDCONSUMIDOR = ?"));
     for (const QString &c : clientList.split(u'_', Qt::SkipEmptyParts)) {

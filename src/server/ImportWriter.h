@@ -4,13 +4,16 @@
 #include "TableDef.h"
 #include "Value.h"
 
+#include <QByteArrayView>
 #include <QHash>
 #include <QSet>
 #include <QString>
 #include <QStringList>
+#include <vector>
 
 namespace cns {
 
+class BulkInsert;
 class DbSession;
 
 // Stores an import (rdmImportConsu.setConsumidor) inside the caller's transaction: checks every
@@ -45,6 +48,7 @@ private:
     {
         int row = 0;
         QString client, consumer, badge, type, costCentre;
+        QString key; // client and consumer, as the sets of the writer hold them
     };
     // A CONSUMIDOR column and where its value comes from.
     struct ColumnSpec
@@ -65,7 +69,13 @@ private:
     void registerBadges();
     [[noreturn]] void refuse(const QString &text, const Item &item, const QString &badge = {}) const;
     static QList<ColumnSpec> specs(const Packet &rows, const QStringList &columns);
+    static Value columnValue(const Value &v, const ColumnSpec &c);
     static QList<Value> columnValues(const Row &row, const QList<ColumnSpec> &specs);
+    // A text cell as the row holds it (UTF-8), when storing it needs no more than trimming ASCII
+    // spaces; false when it takes columnValue().
+    static bool plainText(const char *data, qsizetype size, const ColumnSpec &c, QByteArrayView *out);
+    // One new consumer: columnOf gives the insert column of each field of the row (-1: none).
+    static void insertRow(BulkInsert &sink, const Row &row, const QList<ColumnSpec> &specs, const std::vector<int> &columnOf);
 
     DbSession &m_db;
     Texts m_texts;

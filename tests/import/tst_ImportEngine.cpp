@@ -10,7 +10,10 @@
 #include "ServerFixture.h"
 #include "TNetConnection.h"
 
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
+#include <algorithm>
 
 using namespace cns;
 using ServerFixture::client;
@@ -71,6 +74,7 @@ private slots:
     void confirmationPreconditions();
     void badValueEndsTheLoadKeepingTheRowsRead();
     void secondLoadStartsFromAnEmptyValueArray();
+    void runAfterANewLoadSeesTheNewRows();
 
 private:
     std::unique_ptr<ImportEngine> engine(const char *layout, bool clientFromFile, const QString &file = {});
@@ -415,6 +419,40 @@ void tst_ImportEngine::secondLoadStartsFromAnEmptyValueArray()
     QCOMPARE(column("CDEXCONSUMID"), QStringList(10, QString()));
     QCOMPARE(e->rowsPacket().value(0, u"DTNASCCONS"), Value::date(QDate(1900, 1, 1)));
     QCOMPARE(column("VRLIMDEBCONS"), QStringList(10, QString()));
+}
+
+// The confirmation's run takes the keys and orders of the run before it; a new load of as many
+// rows, in another order, must not find them.
+void tst_ImportEngine::runAfterANewLoadSeesTheNewRows()
+{
+    auto e = engine("0000000012", false);
+    ImportProgress none;
+    e->Carregar(none);
+    e->ChamaGeraLog(none, false);
+    const QStringList keys = logKeys(*e), marks = column("IDVALIDO");
+    e->ChamaGeraLog(none, false);
+    QCOMPARE(logKeys(*e), keys);
+    QCOMPARE(column("IDVALIDO"), marks);
+
+    QFile in(kData + "duplicados.txt");
+    QVERIFY(in.open(QIODevice::ReadOnly));
+    QList<QByteArray> lines = in.readAll().split('\n');
+    while (!lines.isEmpty() && lines.last().trimmed().isEmpty())
+        lines.removeLast();
+    std::reverse(lines.begin(), lines.end());
+    QTemporaryDir dir;
+    QFile out(dir.filePath("invertido.txt"));
+    QVERIFY(out.open(QIODevice::WriteOnly));
+    out.write(lines.join('\n') + '\n');
+    out.close();
+    e->replaceFiles({out.fileName()});
+    e->Carregar(none);
+    e->ChamaGeraLog(none, false);
+    QStringList reversed = marks;
+    std::reverse(reversed.begin(), reversed.end());
+    QCOMPARE(column("IDVALIDO"), reversed);
+    QCOMPARE(logKeys(*e).size(), keys.size());
+    QVERIFY(logKeys(*e) != keys);
 }
 
 QTEST_GUILESS_MAIN(tst_ImportEngine)

@@ -4,6 +4,7 @@
 #include "ImportLayout.h"
 #include "ImportText.h"
 #include "LineReader.h"
+#include "NumberFormat.h"
 #include "RowBuilder.h"
 
 #include <QTest>
@@ -69,6 +70,7 @@ private slots:
     void delimitedLineWithTooFewFieldsGivesEmptyTexts();
     void numbersDatesAndAmounts_data();
     void numbersDatesAndAmounts();
+    void amountsAsTheirFormatWritesThem();
     void badValuesNameFileLineAndColumn_data();
     void badValuesNameFileLineAndColumn();
     void unknownTargetIsReadAndIgnored();
@@ -296,6 +298,12 @@ void tst_ImportReading::unknownTargetIsReadAndIgnored()
     const ColumnReader::Values v = read(l, "Maria;Ana");
     QCOMPARE(entry(v, 0), QString("Maria")); // entry 0 takes it and is never read
     QCOMPARE(entry(v, ImportColumns::NMCONSUMIDOR), QString("Ana"));
+}
+
+void tst_ImportReading::amountsAsTheirFormatWritesThem()
+{
+    for (double d : {0.0, -0.0, 0.004, -0.004, 0.005, -0.005, 2.675, 1.0, -1.0, 100.0, 150.5, -99.999, 1234567.891, 1e15, -1e20})
+        QCOMPARE(ColumnReader::amountText(d), cns::NumberFormat::format(QStringLiteral("###0.00"), d));
 }
 
 QTEST_GUILESS_MAIN(tst_ImportReading)

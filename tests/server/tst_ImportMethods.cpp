@@ -66,6 +66,8 @@ private slots:
     void refusalsStoreNothing();
     void emptyImportTouchesNoOne_data() { backends_data(); }
     void emptyImportTouchesNoOne();
+    void storedTextsAreTrimmedAndCut_data() { backends_data(); }
+    void storedTextsAreTrimmedAndCut();
 
 private:
     Value call(const QString &backend, const QString &method, const QList<Value> &args)
@@ -267,6 +269,42 @@ void tst_ImportMethods::emptyImportTouchesNoOne()
     const Value reply = confirm(backend, packet({}), "0000000001", client(2) + "_");
     QCOMPARE(reply.toArray(), QList<Value>({Value(0), Value(0), Value(0)}));
     QCOMPARE(count(backend, "SELECT COUNT(*) FROM CONSUMIDOR WHERE IDSITCONSUMI = '1'"), active);
+}
+
+// New consumers reach the database through the packed rows' own texts where only ASCII spaces are
+// trimmed; other spaces, texts over the column's width and CPFs go through the general rules.
+void tst_ImportMethods::storedTextsAreTrimmedAndCut()
+{
+    QFETCH(QString, backend);
+    const QString longAccents = QString(60, QChar(0xE9)), accents = QString(40, QChar(0xE9));
+    const QList<QPair<QString, QString>> names = {{"  Ana  Lima \t", "Ana  Lima"},
+                                                  {QString(QChar(0xA0)) + "Bia" + QChar(0xA0), "Bia"},
+                                                  {QString(60, u'x'), QString(50, u'x')},
+                                                  {accents, accents},
+                                                  {longAccents, longAccents.left(50)}};
+    QList<QList<Value>> rows;
+    for (int i = 0; i < names.size(); ++i) {
+        QHash<QString, Value> more{{"DSEMAILCONS", Value(i == 0 ? " \t " : " c@x.com ")},
+                                   {"NRCPFRESPCON", Value(i == 0 ? "12345678900" : "12345678909")}};
+        if (i == 0)
+            more.insert("DTNASCCONS", Value(QDateTime(QDate(1985, 3, 4), QTime(10, 11, 12, 345), Qt::UTC)));
+        rows.append(importRow(client(2), QString("T%1").arg(i), names.at(i).first, more));
+    }
+    QCOMPARE(confirm(backend, packet(rows), "0000000002", client(2) + "_").toArray().at(0), Value(qint64(names.size())));
+    DbSession &db = DbSession::forThread(DatabaseUrl::parse(m_urls[backend]));
+    const Packet stored = db.select("SELECT CDCONSUMIDOR, NMCONSUMIDOR, DSEMAILCONS, NRCPFRESPCON, DTNASCCONS FROM CONSUMIDOR "
+                                    "WHERE CDCLIENTE = :C AND CDCONSUMIDOR LIKE 'T%' ORDER BY CDCONSUMIDOR",
+                                    {{"C", Value(client(2))}},
+                                    {{"K", FieldType::String, 0}, {"N", FieldType::String, 0}, {"E", FieldType::String, 0},
+                                     {"P", FieldType::String, 0}, {"D", FieldType::DateTime, 0}});
+    QCOMPARE(stored.rowCount(), names.size());
+    for (int i = 0; i < names.size(); ++i)
+        QCOMPARE(stored.value(i, 1).toString(), names.at(i).second);
+    QVERIFY(stored.value(0, 2).isNull());
+    QVERIFY(stored.value(0, 3).isNull());
+    QCOMPARE(stored.value(1, 2).toString(), QString("c@x.com"));
+    QCOMPARE(stored.value(1, 3).toString(), QString("12345678909"));
+    QCOMPARE(stored.value(0, 4).toDateTime(), QDateTime(QDate(1985, 3, 4), QTime(10, 11, 12, 345), Qt::UTC));
 }
 
 QTEST_GUILESS_MAIN(tst_ImportMethods)

@@ -86,8 +86,12 @@ QSqlDatabase DatabaseUrl::open(const QString &connectionName, int busyTimeoutMs)
     if (!db.open())
         throw EErro(QStringLiteral("Não foi possível abrir o banco %1: %2").arg(display(), db.lastError().text()));
     QSqlQuery q(db);
+    // SQLite: a page cache of up to 64 MiB (taken as pages are used) lets a large transaction, an
+    // import of many consumers, keep its pages until the commit instead of spilling them into the
+    // WAL part way and writing them again there; durability is untouched.
     const QStringList setup = isSqlite()
-        ? QStringList{QStringLiteral("PRAGMA foreign_keys = ON"), QStringLiteral("PRAGMA synchronous = NORMAL")}
+        ? QStringList{QStringLiteral("PRAGMA foreign_keys = ON"), QStringLiteral("PRAGMA synchronous = NORMAL"),
+                      QStringLiteral("PRAGMA cache_size = -65536")}
         : QStringList{QStringLiteral("SET client_encoding TO 'UTF8'"), QStringLiteral("SET client_min_messages TO WARNING")};
     for (const QString &s : setup) {
         if (!q.exec(s))

@@ -159,6 +159,10 @@ QString format(const QString &pattern, double value)
 
 QString plain(double value)
 {
+    // A whole number of up to 15 digits is written as it is, as the general form writes it; an
+    // import asks this for every number of every line.
+    if (std::fabs(value) < 1e15 && std::trunc(value) == value)
+        return QString::number(qint64(value));
     return QString::number(value, 'g', 15).replace(u'.', locale().decimalPoint());
 }
 

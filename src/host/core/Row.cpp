@@ -250,12 +250,34 @@ void Row::Builder::addTextUtf8(const char *data, qsizetype size)
     m_data.append(data, size);
 }
 
+bool Row::Builder::addShortAscii(QStringView s)
+{
+    if (s.size() >= 0x80)
+        return false;
+    const qsizetype at = m_data.size();
+    m_data.resize(at + 1 + s.size());
+    char *d = m_data.data() + at;
+    *d++ = char(TagShortText | s.size());
+    for (qsizetype i = 0; i < s.size(); ++i) {
+        const char16_t c = s[i].unicode();
+        if (c >= 0x80) {
+            m_data.resize(at);
+            return false;
+        }
+        d[i] = char(c);
+    }
+    return true;
+}
+
 void Row::Builder::addText(QStringView s)
 {
     if (s.isEmpty()) {
         m_data.append(char(TagShortText));
         return;
     }
+    // ASCII, most texts, is its own UTF-8: written straight into the buffer.
+    if (addShortAscii(s))
+        return;
     const QByteArray utf8 = s.toUtf8();
     addTextUtf8(utf8.constData(), utf8.size());
 }

@@ -78,6 +78,7 @@ public:
         void clear() { m_data.clear(); }
 
     private:
+        bool addShortAscii(QStringView s); // false, adding nothing, unless s is short ASCII
         void addLength(unsigned char longTag, qsizetype size);
         void addVarint(quint64 v);
         QByteArray m_data;

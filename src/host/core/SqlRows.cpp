@@ -62,6 +62,41 @@ bool parseSqlDate(const unsigned char *s, int n, qint64 *msecs)
     return true;
 }
 
+// A date as sqlDateText writes it ("yyyy-MM-dd HH:mm:ss", ".zzz" when there are milliseconds),
+// without QDateTime's formatter: an import binds one per consumer. False for years it does not
+// write with four digits, left to the formatter.
+bool sqlDateUtf8(const QDateTime &dt, char (&out)[24], int *size)
+{
+    if (!dt.isValid())
+        return false;
+    const QDate d = dt.date();
+    const QTime t = dt.time();
+    if (d.year() < 1000 || d.year() > 9999)
+        return false;
+    auto put = [&out](int at, int value, int digits) {
+        for (int i = digits - 1; i >= 0; --i, value /= 10)
+            out[at + i] = char('0' + value % 10);
+    };
+    put(0, d.year(), 4);
+    out[4] = '-';
+    put(5, d.month(), 2);
+    out[7] = '-';
+    put(8, d.day(), 2);
+    out[10] = ' ';
+    put(11, t.hour(), 2);
+    out[13] = ':';
+    put(14, t.minute(), 2);
+    out[16] = ':';
+    put(17, t.second(), 2);
+    *size = 19;
+    if (t.msec()) {
+        out[19] = '.';
+        put(20, t.msec(), 3);
+        *size = 23;
+    }
+    return true;
+}
+
 } // namespace
 
 void bindSqlite(sqlite3_stmt *stmt, int i, const Value &v)
@@ -82,6 +117,15 @@ void bindSqlite(sqlite3_stmt *stmt, int i, const Value &v)
         rc = sqlite3_bind_text64(stmt, i, t.constData(), sqlite3_uint64(t.size()), SQLITE_TRANSIENT, SQLITE_UTF8);
         break;
     }
+    case Value::Kind::Date: {
+        char text[24];
+        int size = 0;
+        if (sqlDateUtf8(v.toDateTime(), text, &size)) {
+            rc = sqlite3_bind_text64(stmt, i, text, sqlite3_uint64(size), SQLITE_TRANSIENT, SQLITE_UTF8);
+            break;
+        }
+    }
+        [[fallthrough]];
     default: {
         const QByteArray t = TADOIBQuery::toSqlValue(v).toString().toUtf8();
         rc = sqlite3_bind_text64(stmt, i, t.constData(), sqlite3_uint64(t.size()), SQLITE_TRANSIENT, SQLITE_UTF8);

@@ -33,6 +33,8 @@ private slots:
     void blanks();
     void numberFormats_data();
     void numberFormats();
+    void plainNumbers_data();
+    void plainNumbers();
     void numberParsing_data();
     void numberParsing();
     void storedPasswordForm();
@@ -254,6 +256,27 @@ void tst_TextRoutines::numberFormats()
     QFETCH(double, value);
     QFETCH(QString, text);
     QCOMPARE(cns::NumberFormat::format(pattern, value), text);
+}
+
+void tst_TextRoutines::plainNumbers_data()
+{
+    QTest::addColumn<double>("value");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("zero") << 0.0 << "0";
+    QTest::newRow("negative zero") << -0.0 << "0";
+    QTest::newRow("whole") << 42.0 << "42";
+    QTest::newRow("negative whole") << -250.0 << "-250";
+    QTest::newRow("fifteen digits") << 123456789012345.0 << "123456789012345";
+    QTest::newRow("sixteen digits") << 1e15 << "1e+15";
+    QTest::newRow("fraction") << 1234.5 << "1234,5";
+    QTest::newRow("small fraction") << -0.25 << "-0,25";
+}
+
+void tst_TextRoutines::plainNumbers()
+{
+    QFETCH(double, value);
+    QFETCH(QString, text);
+    QCOMPARE(cns::NumberFormat::plain(value), text);
 }
 
 void tst_TextRoutines::numberParsing_data()

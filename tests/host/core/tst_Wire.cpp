@@ -3,6 +3,7 @@
 #include "EErro.h"
 #include "JsonCodec.h"
 #include "Packet.h"
+#include "Row.h"
 #include "WireEnvelope.h"
 
 #include <QTest>
@@ -58,6 +59,8 @@ private slots:
     void badInputIsNamed();
     void envelopes();
     void errorValuesRaiseTheirText();
+    void rowTextsAreTheirUtf8_data();
+    void rowTextsAreTheirUtf8();
 };
 
 void tst_Wire::scalarsRoundTrip_data()
@@ -223,6 +226,34 @@ void tst_Wire::errorValuesRaiseTheirText()
     QVERIFY_THROWS_EXCEPTION(EErro, Value(1).toPacket());
     QVERIFY_THROWS_EXCEPTION(EErro, Value(QList<Value>{}).at(0));
     QVERIFY_THROWS_EXCEPTION(EErro, JsonCodec::encode(err));
+}
+
+void tst_Wire::rowTextsAreTheirUtf8_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::newRow("empty") << QString();
+    QTest::newRow("ascii") << QStringLiteral("Ana Silva 42");
+    QTest::newRow("longest short") << QString(127, u'a');
+    QTest::newRow("long") << QString(128, u'a');
+    QTest::newRow("accent last") << (QString(20, u'a') + QChar(0xE9));
+    QTest::newRow("accents") << QStringLiteral("Conceição");
+    QTest::newRow("outside the BMP") << (QStringLiteral("a") + QChar(0xD83D) + QChar(0xDE00));
+}
+
+// Whatever way a text takes into a row, the row holds its UTF-8 and gives the text back.
+void tst_Wire::rowTextsAreTheirUtf8()
+{
+    QFETCH(QString, text);
+    Row::Builder a, b;
+    a.addText(text);
+    a.addInt(7);
+    const QByteArray utf8 = text.toUtf8();
+    b.addTextUtf8(utf8.constData(), utf8.size());
+    b.addInt(7);
+    const Row row = a.take();
+    QCOMPARE(row.encoded(), b.take().encoded());
+    QCOMPARE(row.value(0).toString(), text);
+    QCOMPARE(row.value(1), Value(7));
 }
 
 QTEST_GUILESS_MAIN(tst_Wire)
