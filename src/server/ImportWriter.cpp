@@ -212,12 +212,12 @@ void ImportWriter::loadExisting(const QSet<QString> &clients)
     }
 }
 
-QList<ImportWriter::ColumnSpec> ImportWriter::specs(const Packet &rows, const QStringList &columns)
+QList<ImportWriter::ColumnPlan> ImportWriter::plans(const Packet &rows, const QStringList &columns)
 {
     const TableDef &table = Schema::table(u"CONSUMIDOR");
-    QList<ColumnSpec> out;
+    QList<ColumnPlan> out;
     for (const QString &name : columns) {
-        ColumnSpec s;
+        ColumnPlan s;
         if (name != u"IDSITCONSUMI") {
             const TableDef::Column *c = table.column(name);
             s.field = rows.indexOf(name);
@@ -230,7 +230,7 @@ QList<ImportWriter::ColumnSpec> ImportWriter::specs(const Packet &rows, const QS
     return out;
 }
 
-Value ImportWriter::columnValue(const Value &v, const ColumnSpec &c)
+Value ImportWriter::columnValue(const Value &v, const ColumnPlan &c)
 {
     if (c.field < 0)
         return Value(QStringLiteral("1"));
@@ -253,19 +253,19 @@ Value ImportWriter::columnValue(const Value &v, const ColumnSpec &c)
     return s.isEmpty() ? Value() : Value(s);
 }
 
-QList<Value> ImportWriter::columnValues(const Row &row, const QList<ColumnSpec> &specs)
+QList<Value> ImportWriter::columnValues(const Row &row, const QList<ColumnPlan> &plans)
 {
     QList<Value> values;
     for (Row::Reader r(row); !r.atEnd();)
         values.append(r.next());
     QList<Value> out;
-    out.reserve(specs.size());
-    for (const ColumnSpec &c : specs)
+    out.reserve(plans.size());
+    for (const ColumnPlan &c : plans)
         out.append(columnValue(c.field < 0 ? Value() : values.at(c.field), c));
     return out;
 }
 
-bool ImportWriter::plainText(const char *data, qsizetype size, const ColumnSpec &c, QByteArrayView *out)
+bool ImportWriter::plainText(const char *data, qsizetype size, const ColumnPlan &c, QByteArrayView *out)
 {
     if (c.cpf)
         return false;
@@ -285,7 +285,7 @@ bool ImportWriter::plainText(const char *data, qsizetype size, const ColumnSpec 
     return true;
 }
 
-void ImportWriter::insertRow(BulkInsert &sink, const Row &row, const QList<ColumnSpec> &specs, const std::vector<int> &columnOf)
+void ImportWriter::insertRow(BulkInsert &sink, const Row &row, const QList<ColumnPlan> &plans, const std::vector<int> &columnOf)
 {
     int field = 0;
     for (Row::Reader r(row); !r.atEnd(); ++field) {
@@ -294,7 +294,7 @@ void ImportWriter::insertRow(BulkInsert &sink, const Row &row, const QList<Colum
             r.skip();
             continue;
         }
-        const ColumnSpec &c = specs.at(column);
+        const ColumnPlan &c = plans.at(column);
         const char *data = nullptr;
         qsizetype size = 0;
         QByteArrayView text;
@@ -310,8 +310,8 @@ void ImportWriter::insertRow(BulkInsert &sink, const Row &row, const QList<Colum
     // A short row would leave cells of the row before in place.
     if (field < int(columnOf.size()))
         throw EErro(QStringLiteral("setConsumidor: linha de importação com %1 valores para %2 campos.").arg(field).arg(columnOf.size()));
-    for (int column = 0; column < specs.size(); ++column) {
-        if (specs.at(column).field < 0)
+    for (int column = 0; column < plans.size(); ++column) {
+        if (plans.at(column).field < 0)
             sink.setText(column, "1");
     }
     sink.endRow();
@@ -334,11 +334,11 @@ void ImportWriter::write(const Packet &rows)
         sets.append(c + QStringLiteral(" = ?"));
     QSqlQuery update(m_db.db());
     update.prepare(QStringLiteral("UPDATE CONSUMIDOR SET %1 WHERE CDCLIENTE = ? AND CDCONSUMIDOR = ?").arg(sets.join(QStringLiteral(", "))));
-    const QList<ColumnSpec> insertSpecs = specs(rows, insertColumns), updateSpecs = specs(rows, updateColumns);
+    const QList<ColumnPlan> insertPlans = plans(rows, insertColumns), updatePlans = plans(rows, updateColumns);
     std::vector<int> columnOf(size_t(rows.fields().size()), -1);
-    for (int i = 0; i < insertSpecs.size(); ++i) {
-        if (insertSpecs.at(i).field >= 0)
-            columnOf[size_t(insertSpecs.at(i).field)] = i;
+    for (int i = 0; i < insertPlans.size(); ++i) {
+        if (insertPlans.at(i).field >= 0)
+            columnOf[size_t(insertPlans.at(i).field)] = i;
     }
     QSet<QString> done;
     done.reserve(m_items.size());
@@ -346,12 +346,12 @@ void ImportWriter::write(const Packet &rows)
         const QString &k = item.key;
         const Row &row = rows.rows()[size_t(item.row)];
         if (m_situation.contains(k) || done.contains(k)) {
-            QList<Value> values = columnValues(row, updateSpecs);
+            QList<Value> values = columnValues(row, updatePlans);
             values << Value(item.client) << Value(item.consumer);
             execPrepared(update, values);
             ++m_counts.updated;
         } else {
-            insertRow(inserts, row, insertSpecs, columnOf);
+            insertRow(inserts, row, insertPlans, columnOf);
             done.insert(k);
             ++m_counts.inserted;
         }

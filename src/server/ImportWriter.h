@@ -51,7 +51,7 @@ private:
         QString key; // client and consumer, as the sets of the writer hold them
     };
     // A CONSUMIDOR column and where its value comes from.
-    struct ColumnSpec
+    struct ColumnPlan
     {
         int field = -1; // in the import rows; -1: the situation, always active
         TableDef::Type type = TableDef::Type::Varchar;
@@ -68,14 +68,14 @@ private:
     void inactivate(const QString &clientList, const Packet &rows);
     void registerBadges();
     [[noreturn]] void refuse(const QString &text, const Item &item, const QString &badge = {}) const;
-    static QList<ColumnSpec> specs(const Packet &rows, const QStringList &columns);
-    static Value columnValue(const Value &v, const ColumnSpec &c);
-    static QList<Value> columnValues(const Row &row, const QList<ColumnSpec> &specs);
+    static QList<ColumnPlan> plans(const Packet &rows, const QStringList &columns);
+    static Value columnValue(const Value &v, const ColumnPlan &c);
+    static QList<Value> columnValues(const Row &row, const QList<ColumnPlan> &plans);
     // A text cell as the row holds it (UTF-8), when storing it needs no more than trimming ASCII
     // spaces; false when it takes columnValue().
-    static bool plainText(const char *data, qsizetype size, const ColumnSpec &c, QByteArrayView *out);
+    static bool plainText(const char *data, qsizetype size, const ColumnPlan &c, QByteArrayView *out);
     // One new consumer: columnOf gives the insert column of each field of the row (-1: none).
-    static void insertRow(BulkInsert &sink, const Row &row, const QList<ColumnSpec> &specs, const std::vector<int> &columnOf);
+    static void insertRow(BulkInsert &sink, const Row &row, const QList<ColumnPlan> &plans, const std::vector<int> &columnOf);
 
     DbSession &m_db;
     Texts m_texts;
