@@ -54,6 +54,8 @@ private slots:
     void creationFunctionKeepsOneScreen();
     void typedNumberPinsTheFirstClientLookupPinsThePicked();
     void unknownNumberIsRefused();
+    void typingInTheClientFieldForgetsTheClient();
+    void cancelPutsTheConsumerBackAsShown();
     void perBranchInstallationSeesItsBranchsClients();
     void loadingThreshold_data();
     void loadingThreshold();
@@ -228,6 +230,45 @@ void tst_ConsumerScreen::unknownNumberIsRefused()
     QCOMPARE(m_dialogs->lastText(), QString("Cliente não cadastrado."));
     QVERIFY(!s.cdsConsumidor.Active());
     QCOMPARE(m_target->count("getCountConsumidor"), 0);
+}
+
+void tst_ConsumerScreen::typingInTheClientFieldForgetsTheClient()
+{
+    TfrmConsumidor &s = *openScreen();
+    m_dialogs->rowChoices.enqueue(1);
+    QVERIFY(s.btpCliente->Pesquisar());
+    QCOMPARE(s.chosenClientCode(), client(2));
+    s.medCdCliente->setCursorPosition(s.medCdCliente->text().size());
+    QTest::keyClick(s.medCdCliente, Qt::Key_Backspace);
+    QVERIFY(s.edtNmCliente->text().isEmpty());
+    QVERIFY(s.chosenClientCode().isEmpty());
+    QVERIFY(!s.btnConsultaCracha->isEnabled());
+    QVERIFY(!s.btnAssocia->isEnabled());
+    QVERIFY(!s.mnuAssocia->isEnabled()); // the menu twin follows its button
+}
+
+void tst_ConsumerScreen::cancelPutsTheConsumerBackAsShown()
+{
+    TfrmConsumidor &s = *openScreen();
+    choose(s, kSharedNumber);
+    go(s, 1);
+    HandlerGuard::run([&] { s.sbtAlterarClick(); });
+    QVERIFY(s.mnuFormulario->isChecked());
+    QVERIFY(!s.pgcPadrao->isTabEnabled(s.pgcPadrao->indexOf(s.tshPadrao)));
+    QVERIFY(!s.pgcPadrao->isTabEnabled(s.pgcPadrao->indexOf(s.tshFilial)));
+    s.cbbVerifSaldoCons->click(); // unticked while editing
+    s.cdsConsumidor.FieldByName(u"NMCONSUMIDOR").setAsString("Nome Temporário");
+    s.medCPF->setText("52998224725");
+    HandlerGuard::run([&] { s.sbtCancelarClick(); });
+    QCOMPARE(s.cdsConsumidor.State(), DataSetState::Browse);
+    QCOMPARE(s.cdsConsumidor.FieldByName(u"NMCONSUMIDOR").AsString(), ServerFixture::consumerName(1));
+    QVERIFY(s.cbbVerifSaldoCons->isChecked()); // back to the stored "S"
+    QVERIFY(s.grbConsDeb->isEnabled());
+    QVERIFY(s.medCPF->unmaskedText().isEmpty());
+    QVERIFY(s.pgcPadrao->isTabEnabled(s.pgcPadrao->indexOf(s.tshPadrao)));
+    QVERIFY(s.pgcPadrao->isTabEnabled(s.pgcPadrao->indexOf(s.tshFilial)));
+    QVERIFY(s.panCliente->isEnabled());
+    QCOMPARE(m_target->count("SetConsumidor"), 0);
 }
 
 void tst_ConsumerScreen::perBranchInstallationSeesItsBranchsClients()
