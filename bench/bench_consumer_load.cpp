@@ -1,6 +1,7 @@
 // Loading a client's consumers through the consumer screen (server call, packet, DataSet, grid model
 // ready): 30,000 in one call against the same rows through the sqlite3 C API, and 240,000 in doubling
 // chunks behind the name filter, per row and in memory against the rows written as CSV.
+#include "BenchDatabase.h"
 #include "BenchTimer.h"
 #include "Corvane.h"
 #include "DBGrid.h"
@@ -25,7 +26,7 @@ using namespace cns;
 
 namespace {
 
-const QString kClient = QStringLiteral("000000000000000009999");
+const QString kClient = bench::kBenchClient;
 
 // Answers the many-consumers prompt with the initial every bench consumer's name starts with.
 class BenchDialogs : public HostDialogs
@@ -96,13 +97,8 @@ struct Database
 void prepare(Database &d, int consumers)
 {
     d.path = d.dir.filePath(QStringLiteral("bench.db"));
-    d.url = DatabaseUrl::parse(QStringLiteral("sqlite:") + d.path);
+    d.url = bench::seedDatabase(d.path, consumers);
     DbSession &s = DbSession::forThread(d.url);
-    Schema::createOrUpgrade(s.db());
-    DemoData::Options options;
-    options.small = true;
-    options.benchClientConsumers = consumers;
-    DemoData::seed(s.db(), options);
     // One initial for every name, so that the name filter lets every consumer through.
     s.begin(true);
     s.exec(QStringLiteral("UPDATE CONSUMIDOR SET NMCONSUMIDOR = 'V' || SUBSTR(NMCONSUMIDOR, 2) WHERE CDCLIENTE = :C"),

@@ -1,5 +1,6 @@
 // getPrincipal of 30,000 consumers: in-process and over HTTP on loopback, against reading the same
 // rows through the sqlite3 C API, measured in one run.
+#include "BenchDatabase.h"
 #include "BenchTimer.h"
 #include "RawConsumerRead.h"
 #include "ConsumerQueries.h"
@@ -22,7 +23,7 @@ using namespace cns;
 
 namespace {
 
-const QString kClient = QStringLiteral("000000000000000009999");
+const QString kClient = bench::kBenchClient;
 constexpr int kConsumers = 30000;
 
 } // namespace
@@ -32,15 +33,7 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("bench.db"));
-    const DatabaseUrl url = DatabaseUrl::parse(QStringLiteral("sqlite:") + path);
-    {
-        DbSession &s = DbSession::forThread(url);
-        Schema::createOrUpgrade(s.db());
-        DemoData::Options options;
-        options.small = true;
-        options.benchClientConsumers = kConsumers;
-        DemoData::seed(s.db(), options);
-    }
+    const DatabaseUrl url = bench::seedDatabase(path, kConsumers);
     auto dispatcher = Dispatcher::standard(url);
     dispatcher->setLogSink(nullptr);
     const QList<Value> args{Value(kClient), Value(QStringLiteral("T"))};

@@ -1,6 +1,7 @@
 // The consumer import of a 100,000-line file in file-client mode (four clients, their consumer
 // types and cost centres, some cost centres new), through load, consistency run and confirmation,
 // in-process on SQLite, against "sqlite3 .import" of the same rows as CSV, measured in one run.
+#include "BenchDatabase.h"
 #include "BenchTimer.h"
 #include "Corvane.h"
 #include "DbSession.h"
@@ -107,12 +108,8 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("bench.db"));
-    const DatabaseUrl url = DatabaseUrl::parse(QStringLiteral("sqlite:") + path);
+    const DatabaseUrl url = bench::seedDatabase(path);
     DbSession &db = DbSession::forThread(url);
-    Schema::createOrUpgrade(db.db());
-    DemoData::Options options;
-    options.small = true;
-    DemoData::seed(db.db(), options);
     const QString txt = dir.filePath(QStringLiteral("consumidores.txt")), csv = dir.filePath(QStringLiteral("consumidores.csv"));
     writeFiles(clients(db), txt, csv);
 

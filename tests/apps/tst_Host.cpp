@@ -36,6 +36,19 @@ private slots:
 
 private:
     HostSettings settingsFor(const QStringList &args);
+    // The host's context over default settings, installed for the life of the object.
+    struct Host
+    {
+        explicit Host(const HostSettings &s) : settings(s), cache(TADOIBQuery::defaultConnectionName()), context(settings, loader, cache)
+        {
+            Corvane::install(&context);
+        }
+        ~Host() { Corvane::install(nullptr); }
+        HostSettings settings;
+        ModuleLoader loader;
+        LocalCache cache;
+        HostContext context;
+    };
 
     QTemporaryDir m_dir;
     std::unique_ptr<Dispatcher> m_dispatcher;
@@ -97,12 +110,8 @@ void tst_Host::entryPointsAreFoundByName()
 
 void tst_Host::menuEntriesFollowTheModule()
 {
-    const HostSettings settings = settingsFor({"--settings", m_dir.filePath("vazio.ini")});
-    ModuleLoader loader;
-    LocalCache cache(TADOIBQuery::defaultConnectionName());
-    HostContext context(settings, loader, cache);
-    Corvane::install(&context);
-    HostMainWindow window(settings, loader, cache, "teste");
+    Host host(settingsFor({"--settings", m_dir.filePath("vazio.ini")}));
+    HostMainWindow window(host.settings, host.loader, host.cache, "teste");
     const auto action = [&](const char *name) {
         for (QAction *a : window.findChildren<QAction *>())
             if (a->objectName() == "mnu" + QString::fromLatin1(name))
@@ -115,18 +124,13 @@ void tst_Host::menuEntriesFollowTheModule()
     }
     QVERIFY(action("CriaRelConsumidor"));
     QVERIFY(!action("CriaRelConsumidor")->isEnabled()); // its screen is not in the module yet
-    Corvane::install(nullptr);
 }
 
 void tst_Host::consumerScreenIsOneChildWindow()
 {
-    const HostSettings settings = settingsFor({"--settings", m_dir.filePath("vazio.ini")});
-    ModuleLoader loader;
-    LocalCache cache(TADOIBQuery::defaultConnectionName());
-    HostContext context(settings, loader, cache);
-    Corvane::install(&context);
+    Host host(settingsFor({"--settings", m_dir.filePath("vazio.ini")}));
     {
-        HostMainWindow window(settings, loader, cache, "teste");
+        HostMainWindow window(host.settings, host.loader, host.cache, "teste");
         window.show();
         window.open("CriaConsumidor");
         QCOMPARE(window.mdiArea()->subWindowList().size(), 1);
@@ -143,7 +147,6 @@ void tst_Host::consumerScreenIsOneChildWindow()
         QCOMPARE(window.mdiArea()->subWindowList().size(), 1);
         QVERIFY(m_dialogs.shown.isEmpty());
     }
-    Corvane::install(nullptr);
 }
 
 void tst_Host::cacheRefreshCountsRowsOfPlainTableNames()
