@@ -17,14 +17,18 @@ BulkInsert::BulkInsert(QSqlDatabase &db, QString table, QStringList columns)
     if (m_columns.isEmpty())
         throw EErro(QStringLiteral("Carga da tabela %1 sem colunas.").arg(m_table));
     m_rowsPerBatch = qMax(1, kMaxParameters / int(m_columns.size()));
-    if (m_db.driverName() == u"QSQLITE") {
-        const QVariant handle = m_db.driver()->handle();
-        sqlite3 *sdb = handle.isValid() ? *static_cast<sqlite3 *const *>(handle.constData()) : nullptr;
-        const QByteArray sql = statement(1).toUtf8();
-        if (sdb && sqlite3_prepare_v2(sdb, sql.constData(), int(sql.size()), &m_native, nullptr) != SQLITE_OK)
+    if (sqlite3 *sdb = SqlRows::sqliteHandle(m_db)) {
+        // OR FAIL: a row's constraints are all checked before anything of it is written, so the
+        // statement needs no journal of its own to undo half a row, which plain INSERT (ABORT)
+        // opens for every row of a table with indexes. A failure still ends the whole call's
+        // transaction.
+        const QByteArray sql = statement(1, QStringLiteral("INSERT OR FAIL")).toUtf8();
+        if (sqlite3_prepare_v2(sdb, sql.constData(), int(sql.size()), &m_native, nullptr) != SQLITE_OK)
             throw EErro(QStringLiteral("Falha ao preparar a carga da tabela %1: %2").arg(m_table, QString::fromUtf8(sqlite3_errmsg(sdb))));
-        if (m_native)
+        if (m_native) {
+            m_nullBound.assign(size_t(m_columns.size()), false);
             return;
+        }
     }
     m_pending.reserve(qsizetype(m_rowsPerBatch) * m_columns.size());
     m_row.resize(m_columns.size());
@@ -53,6 +57,7 @@ void BulkInsert::setText(int column, QByteArrayView utf8)
         m_row[column] = QString::fromUtf8(utf8);
         return;
     }
+    m_nullBound[size_t(column)] = false;
     // Bound without a copy: the caller keeps the bytes until endRow().
     if (sqlite3_bind_text64(m_native, column + 1, utf8.data() ? utf8.data() : "", sqlite3_uint64(utf8.size()), SQLITE_STATIC,
                             SQLITE_UTF8)
@@ -62,14 +67,19 @@ void BulkInsert::setText(int column, QByteArrayView utf8)
 
 void BulkInsert::setNull(int column)
 {
+    // Bindings outlive sqlite3_reset(): a column that stays empty row after row (most columns of
+    // an import) is bound once.
+    if (m_native && m_nullBound[size_t(column)])
+        return;
     set(column, Value());
 }
 
 void BulkInsert::set(int column, const Value &v)
 {
-    if (m_native)
+    if (m_native) {
         SqlRows::bindSqlite(m_native, column + 1, v);
-    else
+        m_nullBound[size_t(column)] = v.isNull();
+    } else
         m_row[column] = TADOIBQuery::toSqlValue(v);
 }
 
@@ -127,13 +137,13 @@ void BulkInsert::execute(QSqlQuery &q, int rows)
     m_written += rows;
 }
 
-QString BulkInsert::statement(int rows) const
+QString BulkInsert::statement(int rows, const QString &verb) const
 {
     QString one = QStringLiteral("(?");
     for (qsizetype i = 1; i < m_columns.size(); ++i)
         one += QStringLiteral(",?");
     one += u')';
-    QString sql = QStringLiteral("INSERT INTO %1 (%2) VALUES ").arg(m_table, m_columns.join(u','));
+    QString sql = QStringLiteral("%1 INTO %2 (%3) VALUES ").arg(verb, m_table, m_columns.join(u','));
     sql.reserve(sql.size() + rows * (one.size() + 1));
     for (int r = 0; r < rows; ++r) {
         if (r > 0)

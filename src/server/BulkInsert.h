@@ -10,6 +10,7 @@
 #include <QStringList>
 #include <QVariant>
 #include <optional>
+#include <vector>
 
 struct sqlite3_stmt;
 
@@ -53,7 +54,7 @@ public:
 
 private:
     void flush();
-    QString statement(int rows) const;
+    QString statement(int rows, const QString &verb = QStringLiteral("INSERT")) const;
     void execute(QSqlQuery &q, int rows);
 
     QSqlDatabase &m_db;
@@ -65,6 +66,7 @@ private:
     QList<QVariant> m_row; // the row being set, for the batches (SQLite's statement binds at once)
     std::optional<QSqlQuery> m_full; // prepared once for full batches, the usual case
     sqlite3_stmt *m_native = nullptr; // SQLite: the one-row statement
+    std::vector<bool> m_nullBound;    // SQLite: parameters now holding NULL
 };
 
 } // namespace cns

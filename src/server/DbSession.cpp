@@ -2,6 +2,7 @@
 
 #include "EErro.h"
 #include "SqlRows.h"
+#include "WalCheckpointer.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -33,6 +34,8 @@ DbSession &DbSession::forThread(const DatabaseUrl &url)
 DbSession::DbSession(const DatabaseUrl &url, const QString &connectionName)
     : m_connectionName(connectionName), m_db(url.open(connectionName)), m_dialect(&SqlDialect::of(m_db))
 {
+    if (sqlite3 *handle = SqlRows::sqliteHandle(m_db); handle && url.isSqlite() && url.path() != u":memory:")
+        WalCheckpointer::attach(handle, url.path());
 }
 
 DbSession::~DbSession()

@@ -5,6 +5,8 @@
 #include "DbSession.h"
 #include "EErro.h"
 #include "NumberFormat.h"
+#include "SqlRows.h"
+#include "SqliteRowSource.h"
 #include "Schema.h"
 #include "TADOIBQuery.h"
 
@@ -100,12 +102,18 @@ void ImportWriter::checkRows(const Packet &rows)
         throw EErro(QStringLiteral("setConsumidor: as linhas de importação não têm CDCLIENTE e CDCONSUMIDOR."));
     QSet<QString> clients;
     m_items.reserve(rows.rowCount());
+    m_inFile.reserve(rows.rowCount());
     const std::vector<int> slotOf = fieldSlots(rows, fields);
     std::array<QString, Count> t;
     for (int r = 0; r < rows.rowCount(); ++r) {
         texts(rows.rows()[size_t(r)], slotOf, t);
-        if (t[Valid] == u"N")
+        if (t[Valid] == u"N") {
+            // Still a consumer the file brings: it is not inactivated.
+            const QString k = key(t[Client].trimmed(), t[Consumer].trimmed());
+            if (!m_inFile.contains(k))
+                m_inFile.insert(k, -1);
             continue;
+        }
         Item item{r, t[Client].trimmed(), t[Consumer].trimmed(), t[Badge].trimmed().toUpper(), t[Type].trimmed(), t[CostCentre].trimmed(), {}};
         if (item.client.isEmpty())
             refuse(m_texts.clientNull, item);
@@ -125,6 +133,8 @@ void ImportWriter::checkRows(const Packet &rows)
             clients.insert(item.client);
         }
         item.key = key(item.client, item.consumer);
+        item.repeated = m_inFile.value(item.key, -1) >= 0;
+        m_inFile.insert(item.key, m_items.size()); // the last row of a consumer is what it ends as
         m_items.append(std::move(item));
     }
 }
@@ -134,11 +144,8 @@ void ImportWriter::checkBadges()
     const QSet<QString> atBranch = column(m_db, QStringLiteral("SELECT CDCLIENTE FROM CLIENFILIAL WHERE CDFILIAL = :F"),
                                           {{QStringLiteral("F"), Value(m_branch)}});
     QHash<QString, const Item *> byBadge;
-    QHash<QString, QString> badgeOf; // file consumers -> the badge the file gives them
     byBadge.reserve(m_items.size());
-    badgeOf.reserve(m_items.size());
     for (const Item &item : std::as_const(m_items)) {
-        badgeOf.insert(item.key, item.badge);
         if (item.badge.isEmpty())
             continue;
         const Item *other = byBadge.value(item.badge);
@@ -170,7 +177,7 @@ void ImportWriter::checkBadges()
         if (holder == key(item->client, item->consumer))
             continue;
         // The holder gives the badge up in this same file.
-        if (const auto it = badgeOf.constFind(holder); it != badgeOf.constEnd() && *it != item->badge)
+        if (const qsizetype at = m_inFile.value(holder, -1); at >= 0 && m_items.at(at).badge != item->badge)
             continue;
         refuse(m_texts.badgeInRegister, *item, item->badge);
     }
@@ -285,7 +292,8 @@ bool ImportWriter::plainText(const char *data, qsizetype size, const ColumnPlan 
     return true;
 }
 
-void ImportWriter::insertRow(BulkInsert &sink, const Row &row, const QList<ColumnPlan> &plans, const std::vector<int> &columnOf)
+template <class Sink>
+void ImportWriter::fillRow(Sink &sink, const Row &row, const QList<ColumnPlan> &plans, const std::vector<int> &columnOf)
 {
     int field = 0;
     for (Row::Reader r(row); !r.atEnd(); ++field) {
@@ -328,54 +336,75 @@ void ImportWriter::write(const Packet &rows)
         if (!table.isKey(f.name) && m_mapped.contains(f.name))
             updateColumns.append(f.name);
     }
-    BulkInsert inserts(m_db.db(), QStringLiteral("CONSUMIDOR"), insertColumns);
+    // A consumer the file brings twice is inserted by its first row and updated by the next: the
+    // inserts go first.
+    QList<const Item *> inserts, updates;
+    for (Item &item : m_items) {
+        item.inserted = !item.repeated && !m_situation.contains(item.key);
+        (item.inserted ? inserts : updates).append(&item);
+    }
+    insertNew(rows, inserts, insertColumns);
     QStringList sets;
     for (const QString &c : std::as_const(updateColumns))
         sets.append(c + QStringLiteral(" = ?"));
     QSqlQuery update(m_db.db());
     update.prepare(QStringLiteral("UPDATE CONSUMIDOR SET %1 WHERE CDCLIENTE = ? AND CDCONSUMIDOR = ?").arg(sets.join(QStringLiteral(", "))));
-    const QList<ColumnPlan> insertPlans = plans(rows, insertColumns), updatePlans = plans(rows, updateColumns);
+    const QList<ColumnPlan> updatePlans = plans(rows, updateColumns);
+    for (const Item *item : std::as_const(updates)) {
+        QList<Value> values = columnValues(rows.rows()[size_t(item->row)], updatePlans);
+        values << Value(item->client) << Value(item->consumer);
+        execPrepared(update, values);
+    }
+    m_counts.inserted = int(inserts.size());
+    m_counts.updated = int(updates.size());
+}
+
+void ImportWriter::insertNew(const Packet &rows, const QList<const Item *> &items, const QStringList &columns)
+{
+    const QList<ColumnPlan> plans = ImportWriter::plans(rows, columns);
     std::vector<int> columnOf(size_t(rows.fields().size()), -1);
-    for (int i = 0; i < insertPlans.size(); ++i) {
-        if (insertPlans.at(i).field >= 0)
-            columnOf[size_t(insertPlans.at(i).field)] = i;
+    for (int i = 0; i < plans.size(); ++i) {
+        if (plans.at(i).field >= 0)
+            columnOf[size_t(plans.at(i).field)] = i;
     }
-    QSet<QString> done;
-    done.reserve(m_items.size());
-    for (const Item &item : std::as_const(m_items)) {
-        const QString &k = item.key;
-        const Row &row = rows.rows()[size_t(item.row)];
-        if (m_situation.contains(k) || done.contains(k)) {
-            QList<Value> values = columnValues(row, updatePlans);
-            values << Value(item.client) << Value(item.consumer);
-            execPrepared(update, values);
-            ++m_counts.updated;
-        } else {
-            insertRow(inserts, row, insertPlans, columnOf);
-            done.insert(k);
-            ++m_counts.inserted;
-        }
+    auto rowOf = [&](qsizetype i) -> const Row & { return rows.rows()[size_t(items.at(i)->row)]; };
+    if (sqlite3 *db = SqlRows::sqliteHandle(m_db.db())) {
+        m_rowidBefore = m_db.count(QStringLiteral("SELECT COALESCE(MAX(ROWID), 0) FROM CONSUMIDOR"), {});
+        SqliteRowSource::insert(db, QStringLiteral("CONSUMIDOR"), columns, items.size(),
+                                [&](qsizetype i, RowCells &cells) { fillRow(cells, rowOf(i), plans, columnOf); });
+        return;
     }
-    inserts.finish();
+    BulkInsert sink(m_db.db(), QStringLiteral("CONSUMIDOR"), columns);
+    for (qsizetype i = 0; i < items.size(); ++i)
+        fillRow(sink, rowOf(i), plans, columnOf);
+    sink.finish();
 }
 
 void ImportWriter::tieToBranch()
 {
+    // New consumers in one statement where the database can tell them apart by their rows.
+    if (m_rowidBefore >= 0)
+        m_db.exec(QStringLiteral("INSERT OR IGNORE INTO CONSUMIFILIAL (CDCLIENTE, CDCONSUMIDOR, CDFILIAL) "
+                                 "SELECT CDCLIENTE, CDCONSUMIDOR, :F FROM CONSUMIDOR WHERE ROWID > :R"),
+                  {{QStringLiteral("F"), Value(m_branch)}, {QStringLiteral("R"), Value(m_rowidBefore)}});
+    const QList<const Item *> rest = notInsertedHere();
+    if (rest.isEmpty())
+        return;
     QSet<QString> tied;
     const Packet p = m_db.select(QStringLiteral("SELECT CDCLIENTE, CDCONSUMIDOR FROM CONSUMIFILIAL WHERE CDFILIAL = :F"),
                                  {{QStringLiteral("F"), Value(m_branch)}},
                                  {{QStringLiteral("C"), FieldType::String, 0}, {QStringLiteral("K"), FieldType::String, 0}});
-    tied.reserve(p.rowCount() + m_items.size());
+    tied.reserve(p.rowCount() + rest.size());
     for (qsizetype i = 0; i < p.rowCount(); ++i)
         tied.insert(key(p.value(i, 0).toString(), p.value(i, 1).toString()));
     BulkInsert ties(m_db.db(), QStringLiteral("CONSUMIFILIAL"),
                     {QStringLiteral("CDCLIENTE"), QStringLiteral("CDCONSUMIDOR"), QStringLiteral("CDFILIAL")});
     const QByteArray branch = m_branch.toUtf8();
-    for (const Item &item : std::as_const(m_items)) {
-        if (tied.contains(item.key))
+    for (const Item *item : rest) {
+        if (tied.contains(item->key))
             continue;
-        tied.insert(item.key);
-        const QByteArray client = item.client.toUtf8(), consumer = item.consumer.toUtf8();
+        tied.insert(item->key);
+        const QByteArray client = item->client.toUtf8(), consumer = item->consumer.toUtf8();
         ties.setText(0, client);
         ties.setText(1, consumer);
         ties.setText(2, branch);
@@ -384,54 +413,56 @@ void ImportWriter::tieToBranch()
     ties.finish();
 }
 
+QList<const ImportWriter::Item *> ImportWriter::notInsertedHere() const
+{
+    QList<const Item *> out;
+    for (const Item &item : m_items) {
+        if (m_rowidBefore < 0 || !item.inserted)
+            out.append(&item);
+    }
+    return out;
+}
+
 void ImportWriter::registerBadges()
 {
+    const Value now(QDateTime::currentDateTimeUtc());
+    if (m_rowidBefore >= 0)
+        m_db.exec(QStringLiteral("INSERT OR IGNORE INTO REGIDENTCONS (CDIDCONSUMID, CDCLIENTE, CDCONSUMIDOR, DTREGIDENT) "
+                                 "SELECT UPPER(CDIDCONSUMID), CDCLIENTE, CDCONSUMIDOR, :D FROM CONSUMIDOR "
+                                 "WHERE ROWID > :R AND CDIDCONSUMID IS NOT NULL AND CDIDCONSUMID <> ''"),
+                  {{QStringLiteral("D"), now}, {QStringLiteral("R"), Value(m_rowidBefore)}});
+    const QList<const Item *> rest = notInsertedHere();
     QHash<QString, QSet<QString>> known;
     BulkInsert reg(m_db.db(), QStringLiteral("REGIDENTCONS"),
                    {QStringLiteral("CDIDCONSUMID"), QStringLiteral("CDCLIENTE"), QStringLiteral("CDCONSUMIDOR"), QStringLiteral("DTREGIDENT")});
-    const QByteArray now = TADOIBQuery::toSqlValue(Value(QDateTime::currentDateTimeUtc())).toString().toUtf8();
-    for (const Item &item : std::as_const(m_items)) {
-        if (item.badge.isEmpty())
+    for (const Item *item : rest) {
+        if (item->badge.isEmpty())
             continue;
-        auto it = known.find(item.client);
+        auto it = known.find(item->client);
         if (it == known.end())
-            it = known.insert(item.client,
+            it = known.insert(item->client,
                               column(m_db, QStringLiteral("SELECT UPPER(CDIDCONSUMID) || '|' || CDCONSUMIDOR FROM REGIDENTCONS WHERE CDCLIENTE = :C"),
-                                     {{QStringLiteral("C"), Value(item.client)}}));
-        const QString k = item.badge + u'|' + item.consumer;
+                                     {{QStringLiteral("C"), Value(item->client)}}));
+        const QString k = item->badge + u'|' + item->consumer;
         if (it->contains(k))
             continue;
         it->insert(k);
-        const QByteArray badge = item.badge.toUtf8(), client = item.client.toUtf8(), consumer = item.consumer.toUtf8();
-        reg.setText(0, badge);
-        reg.setText(1, client);
-        reg.setText(2, consumer);
-        reg.setText(3, now);
-        reg.endRow();
+        reg.add({Value(item->badge), Value(item->client), Value(item->consumer), now});
     }
     reg.finish();
 }
 
-void ImportWriter::inactivate(const QString &clientList, const Packet &rows)
+void ImportWriter::inactivate(const QString &clientList)
 {
     if (!m_inactivate)
         return;
-    const std::array<int, 2> fields = {rows.indexOf(u"CDCLIENTE"), rows.indexOf(u"CDCONSUMIDOR")};
-    QSet<QString> inFile;
-    inFile.reserve(rows.rowCount());
-    const std::vector<int> slotOf = fieldSlots(rows, fields);
-    std::array<QString, 2> t;
-    for (const Row &row : rows.rows()) {
-        texts(row, slotOf, t);
-        inFile.insert(key(t[0].trimmed(), t[1].trimmed()));
-    }
     QSqlQuery q(m_db.db());
     q.prepare(QStringLiteral("UPDATE CONSUMIDOR SET IDSITCONSUMI = '2' WHERE CDCLIENTE = ? AND CDCONSUMIDOR = ?"));
     for (const QString &c : clientList.split(u'_', Qt::SkipEmptyParts)) {
         const QString code = c.trimmed();
         const QString prefix = key(code, QString());
         for (auto it = m_situation.cbegin(); it != m_situation.cend(); ++it) {
-            if (!it.key().startsWith(prefix) || inFile.contains(it.key()) || it.value() == u"2")
+            if (!it.key().startsWith(prefix) || m_inFile.contains(it.key()) || it.value() == u"2")
                 continue;
             execPrepared(q, {Value(code), Value(it.key().mid(prefix.size()))});
             ++m_counts.inactivated;
@@ -458,7 +489,7 @@ ImportWriter::Counts ImportWriter::run(const Packet &rows, const QString &layout
     write(rows);
     tieToBranch();
     registerBadges();
-    inactivate(clientList, rows);
+    inactivate(clientList);
     return m_counts;
 }
 

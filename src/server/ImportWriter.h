@@ -49,6 +49,8 @@ private:
         int row = 0;
         QString client, consumer, badge, type, costCentre;
         QString key; // client and consumer, as the sets of the writer hold them
+        bool repeated = false; // an earlier row of the file brings the same consumer
+        bool inserted = false;
     };
     // A CONSUMIDOR column and where its value comes from.
     struct ColumnPlan
@@ -65,7 +67,10 @@ private:
     void loadExisting(const QSet<QString> &clients);
     void write(const Packet &rows);
     void tieToBranch();
-    void inactivate(const QString &clientList, const Packet &rows);
+    void inactivate(const QString &clientList);
+    // The items whose consumer this call did not insert in a way the database can tell apart
+    // (all of them where it cannot): their ties and badges are written one by one.
+    QList<const Item *> notInsertedHere() const;
     void registerBadges();
     [[noreturn]] void refuse(const QString &text, const Item &item, const QString &badge = {}) const;
     static QList<ColumnPlan> plans(const Packet &rows, const QStringList &columns);
@@ -74,8 +79,11 @@ private:
     // A text cell as the row holds it (UTF-8), when storing it needs no more than trimming ASCII
     // spaces; false when it takes columnValue().
     static bool plainText(const char *data, qsizetype size, const ColumnPlan &c, QByteArrayView *out);
-    // One new consumer: columnOf gives the insert column of each field of the row (-1: none).
-    static void insertRow(BulkInsert &sink, const Row &row, const QList<ColumnPlan> &plans, const std::vector<int> &columnOf);
+    void insertNew(const Packet &rows, const QList<const Item *> &items, const QStringList &columns);
+    // The cells of one new consumer, given to a BulkInsert or a RowCells: columnOf gives the insert
+    // column of each field of the row (-1: none).
+    template <class Sink>
+    static void fillRow(Sink &sink, const Row &row, const QList<ColumnPlan> &plans, const std::vector<int> &columnOf);
 
     DbSession &m_db;
     Texts m_texts;
@@ -83,6 +91,9 @@ private:
     bool m_inactivate = true;
     QSet<QString> m_mapped; // the layout's target columns
     QList<Item> m_items;    // the rows to store
+    QHash<QString, qsizetype> m_inFile; // every consumer of the file: key -> its last item (-1: rows marked invalid only)
+    // SQLite: CONSUMIDOR's last ROWID before this call; the consumers inserted by it are above.
+    qint64 m_rowidBefore = -1;
     QHash<QString, QString> m_situation; // existing consumers of the file's clients: key -> IDSITCONSUMI
     Counts m_counts;
 };

@@ -68,6 +68,10 @@ private slots:
     void emptyImportTouchesNoOne();
     void storedTextsAreTrimmedAndCut_data() { backends_data(); }
     void storedTextsAreTrimmedAndCut();
+    void repeatedConsumerIsInsertedThenUpdated_data() { backends_data(); }
+    void repeatedConsumerIsInsertedThenUpdated();
+    void shortRowStoresNothing_data() { backends_data(); }
+    void shortRowStoresNothing();
 
 private:
     Value call(const QString &backend, const QString &method, const QList<Value> &args)
@@ -308,4 +312,48 @@ void tst_ImportMethods::storedTextsAreTrimmedAndCut()
 }
 
 QTEST_GUILESS_MAIN(tst_ImportMethods)
+
+// New consumers are written in one statement, their ties and badges derived from what it stored; a
+// consumer the file brings twice must still end as its last row says, tied and registered once.
+void tst_ImportMethods::repeatedConsumerIsInsertedThenUpdated()
+{
+    QFETCH(QString, backend);
+    const Packet rows = packet({
+        importRow(client(2), "R300", "Primeiro", {{"CDIDCONSUMID", Value(" r300 ")}}),
+        importRow(client(2), "R301", "Sem crachá"),
+        importRow(client(2), "R300", "Segundo", {{"CDIDCONSUMID", Value("r300")}}),
+    });
+    const Value reply = confirm(backend, rows, "0000000002", client(2) + "_");
+    QVERIFY2(!reply.isError(), qPrintable(reply.isError() ? reply.errorText() : QString()));
+    QCOMPARE(reply.toArray(), QList<Value>({Value(2), Value(1), Value(0)}));
+    auto db = [&](const QString &sql) { return count(backend, sql); };
+    QCOMPARE(db("SELECT COUNT(*) FROM CONSUMIDOR WHERE CDCONSUMIDOR = 'R300' AND NMCONSUMIDOR = 'Segundo'"), 1);
+    QCOMPARE(db("SELECT COUNT(*) FROM CONSUMIFILIAL WHERE CDFILIAL = '0002' AND CDCONSUMIDOR IN ('R300', 'R301')"), 2);
+    QCOMPARE(db("SELECT COUNT(*) FROM REGIDENTCONS WHERE CDCONSUMIDOR = 'R300' AND CDIDCONSUMID = 'R300'"), 1);
+    QCOMPARE(db("SELECT COUNT(*) FROM REGIDENTCONS WHERE CDCONSUMIDOR = 'R301'"), 0);
+}
+
+// A row shorter than the packet's fields is refused while the new consumers are being written,
+// inside the database's own loop on SQLite: the error still reaches the caller and nothing stays.
+void tst_ImportMethods::shortRowStoresNothing()
+{
+    QFETCH(QString, backend);
+    Packet rows = packet({importRow(client(2), "S400", "Inteira")});
+    // Cut after the last field the row checks read, so that only the writing finds it short.
+    qsizetype cut = 0;
+    for (const char *f : {"CDCLIENTE", "CDCONSUMIDOR", "NMCONSUMIDOR", "CDTIPOCONS", "CDCCUSCLIE", "IDVERSALDCON", "CDIDCONSUMID", "IDVALIDO"})
+        cut = qMax(cut, rows.indexOf(QString::fromLatin1(f)) + 1);
+    QVERIFY(cut < rows.fields().size());
+    Row::Builder b;
+    for (const Value &v : importRow(client(2), "S401", "Curta").mid(0, cut))
+        b.addValue(v);
+    rows.appendRow(b.take());
+    const qint64 before = count(backend, "SELECT COUNT(*) FROM CONSUMIDOR");
+    const Value reply = confirm(backend, rows, "0000000002", client(2) + "_");
+    QVERIFY(reply.isError());
+    QVERIFY2(reply.errorText().contains("valores para"), qPrintable(reply.errorText()));
+    QCOMPARE(count(backend, "SELECT COUNT(*) FROM CONSUMIDOR"), before);
+    QCOMPARE(count(backend, "SELECT COUNT(*) FROM CONSUMIFILIAL WHERE CDCONSUMIDOR LIKE 'S40%'"), 0);
+}
+
 #include "tst_ImportMethods.moc"

@@ -7,7 +7,9 @@
 #include "Packet.h"
 #include "Schema.h"
 #include "ServerFixture.h"
+#include "WalCheckpointer.h"
 
+#include <QSqlQuery>
 #include <QTest>
 
 using namespace cns;
@@ -70,6 +72,7 @@ private slots:
     void concurrentChangeIsRefused();
     void schemaIsVersioned_data() { backends_data(); }
     void schemaIsVersioned();
+    void largeCommitIsCheckpointedInTheBackground();
 
 private:
     Dispatcher &d(const QString &backend) { return *m_dispatchers[backend]; }
@@ -372,6 +375,35 @@ void tst_ServerMethods::schemaIsVersioned()
     for (const QString t : {"CLIENTE", "CLIENFILIAL", "FILIAL", "CONSUMIDOR", "CONSUMIFILIAL", "CCUSCLIE", "TIPOCONS",
                             "TIPOCONSCLI", "TIPOCONSFILI", "VENDEDOR", "PAIS", "ESTADO", "MUNICIPIO", "BAIRRO"})
         QVERIFY2(s.db().tables().contains(t, Qt::CaseInsensitive), qPrintable(t));
+}
+
+// A write that leaves more than a thousand pages in the log has them copied into the database file
+// by the checkpoint thread, not by the commit; the rows are whole afterwards for a new connection.
+void tst_ServerMethods::largeCommitIsCheckpointedInTheBackground()
+{
+    if (!m_dispatchers.contains("sqlite"))
+        QSKIP("no SQLite database");
+    const DatabaseUrl url = d("sqlite").url();
+    DbSession &s = DbSession::forThread(url);
+    const int before = WalCheckpointer::checkpointsDone(url.path());
+    s.begin(true);
+    s.exec("CREATE TABLE TMPCHECKPOINT (N INTEGER, T VARCHAR(2000))");
+    s.exec("WITH RECURSIVE R(N) AS (SELECT 1 UNION ALL SELECT N + 1 FROM R WHERE N < 3000) "
+           "INSERT INTO TMPCHECKPOINT SELECT N, printf('%.1500c', 'x') FROM R");
+    s.commit();
+    QTRY_VERIFY_WITH_TIMEOUT(WalCheckpointer::checkpointsDone(url.path()) > before, 20000);
+    {
+        QSqlDatabase other = url.open("tst-checkpoint-reader");
+        QSqlQuery q(other);
+        QVERIFY(q.exec("SELECT COUNT(*), SUM(LENGTH(T)) FROM TMPCHECKPOINT") && q.next());
+        QCOMPARE(q.value(0).toInt(), 3000);
+        QCOMPARE(q.value(1).toLongLong(), 3000LL * 1500);
+        // Nothing of the write is left in the log to copy.
+        QVERIFY(q.exec("PRAGMA wal_checkpoint(PASSIVE)") && q.next());
+        QCOMPARE(q.value(1).toInt(), q.value(2).toInt());
+    }
+    QSqlDatabase::removeDatabase("tst-checkpoint-reader");
+    s.exec("DROP TABLE TMPCHECKPOINT");
 }
 
 QTEST_GUILESS_MAIN(tst_ServerMethods)

@@ -99,41 +99,72 @@ bool sqlDateUtf8(const QDateTime &dt, char (&out)[24], int *size)
 
 } // namespace
 
-void bindSqlite(sqlite3_stmt *stmt, int i, const Value &v)
+namespace {
+
+// A value in the sqlite3 C API's terms, handed to out (a parameter binder or a function result).
+template <class Out>
+int putSqlite(const Value &v, Out &&out)
 {
-    int rc = SQLITE_OK;
     switch (v.kind()) {
-    case Value::Kind::Null: rc = sqlite3_bind_null(stmt, i); break;
-    case Value::Kind::Bool: rc = sqlite3_bind_int(stmt, i, v.toBool() ? 1 : 0); break;
-    case Value::Kind::Int: rc = sqlite3_bind_int64(stmt, i, v.toInt()); break;
-    case Value::Kind::Float: rc = sqlite3_bind_double(stmt, i, v.toDouble()); break;
+    case Value::Kind::Null: return out.null();
+    case Value::Kind::Bool: return out.integer(v.toBool() ? 1 : 0);
+    case Value::Kind::Int: return out.integer(v.toInt());
+    case Value::Kind::Float: return out.real(v.toDouble());
     case Value::Kind::Bytes: {
         const QByteArray b = v.toBytes();
-        rc = sqlite3_bind_blob64(stmt, i, b.constData(), sqlite3_uint64(b.size()), SQLITE_TRANSIENT);
-        break;
+        return out.blob(b.constData(), b.size());
     }
     case Value::Kind::Text: {
         const QByteArray t = v.toString().toUtf8();
-        rc = sqlite3_bind_text64(stmt, i, t.constData(), sqlite3_uint64(t.size()), SQLITE_TRANSIENT, SQLITE_UTF8);
-        break;
+        return out.text(t.constData(), t.size());
     }
     case Value::Kind::Date: {
         char text[24];
         int size = 0;
-        if (sqlDateUtf8(v.toDateTime(), text, &size)) {
-            rc = sqlite3_bind_text64(stmt, i, text, sqlite3_uint64(size), SQLITE_TRANSIENT, SQLITE_UTF8);
-            break;
-        }
+        if (sqlDateUtf8(v.toDateTime(), text, &size))
+            return out.text(text, size);
     }
         [[fallthrough]];
     default: {
         const QByteArray t = TADOIBQuery::toSqlValue(v).toString().toUtf8();
-        rc = sqlite3_bind_text64(stmt, i, t.constData(), sqlite3_uint64(t.size()), SQLITE_TRANSIENT, SQLITE_UTF8);
-        break;
+        return out.text(t.constData(), t.size());
     }
     }
-    if (rc != SQLITE_OK)
+}
+
+} // namespace
+
+void bindSqlite(sqlite3_stmt *stmt, int i, const Value &v)
+{
+    struct Binder
+    {
+        sqlite3_stmt *s;
+        int i;
+        int null() { return sqlite3_bind_null(s, i); }
+        int integer(qint64 n) { return sqlite3_bind_int64(s, i, n); }
+        int real(double d) { return sqlite3_bind_double(s, i, d); }
+        int blob(const char *p, qsizetype n) { return sqlite3_bind_blob64(s, i, p, sqlite3_uint64(n), SQLITE_TRANSIENT); }
+        int text(const char *p, qsizetype n) { return sqlite3_bind_text64(s, i, p, sqlite3_uint64(n), SQLITE_TRANSIENT, SQLITE_UTF8); }
+    };
+    if (putSqlite(v, Binder{stmt, i}) != SQLITE_OK)
         throw EErro(QStringLiteral("Erro no banco de dados ao passar o parâmetro %1.").arg(i));
+}
+
+void resultSqlite(sqlite3_context *ctx, const Value &v)
+{
+    struct Result
+    {
+        sqlite3_context *c;
+        int null() { return sqlite3_result_null(c), SQLITE_OK; }
+        int integer(qint64 n) { return sqlite3_result_int64(c, n), SQLITE_OK; }
+        int real(double d) { return sqlite3_result_double(c, d), SQLITE_OK; }
+        int blob(const char *p, qsizetype n) { return sqlite3_result_blob64(c, p, sqlite3_uint64(n), SQLITE_TRANSIENT), SQLITE_OK; }
+        int text(const char *p, qsizetype n)
+        {
+            return sqlite3_result_text64(c, p, sqlite3_uint64(n), SQLITE_TRANSIENT, SQLITE_UTF8), SQLITE_OK;
+        }
+    };
+    putSqlite(v, Result{ctx});
 }
 
 namespace {
@@ -192,12 +223,19 @@ std::vector<Row> fetchGeneric(QSqlDatabase &db, const NamedSql &sql, const QList
     return rows;
 }
 
+sqlite3 *sqliteHandle(QSqlDatabase &db)
+{
+    const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    return *static_cast<sqlite3 *const *>(handle.constData());
+}
+
 std::vector<Row> fetchSqlite(QSqlDatabase &db, const NamedSql &sql, const QList<Value> &values, const QList<FieldDef> &fields)
 {
-    const QVariant handle = db.driver()->handle();
-    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+    sqlite3 *sdb = sqliteHandle(db);
+    if (!sdb)
         return fetchGeneric(db, sql, values, fields);
-    sqlite3 *sdb = *static_cast<sqlite3 *const *>(handle.constData());
     Statement stmt(sdb, sql.positional());
     sqlite3_stmt *s = stmt.get();
     for (int i = 0; i < values.size(); ++i)

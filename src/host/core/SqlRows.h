@@ -10,6 +10,8 @@
 #include <QSqlDatabase>
 #include <vector>
 
+struct sqlite3;
+struct sqlite3_context;
 struct sqlite3_stmt;
 
 namespace cns {
@@ -28,8 +30,13 @@ int exec(QSqlDatabase &db, const QString &sql, const QHash<QString, Value> &para
 // parameter that has no value.
 QList<Value> bindings(const NamedSql &sql, const QHash<QString, Value> &params);
 
+// The connection's handle of the sqlite3 C API; nullptr when it is not a SQLite connection.
+sqlite3 *sqliteHandle(QSqlDatabase &db);
+
 // Binds value v to parameter i (1-based) of a statement of the sqlite3 C API; raises EErro.
 void bindSqlite(sqlite3_stmt *stmt, int i, const Value &v);
+// Makes v the result of a function or a virtual table's column.
+void resultSqlite(sqlite3_context *ctx, const Value &v);
 
 // The two readers a dialect chooses between.
 std::vector<Row> fetchGeneric(QSqlDatabase &db, const NamedSql &sql, const QList<Value> &values, const QList<FieldDef> &fields);
