@@ -8,6 +8,7 @@
 
 #include <QDate>
 #include <cmath>
+#include <cstdio>
 
 namespace {
 
@@ -21,20 +22,44 @@ std::optional<double> number(const QString &value, QString *why)
     return d;
 }
 
+// The digits of text[from, to) as a number; -1 when there are none or another character.
+int digits(QStringView text, qsizetype from, qsizetype to)
+{
+    if (from >= to)
+        return -1;
+    int n = 0;
+    for (qsizetype i = from; i < to; ++i) {
+        const char16_t c = text[i].unicode();
+        if (c < u'0' || c > u'9')
+            return -1;
+        n = n * 10 + (c - u'0');
+    }
+    return n;
+}
+
 // "ddmmyyyy" or "dd/mm/yyyy" (day and month may have one digit when slashes are written).
 std::optional<QDate> date(const QString &value, QString *why)
 {
-    QString text = value.trimmed();
-    if (!text.contains(u'/'))
-        text = text.mid(0, 2) + u'/' + text.mid(2, 2) + u'/' + text.mid(4, 4);
-    const QStringList parts = text.split(u'/');
-    if (parts.size() == 3 && parts.at(2).size() == 4) {
-        bool okD = false, okM = false, okY = false;
-        const int d = parts.at(0).toInt(&okD), m = parts.at(1).toInt(&okM), y = parts.at(2).toInt(&okY);
-        const QDate dt(y, m, d);
-        if (okD && okM && okY && parts.at(0).size() <= 2 && parts.at(1).size() <= 2 && dt.isValid())
-            return dt;
+    const QStringView text = QStringView(value).trimmed();
+    int d = -1, m = -1, y = -1;
+    const qsizetype first = text.indexOf(u'/');
+    if (first < 0) {
+        if (text.size() >= 8) { // what follows the eighth character is not read
+            d = digits(text, 0, 2);
+            m = digits(text, 2, 4);
+            y = digits(text, 4, 8);
+        }
+    } else {
+        const qsizetype second = text.indexOf(u'/', first + 1);
+        if (second > 0 && first <= 2 && second - first - 1 <= 2 && text.size() - second - 1 == 4) {
+            d = digits(text, 0, first);
+            m = digits(text, first + 1, second);
+            y = digits(text, second + 1, text.size());
+        }
     }
+    const QDate dt(y, m, d);
+    if (d >= 0 && m >= 0 && y >= 0 && dt.isValid())
+        return dt;
     *why = QStringLiteral("o valor \"%1\" não é uma data (dia, mês e ano: ddmmaaaa ou dd/mm/aaaa).").arg(value);
     return std::nullopt;
 }
@@ -67,11 +92,17 @@ QString ColumnReader::amountText(double d)
 {
     // Rounded half away from zero to the two decimals shown; a value that rounds to zero has no sign.
     const double rounded = std::round(std::fabs(d) * 100.0) / 100.0;
-    QString text = QString::number(rounded, 'f', 2);
-    text.replace(u'.', u',');
-    if (d < 0 && rounded != 0)
-        text.prepend(u'-');
-    return text;
+    char text[400];
+    const int size = std::snprintf(text, sizeof text, "%s%.2f", d < 0 && rounded != 0 ? "-" : "", rounded);
+    if (size <= 0 || size >= int(sizeof text))
+        return QString::number(d, 'f', 2).replace(u'.', u',');
+    for (int i = size - 1; i >= 0; --i) {
+        if (text[i] == '.') { // the C locale's point: the only one in the text
+            text[i] = ',';
+            break;
+        }
+    }
+    return QString::fromLatin1(text, size);
 }
 
 std::optional<cns::Value> ColumnReader::convert(const ImportLayout::Column &column, const QString &value, QString *why)
@@ -103,6 +134,8 @@ std::optional<cns::Value> ColumnReader::convert(const ImportLayout::Column &colu
     }
     if (blank)
         return cns::Value(QString());
+    if (column.left.isEmpty() && column.right.isEmpty())
+        return cns::Value(value);
     return cns::Value(column.left + value + column.right);
 }
 

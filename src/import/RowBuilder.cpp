@@ -131,12 +131,15 @@ cns::Row RowBuilder::build(const ColumnReader::Values &values, const QString &fi
     }
     set(VRLIMDEBCONS, limit);
 
+    // Entries no column wrote stay unset: the row holds them as empty texts.
     for (int index : {SGESTADO, VRAVIDEBCONS, DSENDECONS, NMBAIRCONS, NRCELULARCONS, DSCOMPLENDECONS, NRCEPCONS, NRENDECONS,
                       NRTELECONS, NRRAMAL1CONS, NRTELE2CONS, NRRAMAL2CONS, NRFAXCONS, DSEMAILCONS, CDVENDEDOR, NRRGCONSUMID,
                       CDSENHACONS, NRCPFRESPCON, NMRESPCONS, NMLOGINCONS, VRMAXDEBCONS, VRLIMCREDCONS, VRAVICREDCONS,
                       VRMAXCREDCONS, CDSENHASITE, VRSUBSBASICO, VRMAXCONSMENSAL, IDIMPCPFCUPOM, IDPERCONSPRODEX,
-                      IDCADCONFLIBCON, DSREFERENDECONS, CDFAMILISALDIMP, VRSALDOCREDIMP})
-        set(index, text(index));
+                      IDCADCONFLIBCON, DSREFERENDECONS, CDFAMILISALDIMP, VRSALDOCREDIMP}) {
+        if (!values[size_t(index)].isNull())
+            set(index, text(index));
+    }
     for (int index : {VRMESUBCONS, VRPESUBCONS, VRDIASUBCONS, NRACESSOSITE})
         set(index, number(index));
 
@@ -145,7 +148,8 @@ cns::Row RowBuilder::build(const ColumnReader::Values &values, const QString &fi
     if (birth.kind() == cns::Value::Kind::Date) {
         set(DTNASCCONS, birth);
     } else if (Consiste::EmptyString(text(DTNASCCONS)) || (birth.isNumber() && birth.toDouble() == 0)) {
-        set(DTNASCCONS, cns::Value::date(QDate(1900, 1, 1)));
+        static const cns::Value noBirthDate = cns::Value::date(QDate(1900, 1, 1));
+        set(DTNASCCONS, noBirthDate);
     } else {
         const QDate d = QDate::fromString(text(DTNASCCONS).trimmed(), QStringLiteral("d/M/yyyy"));
         if (!d.isValid())

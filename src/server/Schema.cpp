@@ -12,7 +12,9 @@ namespace cns::Schema {
 namespace {
 
 // Version 1: the whole system as first delivered.
-constexpr int kVersion = 1;
+// Version 2: the link index holds only linked consumers; SQLite keeps the badge register as its
+// key's index alone. Both halve what an import of many consumers writes beside the consumers.
+constexpr int kVersion = 2;
 
 TableDef consumidor()
 {
@@ -35,7 +37,7 @@ TableDef consumidor()
     t.index("IXCONSUMIDOR_CRACHA", "UPPER(CDIDCONSUMID)");
     t.index("IXCONSUMIDOR_NOME", "CDCLIENTE, NMCONSUMIDOR");
     t.index("IXCONSUMIDOR_LOGIN", "NMLOGINCONS");
-    t.index("IXCONSUMIDOR_VINCULO", "CDCLIENTE, CDCONSVINCULO");
+    t.sparseIndex("IXCONSUMIDOR_VINCULO", "CDCLIENTE, CDCONSVINCULO", "CDCONSVINCULO IS NOT NULL");
     return t;
 }
 
@@ -139,6 +141,7 @@ QList<TableDef> build()
                         QStringLiteral("register of the badges given to consumers, kept when a badge is exchanged"))
                    .varchar("CDIDCONSUMID", 21).varchar("CDCLIENTE", 21).varchar("CDCONSUMIDOR", 21).timestamp("DTREGIDENT")
                    .key({"CDIDCONSUMID", "CDCLIENTE", "CDCONSUMIDOR"})
+                   .keyOnly()
                    .index("IXREGIDENTCONS_CONSUMIDOR", "CDCLIENTE, CDCONSUMIDOR"));
     all.append(TableDef(QStringLiteral("ANONIMIZACONS"),
                         QStringLiteral("anonymisation requests: who asked, when, and the request document"))
@@ -188,6 +191,27 @@ int installedVersion(QSqlDatabase &db)
     return q.value(0).toInt();
 }
 
+namespace {
+
+void upgradeFrom1(QSqlQuery &q, const SqlDialect &dialect)
+{
+    const TableDef &consumers = table(u"CONSUMIDOR");
+    exec(q, QStringLiteral("DROP INDEX IXCONSUMIDOR_VINCULO"));
+    exec(q, consumers.createIndexStatement(*consumers.index(u"IXCONSUMIDOR_VINCULO")));
+    if (dialect.keyOnlyTable.isEmpty())
+        return;
+    // The register is rebuilt in its new form, its rows copied over.
+    exec(q, QStringLiteral("DROP INDEX IXREGIDENTCONS_CONSUMIDOR"));
+    exec(q, QStringLiteral("ALTER TABLE REGIDENTCONS RENAME TO REGIDENTCONS_V1"));
+    for (const QString &stmt : table(u"REGIDENTCONS").createStatements(dialect))
+        exec(q, stmt);
+    exec(q, QStringLiteral("INSERT INTO REGIDENTCONS (CDIDCONSUMID, CDCLIENTE, CDCONSUMIDOR, DTREGIDENT) "
+                           "SELECT CDIDCONSUMID, CDCLIENTE, CDCONSUMIDOR, DTREGIDENT FROM REGIDENTCONS_V1"));
+    exec(q, QStringLiteral("DROP TABLE REGIDENTCONS_V1"));
+}
+
+} // namespace
+
 void createOrUpgrade(QSqlDatabase &db)
 {
     const int installed = installedVersion(db);
@@ -206,6 +230,8 @@ void createOrUpgrade(QSqlDatabase &db)
                     exec(q, stmt);
             }
         }
+        if (installed == 1)
+            upgradeFrom1(q, dialect);
         // Later versions add their steps here, each from the version before it.
         exec(q, QStringLiteral("DELETE FROM VERSAOBANCO"));
         exec(q, QStringLiteral("INSERT INTO VERSAOBANCO (NRVERSAO) VALUES (%1)").arg(kVersion));

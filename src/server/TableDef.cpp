@@ -26,8 +26,36 @@ TableDef &TableDef::key(std::initializer_list<const char *> columns)
 
 TableDef &TableDef::index(const char *name, const char *columns, bool unique)
 {
-    m_indexes.append({QString::fromLatin1(name), QString::fromLatin1(columns), unique});
+    m_indexes.append({QString::fromLatin1(name), QString::fromLatin1(columns), unique, {}});
     return *this;
+}
+
+TableDef &TableDef::sparseIndex(const char *name, const char *columns, const char *where)
+{
+    m_indexes.append({QString::fromLatin1(name), QString::fromLatin1(columns), false, QString::fromLatin1(where)});
+    return *this;
+}
+
+TableDef &TableDef::keyOnly()
+{
+    m_keyOnly = true;
+    return *this;
+}
+
+const TableDef::Index *TableDef::index(QStringView name) const
+{
+    for (const Index &ix : m_indexes) {
+        if (ix.name.compare(name, Qt::CaseInsensitive) == 0)
+            return &ix;
+    }
+    return nullptr;
+}
+
+QString TableDef::createIndexStatement(const Index &ix) const
+{
+    return QStringLiteral("CREATE %1INDEX %2 ON %3 (%4)%5")
+        .arg(ix.unique ? QStringLiteral("UNIQUE ") : QString(), ix.name, m_name, ix.columns,
+             ix.where.isEmpty() ? QString() : QStringLiteral(" WHERE ") + ix.where);
 }
 
 const TableDef::Column *TableDef::column(QStringView name) const
@@ -74,10 +102,10 @@ QStringList TableDef::createStatements(const SqlDialect &dialect) const
     }
     if (!m_key.isEmpty())
         cols.append(QStringLiteral("PRIMARY KEY (%1)").arg(m_key.join(QStringLiteral(", "))));
-    QStringList out{QStringLiteral("CREATE TABLE %1 (\n  %2\n)").arg(m_name, cols.join(QStringLiteral(",\n  ")))};
+    const QString options = m_keyOnly && !m_key.isEmpty() ? dialect.keyOnlyTable : QString();
+    QStringList out{QStringLiteral("CREATE TABLE %1 (\n  %2\n)%3").arg(m_name, cols.join(QStringLiteral(",\n  ")), options)};
     for (const Index &ix : m_indexes)
-        out.append(QStringLiteral("CREATE %1INDEX %2 ON %3 (%4)")
-                       .arg(ix.unique ? QStringLiteral("UNIQUE ") : QString(), ix.name, m_name, ix.columns));
+        out.append(createIndexStatement(ix));
     return out;
 }
 

@@ -28,6 +28,7 @@ public:
         QString name;
         QString columns; // "A, B" or an expression such as "UPPER(CDIDCONSUMID)"
         bool unique = false;
+        QString where; // a partial index: only the rows where this holds
     };
 
     TableDef(QString name, QString purpose) : m_name(std::move(name)), m_purpose(std::move(purpose)) {}
@@ -40,6 +41,11 @@ public:
     TableDef &blob(const char *name);
     TableDef &key(std::initializer_list<const char *> columns);
     TableDef &index(const char *name, const char *columns, bool unique = false);
+    // An index of the rows where a sparse column has a value: a query comparing that column with
+    // "=" is served by it, and rows without the value cost nothing to write.
+    TableDef &sparseIndex(const char *name, const char *columns, const char *where);
+    // Stored as its key's index alone where the database can (narrow tables that are all key).
+    TableDef &keyOnly();
 
     const QString &name() const { return m_name; }
     const QString &purpose() const { return m_purpose; }
@@ -53,6 +59,8 @@ public:
     FieldDef fieldDef(const Column &c) const { return {c.name, fieldType(c.type), c.type == Type::Varchar || c.type == Type::Char ? c.size : 0}; }
 
     QStringList createStatements(const SqlDialect &dialect) const;
+    QString createIndexStatement(const Index &ix) const;
+    const Index *index(QStringView name) const;
 
 private:
     TableDef &add(const char *name, Type type, int size, bool notNull);
@@ -62,6 +70,7 @@ private:
     QList<Column> m_columns;
     QStringList m_key;
     QList<Index> m_indexes;
+    bool m_keyOnly = false;
 };
 
 } // namespace cns

@@ -9,6 +9,7 @@
 #include "ServerFixture.h"
 #include "WalCheckpointer.h"
 
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QTest>
 
@@ -72,6 +73,8 @@ private slots:
     void concurrentChangeIsRefused();
     void schemaIsVersioned_data() { backends_data(); }
     void schemaIsVersioned();
+    void versionOneIsUpgraded_data() { backends_data(); }
+    void versionOneIsUpgraded();
     void largeCommitIsCheckpointedInTheBackground();
 
 private:
@@ -375,6 +378,48 @@ void tst_ServerMethods::schemaIsVersioned()
     for (const QString t : {"CLIENTE", "CLIENFILIAL", "FILIAL", "CONSUMIDOR", "CONSUMIFILIAL", "CCUSCLIE", "TIPOCONS",
                             "TIPOCONSCLI", "TIPOCONSFILI", "VENDEDOR", "PAIS", "ESTADO", "MUNICIPIO", "BAIRRO"})
         QVERIFY2(s.db().tables().contains(t, Qt::CaseInsensitive), qPrintable(t));
+}
+
+// A database of version 1 (full link index; SQLite's badge register with a row table) gets the
+// sparse link index and the register's new form, its rows kept.
+void tst_ServerMethods::versionOneIsUpgraded()
+{
+    QFETCH(QString, backend);
+    DbSession &s = DbSession::forThread(d(backend).url());
+    const bool sqlite = backend == "sqlite";
+    // Statements without parameters, as PostgreSQL does not prepare DDL.
+    auto ddl = [&s](const char *sql) {
+        QSqlQuery q(s.db());
+        QVERIFY2(q.exec(QString::fromLatin1(sql)), qPrintable(q.lastError().text()));
+    };
+    ddl("DROP INDEX IXCONSUMIDOR_VINCULO");
+    ddl("CREATE INDEX IXCONSUMIDOR_VINCULO ON CONSUMIDOR (CDCLIENTE, CDCONSVINCULO)");
+    s.exec("INSERT INTO REGIDENTCONS (CDIDCONSUMID, CDCLIENTE, CDCONSUMIDOR) VALUES ('UPG1', :C, :K)",
+           {{"C", Value(client(1))}, {"K", Value(consumer(1))}});
+    const qint64 registered = s.count("SELECT COUNT(*) FROM REGIDENTCONS", {});
+    if (sqlite) {
+        ddl("DROP INDEX IXREGIDENTCONS_CONSUMIDOR");
+        ddl("ALTER TABLE REGIDENTCONS RENAME TO REGIDENTCONS_NOVO");
+        ddl("CREATE TABLE REGIDENTCONS (CDIDCONSUMID VARCHAR(21) NOT NULL, CDCLIENTE VARCHAR(21) NOT NULL, "
+               "CDCONSUMIDOR VARCHAR(21) NOT NULL, DTREGIDENT TIMESTAMP, PRIMARY KEY (CDIDCONSUMID, CDCLIENTE, CDCONSUMIDOR))");
+        ddl("CREATE INDEX IXREGIDENTCONS_CONSUMIDOR ON REGIDENTCONS (CDCLIENTE, CDCONSUMIDOR)");
+        s.exec("INSERT INTO REGIDENTCONS SELECT * FROM REGIDENTCONS_NOVO");
+        ddl("DROP TABLE REGIDENTCONS_NOVO");
+    }
+    s.exec("UPDATE VERSAOBANCO SET NRVERSAO = 1");
+    Schema::createOrUpgrade(s.db());
+    QCOMPARE(Schema::installedVersion(s.db()), 2);
+    QCOMPARE(s.count("SELECT COUNT(*) FROM REGIDENTCONS", {}), registered);
+    QCOMPARE(s.count("SELECT COUNT(*) FROM REGIDENTCONS WHERE CDIDCONSUMID = 'UPG1'", {}), 1);
+    const QString text = sqlite ? "SELECT COUNT(*) FROM sqlite_master WHERE name = :N AND sql LIKE :L"
+                                : "SELECT COUNT(*) FROM pg_indexes WHERE UPPER(indexname) = :N AND indexdef LIKE :L";
+    QCOMPARE(s.count(text, {{"N", Value("IXCONSUMIDOR_VINCULO")}, {"L", Value("%WHERE%")}}), 1);
+    if (sqlite)
+        QCOMPARE(s.count(text, {{"N", Value("REGIDENTCONS")}, {"L", Value("%WITHOUT ROWID%")}}), 1);
+    // The register still refuses a second row of one badge and consumer.
+    QVERIFY_THROWS_EXCEPTION(EErro, s.exec("INSERT INTO REGIDENTCONS (CDIDCONSUMID, CDCLIENTE, CDCONSUMIDOR) VALUES ('UPG1', :C, :K)",
+                                           {{"C", Value(client(1))}, {"K", Value(consumer(1))}}));
+    s.exec("DELETE FROM REGIDENTCONS WHERE CDIDCONSUMID = 'UPG1'");
 }
 
 // A write that leaves more than a thousand pages in the log has them copied into the database file

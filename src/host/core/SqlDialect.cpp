@@ -48,6 +48,7 @@ const std::array<SqlDialect, 5> &dialects()
     // SQLite's LIKE ignores the case of ASCII letters, as its UPPER does; PostgreSQL has ILIKE.
     all[0].caseInsensitiveLike = QStringLiteral("%1 LIKE %2 ESCAPE '\\'");
     all[1].caseInsensitiveLike = QStringLiteral("%1 ILIKE %2 ESCAPE '\\'");
+    all[0].keyOnlyTable = QStringLiteral(" WITHOUT ROWID");
     return all;
 }
 

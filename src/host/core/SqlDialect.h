@@ -38,6 +38,9 @@ public:
     // operator where the database has one, so that no function runs on every row.
     QString caseInsensitiveLike = QStringLiteral("UPPER(%1) LIKE UPPER(%2) ESCAPE '\\'");
     QStringList uniqueViolationCodes; // native error codes of a duplicate key
+    // Ends the CREATE TABLE of a narrow table that is all key, stored as its key's index alone
+    // (SQLite: no separate row table beside the key's index); empty where tables have no such form.
+    QString keyOnlyTable;
 
     // Runs a statement and packs its rows for the given columns, by position. SQLite reads through
     // its own C interface (texts go straight from the database's UTF-8 into the rows); the others
