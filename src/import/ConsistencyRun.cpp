@@ -44,7 +44,7 @@ std::vector<ConsistencyRun::Keys> ConsistencyRun::extract(const std::vector<cns:
                 reader.skip();
                 continue;
             }
-            *targets[hit - std::begin(fields)] = reader.next().toString();
+            *targets[hit - std::begin(fields)] = reader.nextString();
         }
     }
     return keys;

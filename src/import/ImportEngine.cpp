@@ -1,5 +1,6 @@
 #include "ImportEngine.h"
 
+#include "ColumnReadAhead.h"
 #include "ColumnReader.h"
 #include "Consiste.h"
 #include "ConsistencyRun.h"
@@ -230,22 +231,17 @@ void ImportEngine::readFile(const QString &path, ColumnReader &reader, RowBuilde
         throw cns::EErro(QStringLiteral("Não foi possível abrir o arquivo \"%1\": %2").arg(path, file.errorString()));
     progress.fileStarted(m_messages.Msg(u"LendoArq"), file.size());
     const QString shortName = QFileInfo(path).fileName();
-    const bool rules = !m_layout.rules.isEmpty();
     const int validField = ImportRecord::rowField(u"IDVALIDO");
-    LineReader lines(file, path);
-    QByteArray bytes;
-    while (lines.next(&bytes)) {
-        QString line = ImportText::decodeLine(bytes);
-        if (lines.lineNumber() == 1 && line.startsWith(QChar(0xFEFF)))
-            line.remove(0, 1);
-        if (rules && !m_layout.ValidaLayout(line))
-            continue;
-        QString client;
-        reader.read(line, m_valueArray, path, lines.lineNumber(), &client);
-        cns::Row row = builder.build(m_valueArray, shortName, lines.lineNumber(), client);
-        m_invalid.push_back(row.value(validField).toString() == u"N");
-        m_rows.push_back(std::move(row));
-        progress.advance(bytes.size() + 2);
+    ColumnReadAhead lines(file, path, m_layout, reader, m_valueArray);
+    std::vector<ColumnReadAhead::Line> batch;
+    while (lines.next(&batch)) {
+        for (const ColumnReadAhead::Line &line : batch) {
+            cns::Row row = builder.build(line.values, shortName, line.number, line.client);
+            m_invalid.push_back(row.value(validField).toString() == u"N");
+            m_rows.push_back(std::move(row));
+            progress.advance(line.bytes + 2);
+        }
+        m_valueArray = batch.back().values;
     }
 }
 

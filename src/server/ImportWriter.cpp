@@ -45,7 +45,7 @@ void texts(const Row &row, const std::vector<int> &slotOf, std::array<QString, N
     size_t field = 0;
     for (Row::Reader r(row); !r.atEnd(); ++field) {
         if (field < slotOf.size() && slotOf[field] >= 0)
-            out[size_t(slotOf[field])] = r.next().toString();
+            out[size_t(slotOf[field])] = r.nextString();
         else
             r.skip();
     }
@@ -114,7 +114,14 @@ void ImportWriter::checkRows(const Packet &rows)
                 m_inFile.insert(k, -1);
             continue;
         }
-        Item item{r, t[Client].trimmed(), t[Consumer].trimmed(), t[Badge].trimmed().toUpper(), t[Type].trimmed(), t[CostCentre].trimmed(), {}};
+        // The texts are read again for the next row: taken, not copied.
+        Item item{r,
+                  std::move(t[Client]).trimmed(),
+                  std::move(t[Consumer]).trimmed(),
+                  std::move(t[Badge]).trimmed().toUpper(),
+                  std::move(t[Type]).trimmed(),
+                  std::move(t[CostCentre]).trimmed(),
+                  {}};
         if (item.client.isEmpty())
             refuse(m_texts.clientNull, item);
         if (item.consumer.isEmpty())

@@ -12,8 +12,9 @@ namespace cns::Schema {
 namespace {
 
 // Version 1: the whole system as first delivered.
-// Version 2: the link index holds only linked consumers; SQLite keeps the badge register as its
-// key's index alone. Both halve what an import of many consumers writes beside the consumers.
+// Version 2: the link index holds only linked consumers and SQLite keeps the badge register as its
+// key's index alone (both lighten what an import of many consumers writes beside them); the site
+// access code index is on the code as it is compared.
 constexpr int kVersion = 2;
 
 TableDef consumidor()
@@ -36,7 +37,8 @@ TableDef consumidor()
     t.key({"CDCLIENTE", "CDCONSUMIDOR"});
     t.index("IXCONSUMIDOR_CRACHA", "UPPER(CDIDCONSUMID)");
     t.index("IXCONSUMIDOR_NOME", "CDCLIENTE, NMCONSUMIDOR");
-    t.index("IXCONSUMIDOR_LOGIN", "NMLOGINCONS");
+    // As the site access code is compared: trimmed, without regard to case.
+    t.index("IXCONSUMIDOR_LOGIN", "UPPER(TRIM(NMLOGINCONS))");
     t.sparseIndex("IXCONSUMIDOR_VINCULO", "CDCLIENTE, CDCONSVINCULO", "CDCONSVINCULO IS NOT NULL");
     return t;
 }
@@ -196,8 +198,10 @@ namespace {
 void upgradeFrom1(QSqlQuery &q, const SqlDialect &dialect)
 {
     const TableDef &consumers = table(u"CONSUMIDOR");
-    exec(q, QStringLiteral("DROP INDEX IXCONSUMIDOR_VINCULO"));
-    exec(q, consumers.createIndexStatement(*consumers.index(u"IXCONSUMIDOR_VINCULO")));
+    for (const char16_t *name : {u"IXCONSUMIDOR_VINCULO", u"IXCONSUMIDOR_LOGIN"}) {
+        exec(q, QStringLiteral("DROP INDEX %1").arg(QStringView(name)));
+        exec(q, consumers.createIndexStatement(*consumers.index(name)));
+    }
     if (dialect.keyOnlyTable.isEmpty())
         return;
     // The register is rebuilt in its new form, its rows copied over.

@@ -380,8 +380,9 @@ void tst_ServerMethods::schemaIsVersioned()
         QVERIFY2(s.db().tables().contains(t, Qt::CaseInsensitive), qPrintable(t));
 }
 
-// A database of version 1 (full link index; SQLite's badge register with a row table) gets the
-// sparse link index and the register's new form, its rows kept.
+// A database of version 1 (full link index, site access code index on the raw code, SQLite's badge
+// register with a row table) gets the sparse link index, the index on the code as it is compared
+// and the register's new form, its rows kept.
 void tst_ServerMethods::versionOneIsUpgraded()
 {
     QFETCH(QString, backend);
@@ -394,6 +395,8 @@ void tst_ServerMethods::versionOneIsUpgraded()
     };
     ddl("DROP INDEX IXCONSUMIDOR_VINCULO");
     ddl("CREATE INDEX IXCONSUMIDOR_VINCULO ON CONSUMIDOR (CDCLIENTE, CDCONSVINCULO)");
+    ddl("DROP INDEX IXCONSUMIDOR_LOGIN");
+    ddl("CREATE INDEX IXCONSUMIDOR_LOGIN ON CONSUMIDOR (NMLOGINCONS)");
     s.exec("INSERT INTO REGIDENTCONS (CDIDCONSUMID, CDCLIENTE, CDCONSUMIDOR) VALUES ('UPG1', :C, :K)",
            {{"C", Value(client(1))}, {"K", Value(consumer(1))}});
     const qint64 registered = s.count("SELECT COUNT(*) FROM REGIDENTCONS", {});
@@ -414,6 +417,7 @@ void tst_ServerMethods::versionOneIsUpgraded()
     const QString text = sqlite ? "SELECT COUNT(*) FROM sqlite_master WHERE name = :N AND sql LIKE :L"
                                 : "SELECT COUNT(*) FROM pg_indexes WHERE UPPER(indexname) = :N AND indexdef LIKE :L";
     QCOMPARE(s.count(text, {{"N", Value("IXCONSUMIDOR_VINCULO")}, {"L", Value("%WHERE%")}}), 1);
+    QCOMPARE(s.count(text, {{"N", Value("IXCONSUMIDOR_LOGIN")}, {"L", Value("%upper(TRIM(%")}}), 1);
     if (sqlite)
         QCOMPARE(s.count(text, {{"N", Value("REGIDENTCONS")}, {"L", Value("%WITHOUT ROWID%")}}), 1);
     // The register still refuses a second row of one badge and consumer.

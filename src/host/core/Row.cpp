@@ -145,6 +145,15 @@ bool Row::Reader::nextText(const char **data, qsizetype *size)
     return false;
 }
 
+QString Row::Reader::nextString()
+{
+    const char *data = nullptr;
+    qsizetype size = 0;
+    if (nextText(&data, &size))
+        return QString::fromUtf8(data, size);
+    return next().toString();
+}
+
 Value Row::Reader::next()
 {
     const auto tag = static_cast<unsigned char>(*m_p);

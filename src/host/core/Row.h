@@ -51,6 +51,8 @@ public:
         void skip();
         // The next value as UTF-8 bytes when it is a text; false (and nothing consumed) otherwise.
         bool nextText(const char **data, qsizetype *size);
+        // The next value as text (Value::toString()), without making a Value of a text.
+        QString nextString();
 
     private:
         friend class Row;
