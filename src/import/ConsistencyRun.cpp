@@ -6,6 +6,7 @@
 #include "TMessages.h"
 
 #include <algorithm>
+#include <thread>
 
 ConsistencyRun::ConsistencyRun(Settings settings, const TMessages &messages, ImportLookups &lookups, RegisterCount registerCount)
     : m_settings(settings), m_messages(messages), m_lookups(lookups), m_registerCount(std::move(registerCount)),
@@ -192,8 +193,10 @@ void ConsistencyRun::run(const std::vector<cns::Row> &rows, std::vector<bool> &i
     itcont = 1;
     if (prepared.keys.size() != rows.size()) {
         prepared.keys = extract(rows);
+        // The two orders are independent: the badge one is sorted on a second core.
+        std::thread badges([&prepared] { prepared.byBadge = order(prepared.keys, &Keys::badge); });
         prepared.byCode = order(prepared.keys, &Keys::consumer);
-        prepared.byBadge = order(prepared.keys, &Keys::badge);
+        badges.join();
     }
     m_keysOf = &prepared.keys;
     codePass(prepared.byCode, invalid);
