@@ -89,9 +89,12 @@ QSqlDatabase DatabaseUrl::open(const QString &connectionName, int busyTimeoutMs)
     // SQLite: a page cache of up to 64 MiB (taken as pages are used) lets a large transaction, an
     // import of many consumers, keep its pages until the commit instead of spilling them into the
     // WAL part way and writing them again there; durability is untouched.
+    // A new database gets pages of 8 KiB (SQLite's default is 4): a consumer's row and the index
+    // entries beside it take fewer pages and fewer levels; for an existing one this changes nothing.
+    // It must come before the WAL mode, which fixes the page size.
     const QStringList setup = isSqlite()
-        ? QStringList{QStringLiteral("PRAGMA foreign_keys = ON"), QStringLiteral("PRAGMA synchronous = NORMAL"),
-                      QStringLiteral("PRAGMA cache_size = -65536")}
+        ? QStringList{QStringLiteral("PRAGMA page_size = 8192"), QStringLiteral("PRAGMA foreign_keys = ON"),
+                      QStringLiteral("PRAGMA synchronous = NORMAL"), QStringLiteral("PRAGMA cache_size = -65536")}
         : QStringList{QStringLiteral("SET client_encoding TO 'UTF8'"), QStringLiteral("SET client_min_messages TO WARNING")};
     for (const QString &s : setup) {
         if (!q.exec(s))
