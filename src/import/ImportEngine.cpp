@@ -220,8 +220,13 @@ void ImportEngine::checkLayoutForLoad()
     if (Consiste::EmptyString(layoutField(u"CDFILIAL")))
         Consiste::MensErro(m_messages.Msg(u"FALTA_FILIAL"));
     cdsArquivo.First();
-    if (!QFileInfo::exists(text(cdsArquivo, u"NMARQLAYIMP")))
+    if (fileMissing())
         Consiste::MensErro(m_messages.Msg(u"LayoutInvalido"));
+}
+
+bool ImportEngine::fileMissing() const
+{
+    return !QFileInfo::exists(text(cdsArquivo, u"NMARQLAYIMP"));
 }
 
 void ImportEngine::readFile(const QString &path, ColumnReader &reader, RowBuilder &builder, ImportProgress &progress)
@@ -369,7 +374,7 @@ void ImportEngine::ChamaGeraLog(ImportProgress &progress, bool showLog)
 
 ImportEngine::Outcome ImportEngine::Confirmar(ImportProgress &progress)
 {
-    if (!QFileInfo::exists(text(cdsArquivo, u"NMARQLAYIMP")))
+    if (fileMissing())
         Consiste::MensErro(m_messages.Msg(u"LayoutInvalido"));
     if (!boCarregou)
         Consiste::MensErro(m_messages.Msg(u"NAO_CARREGOU"));

@@ -85,6 +85,8 @@ public:
     int rowsLoaded() const { return int(m_rows.size()); }
     int loadedCount() const { return m_loaded; } // what the last complete load read ("Reg. Carregados")
     int rowsToImport() const { return m_toImport; }
+    // The file row names a file that is not there ("LayoutInvalido").
+    bool fileMissing() const;
 
     // The consistency run; with showLog the log viewer opens afterwards.
     void ChamaGeraLog(ImportProgress &progress, bool showLog);

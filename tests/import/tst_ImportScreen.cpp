@@ -227,6 +227,14 @@ void tst_ImportScreen::resetEventsCloseTheRows()
     f->actConfirma->setEnabled(true);
     f->actConfirma->trigger();
     QCOMPARE(m_dialogs->lastText(), QString("O arquivo de consumidores ainda não foi carregado."));
+    // A file that is not there: the file name is where the focus goes to mend it.
+    m_dialogs->fileNames << m_dir.filePath("a/nao_existe.txt");
+    f->dbgTabelaEditButtonClick("NMARQLAYIMP");
+    f->dbgDados->setFocus();
+    f->actConfirma->setEnabled(true);
+    f->actConfirma->trigger();
+    QVERIFY(m_dialogs->lastText().startsWith("Arquivo não encontrado."));
+    QVERIFY(f->focusWidget() == f->dbgTabela || f->dbgTabela->isAncestorOf(f->focusWidget()));
     // Changing the layout code: everything off.
     f->edtCdLayout->setText("2");
     f->edtCdLayoutChange();

@@ -452,7 +452,12 @@ void TfrmImportConsu::btfCarregarClick()
         Habilita(true);
     });
     dbgDados->setFocus();
-    engine.Carregar(*this);
+    try {
+        engine.Carregar(*this);
+    } catch (...) {
+        focusMissingFile();
+        throw;
+    }
     edtNrReg->setText(QString::number(engine.loadedCount()));
     edtRegImp->setText(QString::number(engine.rowsToImport()));
 }
@@ -481,6 +486,19 @@ void TfrmImportConsu::sbtConfirmaClick()
     Habilita(false);
     auto end = qScopeGuard([this] { Habilita(true); });
     validateChoice();
-    engine.Confirmar(*this);
+    try {
+        engine.Confirmar(*this);
+    } catch (...) {
+        focusMissingFile();
+        throw;
+    }
     edtRegImp->setText(QString::number(engine.rowsToImport()));
+}
+
+void TfrmImportConsu::focusMissingFile()
+{
+    if (!engine.fileMissing())
+        return;
+    dbgTabela->setFocus();
+    dbgTabela->selectField(QStringLiteral("NMARQLAYIMP"));
 }

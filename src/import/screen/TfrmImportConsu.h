@@ -72,6 +72,8 @@ protected:
     void FormClose() override;
 
 private:
+    // After a refusal, the file name to mend when the file is not there.
+    void focusMissingFile();
     void buildFilter();
     void buildGrids();
     void buildBottom();
