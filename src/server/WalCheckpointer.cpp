@@ -82,29 +82,26 @@ void WalCheckpointer::request()
 
 void WalCheckpointer::loop()
 {
-    sqlite3 *db = nullptr;
     for (;;) {
         {
             std::unique_lock lock(m_mutex);
             m_wake.wait(lock, [this] { return m_pending || m_stopping; });
             if (m_stopping)
-                break;
+                return;
             m_pending = false;
         }
-        if (!db) {
-            if (sqlite3_open_v2(m_path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
-                // Nothing is lost: the log stays until a later round (or the last connection to
-                // close) copies it.
-                sqlite3_close(db);
-                db = nullptr;
-                continue;
-            }
+        // A connection of its own for each round: a file replaced at the same path (a database
+        // created again) is the one checkpointed, not the one that was there before.
+        sqlite3 *db = nullptr;
+        if (sqlite3_open_v2(m_path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK) {
             sqlite3_busy_timeout(db, 5000);
+            sqlite3_wal_checkpoint_v2(db, nullptr, SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr);
+            ++m_done;
         }
-        sqlite3_wal_checkpoint_v2(db, nullptr, SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr);
-        ++m_done;
+        // Nothing is lost when it cannot open: the log stays until a later round (or the last
+        // connection to close) copies it.
+        sqlite3_close(db);
     }
-    sqlite3_close(db);
 }
 
 } // namespace cns
