@@ -172,7 +172,8 @@ cns::Row RowBuilder::build(const ColumnReader::Values &values, const QString &fi
     set(IDTPSELTARDE, onlyS(text(IDTPSELTARDE)));
     set(IDTPSEALMOCO, onlyS(text(IDTPSEALMOCO)));
 
-    cns::Row::Builder b(256);
+    thread_local cns::Row::Builder b(1024);
+    b.clear(); // nothing of a row that raised half way
     const QList<cns::FieldDef> &defs = ImportRecord::rowFieldDefs();
     for (int i = 0; i < defs.size(); ++i) {
         const cns::Value &v = row.at(i);
@@ -191,5 +192,5 @@ cns::Row RowBuilder::build(const ColumnReader::Values &values, const QString &fi
             b.addValue(v);
         }
     }
-    return b.take();
+    return b.takeExact();
 }

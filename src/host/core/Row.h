@@ -77,7 +77,15 @@ public:
         void addValue(const Value &v); // Null, Bool, Int, Float, Text, Date, Bytes only
         void addEncoded(const char *begin, const char *end) { m_data.append(begin, end - begin); }
         Row take() { return Row(std::exchange(m_data, {})); }
-        void clear() { m_data.clear(); }
+        // A row of exactly its size; the builder keeps its buffer for the next row (rows built
+        // one after another allocate once each, and hold no spare capacity).
+        Row takeExact()
+        {
+            Row r(QByteArray(m_data.constData(), m_data.size()));
+            m_data.resize(0);
+            return r;
+        }
+        void clear() { m_data.resize(0); } // keeps the buffer
 
     private:
         bool addShortAscii(QStringView s); // false, adding nothing, unless s is short ASCII
