@@ -92,10 +92,8 @@ QString ColumnReader::amountText(double d)
 {
     // Rounded half away from zero to the two decimals shown; a value that rounds to zero has no sign.
     const double rounded = std::round(std::fabs(d) * 100.0) / 100.0;
-    char text[400];
+    char text[400]; // the widest finite double takes some 310 characters with two decimals
     const int size = std::snprintf(text, sizeof text, "%s%.2f", d < 0 && rounded != 0 ? "-" : "", rounded);
-    if (size <= 0 || size >= int(sizeof text))
-        return QString::number(d, 'f', 2).replace(u'.', u',');
     for (int i = size - 1; i >= 0; --i) {
         if (text[i] == '.') { // the C locale's point: the only one in the text
             text[i] = ',';

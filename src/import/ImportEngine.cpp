@@ -9,8 +9,6 @@
 #include "ImportLogRegistry.h"
 #include "ImportLookups.h"
 #include "ImportRecord.h"
-#include "ImportText.h"
-#include "LineReader.h"
 #include "RowBuilder.h"
 #include "Showavi.h"
 #include "TMessages.h"
