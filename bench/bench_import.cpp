@@ -171,7 +171,7 @@ double median(std::vector<double> v)
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    constexpr int kRounds = 3;
+    const int kRounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3; // bench_import [rounds]
     QTemporaryDir dir;
     std::vector<DatabaseUrl> urls;
     for (int r = 0; r < kRounds; ++r)

@@ -1,6 +1,7 @@
 #include "SqliteRowSource.h"
 
 #include "EErro.h"
+#include "RowCellsAhead.h"
 #include "SqlRows.h"
 
 #include <sqlite3.h>
@@ -44,19 +45,19 @@ struct Cursor : sqlite3_vtab_cursor
 {
     Feed *feed = nullptr;
     qsizetype row = 0;
-    RowCells cells{kColumns};
+    std::unique_ptr<RowCellsAhead> ahead;
+    const RowCells *cells = nullptr; // of row; nullptr past the last
 };
 
-// Produces the cells of the cursor's row; an exception may not cross SQLite's frames.
+// Moves the cursor to the cells of its next row; an exception may not cross SQLite's frames.
 int load(Cursor *c)
 {
-    if (!c->feed || c->row >= c->feed->count)
-        return SQLITE_OK;
     try {
-        (*c->feed->fill)(c->row, c->cells);
+        c->cells = c->ahead ? c->ahead->next() : nullptr;
         return SQLITE_OK;
     } catch (...) {
         c->feed->error = std::current_exception();
+        c->cells = nullptr;
         return SQLITE_ERROR;
     }
 }
@@ -115,6 +116,9 @@ int xFilter(sqlite3_vtab_cursor *cur, int, const char *, int argc, sqlite3_value
     auto *c = static_cast<Cursor *>(cur);
     c->feed = argc > 0 ? static_cast<Feed *>(sqlite3_value_pointer(argv[0], kName)) : nullptr;
     c->row = 0;
+    c->ahead.reset(); // the old filling thread stops before a new one starts
+    if (c->feed)
+        c->ahead = std::make_unique<RowCellsAhead>(c->feed->count, c->feed->columns, *c->feed->fill);
     return load(c);
 }
 
@@ -127,15 +131,14 @@ int xNext(sqlite3_vtab_cursor *cur)
 
 int xEof(sqlite3_vtab_cursor *cur)
 {
-    const auto *c = static_cast<Cursor *>(cur);
-    return !c->feed || c->row >= c->feed->count;
+    return !static_cast<Cursor *>(cur)->cells;
 }
 
 int xColumn(sqlite3_vtab_cursor *cur, sqlite3_context *ctx, int column)
 {
     const auto *c = static_cast<Cursor *>(cur);
     if (column < c->feed->columns)
-        c->cells.result(ctx, column);
+        c->cells->result(ctx, column);
     else
         sqlite3_result_null(ctx);
     return SQLITE_OK;

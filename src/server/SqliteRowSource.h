@@ -44,7 +44,8 @@ private:
 namespace SqliteRowSource {
 
 // Fills the cells of row number row (0 to count - 1); may raise EErro, which insert() raises again
-// once the statement has stopped.
+// once the statement has stopped. It is called on a thread of its own (RowCellsAhead), in row
+// order: it may read what the caller holds still while insert() runs, and change nothing shared.
 using Fill = std::function<void(qsizetype row, RowCells &cells)>;
 
 // Inserts count rows into table. OR FAIL: a row's constraints are all checked before anything of
