@@ -4,6 +4,7 @@
 #include "ImportLookups.h"
 #include "ImportRecord.h"
 #include "TMessages.h"
+#include "TwoHalves.h"
 
 #include <algorithm>
 #include <thread>
@@ -35,19 +36,21 @@ std::vector<ConsistencyRun::Keys> ConsistencyRun::extract(const std::vector<cns:
                                  rowField(u"CDIDCONSUMID"), rowField(u"CDEXCONSUMID"), rowField(u"CDTIPOCONS"),
                                  rowField(u"CDCCUSCLIE"), rowField(u"NRCPFRESPCON"), rowField(u"IDMOTIVO")};
     std::vector<Keys> keys(rows.size());
-    for (size_t r = 0; r < rows.size(); ++r) {
-        Keys &k = keys[r];
-        QString *targets[] = {&k.client, &k.consumer, &k.name, &k.badge, &k.external, &k.type, &k.costCentre, &k.cpf, &k.motivo};
-        cns::Row::Reader reader(rows[r]);
-        for (int f = 0; !reader.atEnd(); ++f) {
-            const auto *hit = std::find(std::begin(fields), std::end(fields), f);
-            if (hit == std::end(fields)) {
-                reader.skip();
-                continue;
+    cns::inTwoHalves(qsizetype(rows.size()), [&](qsizetype begin, qsizetype end) {
+        for (size_t r = size_t(begin); r < size_t(end); ++r) {
+            Keys &k = keys[r];
+            QString *targets[] = {&k.client, &k.consumer, &k.name, &k.badge, &k.external, &k.type, &k.costCentre, &k.cpf, &k.motivo};
+            cns::Row::Reader reader(rows[r]);
+            for (int f = 0; !reader.atEnd(); ++f) {
+                const auto *hit = std::find(std::begin(fields), std::end(fields), f);
+                if (hit == std::end(fields)) {
+                    reader.skip();
+                    continue;
+                }
+                *targets[hit - std::begin(fields)] = reader.nextString();
             }
-            *targets[hit - std::begin(fields)] = reader.nextString();
         }
-    }
+    });
     return keys;
 }
 

@@ -60,6 +60,20 @@ private:
         int size = 0;
         bool cpf = false;
     };
+    // The fields of an import row that the row checks read.
+    struct DraftField
+    {
+        enum { Client, Consumer, Name, Type, CostCentre, Balance, Badge, Valid, Count };
+    };
+    // What the row checks need of one row, read and trimmed.
+    struct Draft
+    {
+        Item item;
+        bool valid = true; // not marked invalid by the consistency run
+        bool nameEmpty = false;
+        bool balanceBad = false; // the balance flag is mapped and neither "S" nor "N"
+    };
+    static Draft draft(const Row &row, int r, const std::vector<int> &slotOf, bool balanceMapped);
     void readLayout(const QString &layout, const QString &branch);
     void checkRows(const Packet &rows);
     void checkBadges();
