@@ -24,6 +24,9 @@ ColumnReadAhead::~ColumnReadAhead()
 bool ColumnReadAhead::next(std::vector<Line> *batch)
 {
     std::unique_lock lock(m_mutex);
+    if (!batch->empty())
+        m_spare.push_back(std::move(*batch));
+    batch->clear();
     m_changed.wait(lock, [this] { return !m_batches.empty() || m_done; });
     if (!m_batches.empty()) {
         *batch = std::move(m_batches.front());
@@ -49,10 +52,21 @@ bool ColumnReadAhead::hand(std::vector<Line> &&batch)
     return true;
 }
 
+std::vector<ColumnReadAhead::Line> ColumnReadAhead::spare()
+{
+    std::lock_guard lock(m_mutex);
+    if (m_spare.empty())
+        return {};
+    std::vector<Line> b = std::move(m_spare.back());
+    m_spare.pop_back();
+    return b;
+}
+
 void ColumnReadAhead::run()
 {
     std::exception_ptr error;
-    std::vector<Line> batch;
+    std::vector<Line> batch = spare();
+    size_t used = 0; // lines of batch filled; the others are a handed-back batch's, to be overwritten
     try {
         const bool rules = !m_layout.rules.isEmpty();
         LineReader lines(m_file, m_path);
@@ -63,22 +77,26 @@ void ColumnReadAhead::run()
                 text.remove(0, 1);
             if (rules && !m_layout.ValidaLayout(text))
                 continue;
-            Line line;
+            if (used == batch.size())
+                batch.emplace_back();
+            Line &line = batch[used];
             line.number = lines.lineNumber();
             line.bytes = bytes.size();
-            m_reader.read(text, m_values, m_path, line.number, &line.client);
+            // Every line writes all the layout's columns: the others keep what they held when the
+            // file was opened.
             line.values = m_values;
-            batch.push_back(std::move(line));
-            if (batch.size() == kBatchLines) {
+            m_reader.read(text, line.values, m_path, line.number, &line.client);
+            if (++used == kBatchLines) {
                 if (!hand(std::move(batch)))
                     return;
-                batch = {};
-                batch.reserve(kBatchLines);
+                batch = spare();
+                used = 0;
             }
         }
     } catch (...) {
         error = std::current_exception();
     }
+    batch.resize(used);
     if (!batch.empty() && !hand(std::move(batch)))
         return;
     {

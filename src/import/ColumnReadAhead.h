@@ -20,6 +20,9 @@ class ImportLayout;
 // layout's rules refuse are not handed out. What the reading raises (a line that is not text, a
 // value that does not convert) is raised by next() after every line before it was handed out, so
 // the rows read so far stay as when reading one line after the other.
+//
+// m_values is the value array as the file found it: each line starts from it, since every line
+// writes all the layout's columns and the others never change within a file.
 class ColumnReadAhead
 {
 public:
@@ -38,7 +41,9 @@ public:
     ColumnReadAhead(const ColumnReadAhead &) = delete;
     ColumnReadAhead &operator=(const ColumnReadAhead &) = delete;
 
-    // The next batch; false at the end of the file. Raises what the reading raised, in its place.
+    // The next batch in place of the one *batch held, which goes back to the reading thread to be
+    // filled again (its values are freed where they were made); false at the end of the file.
+    // Raises what the reading raised, in its place.
     bool next(std::vector<Line> *batch);
 
 private:
@@ -47,6 +52,7 @@ private:
 
     void run();
     bool hand(std::vector<Line> &&batch); // false when the reader is to stop
+    std::vector<Line> spare();            // a handed-back batch, or a new one
 
     QIODevice &m_file;
     const QString m_path;
@@ -57,6 +63,7 @@ private:
     std::mutex m_mutex;
     std::condition_variable m_changed;
     std::deque<std::vector<Line>> m_batches;
+    std::vector<std::vector<Line>> m_spare;
     bool m_done = false;
     bool m_stop = false;
     std::exception_ptr m_error;
