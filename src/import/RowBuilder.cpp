@@ -30,6 +30,31 @@ QString withoutLeadingZeros(const QString &s)
     return s.mid(i);
 }
 
+// The fields of the row being built, kept from row to row on a thread: only the ones a row set are
+// emptied for the next.
+class RowSlots
+{
+public:
+    explicit RowSlots(qsizetype fields) : m_values(size_t(fields)) {}
+    void clear()
+    {
+        for (int f : m_set)
+            m_values[size_t(f)] = cns::Value();
+        m_set.clear();
+    }
+    void put(int field, cns::Value v)
+    {
+        if (m_values[size_t(field)].isNull())
+            m_set.push_back(field);
+        m_values[size_t(field)] = std::move(v);
+    }
+    const cns::Value &at(int field) const { return m_values[size_t(field)]; }
+
+private:
+    std::vector<cns::Value> m_values;
+    std::vector<int> m_set;
+};
+
 } // namespace
 
 QString RowBuilder::textOf(const cns::Value &v)
@@ -82,8 +107,9 @@ cns::Row RowBuilder::build(const ColumnReader::Values &values, const QString &fi
     }();
     static const int validField = ImportRecord::rowField(u"IDVALIDO"), reasonField = ImportRecord::rowField(u"IDMOTIVO"),
                      fileField = ImportRecord::rowField(u"NMARQLAYIMP");
-    QList<cns::Value> row(ImportRecord::rowFields().size());
-    auto put = [&row](int field, cns::Value v) { row[field] = std::move(v); };
+    thread_local RowSlots row(ImportRecord::rowFields().size());
+    row.clear(); // nothing of a row that raised half way
+    auto put = [](int field, cns::Value v) { row.put(field, std::move(v)); };
     auto set = [&](int entry, cns::Value v) { put(rowOf[size_t(entry)], std::move(v)); };
 
     if (m_settings.clientFromFile) {
@@ -173,7 +199,7 @@ cns::Row RowBuilder::build(const ColumnReader::Values &values, const QString &fi
     set(IDTPSEALMOCO, onlyS(text(IDTPSEALMOCO)));
 
     thread_local cns::Row::Builder b(1024);
-    b.clear(); // nothing of a row that raised half way
+    b.clear();
     const QList<cns::FieldDef> &defs = ImportRecord::rowFieldDefs();
     for (int i = 0; i < defs.size(); ++i) {
         const cns::Value &v = row.at(i);
