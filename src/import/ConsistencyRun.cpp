@@ -120,17 +120,66 @@ void ConsistencyRun::Vd_CrachaFilial(int r, std::vector<bool> &invalid)
     invalid[size_t(r)] = true;
 }
 
+namespace {
+
+// text case-folded at the end of out, as QString::toCaseFolded() folds it; ASCII without a copy.
+void appendFolded(const QString &text, QString &out)
+{
+    const bool ascii = std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() < 0x80; });
+    if (!ascii) {
+        out += text.toCaseFolded();
+        return;
+    }
+    for (const QChar c : text)
+        out += c >= u'A' && c <= u'Z' ? QChar(c.unicode() + (u'a' - u'A')) : c;
+}
+
+} // namespace
+
 std::vector<int> ConsistencyRun::order(const std::vector<Keys> &keys, QString Keys::*second)
 {
-    // The index's case-insensitive order, compared on case-folded keys made once: the client, a NUL
-    // (below every character, so that a shorter client comes first) and the second field.
-    std::vector<QString> folded(keys.size());
-    std::vector<int> idx(keys.size());
-    for (size_t i = 0; i < idx.size(); ++i) {
-        idx[i] = int(i);
-        folded[i] = keys[i].client.toCaseFolded() + QChar(u'\0') + (keys[i].*second).toCaseFolded();
+    // The index's case-insensitive order: by client, then by the second field, both compared
+    // case-folded, rows of equal keys in load order. The clients are few: each distinct one gets
+    // the rank of its folded text once, and the folded second fields sit in one text.
+    QHash<QString, int> slotOf; // client as written -> its folded text's slot
+    std::vector<QString> folded;
+    std::vector<int> clientSlot(keys.size());
+    QString texts;
+    std::vector<qsizetype> start(keys.size() + 1);
+    for (size_t i = 0; i < keys.size(); ++i) {
+        auto it = slotOf.constFind(keys[i].client);
+        if (it == slotOf.constEnd()) {
+            it = slotOf.insert(keys[i].client, int(folded.size()));
+            folded.push_back(keys[i].client.toCaseFolded());
+        }
+        clientSlot[i] = *it;
+        start[i] = texts.size();
+        appendFolded(keys[i].*second, texts);
     }
-    std::stable_sort(idx.begin(), idx.end(), [&folded](int a, int b) { return folded[size_t(a)] < folded[size_t(b)]; });
+    start[keys.size()] = texts.size();
+    // Clients whose folded texts are equal share a rank.
+    std::vector<int> bySlot(folded.size()), rankOfSlot(folded.size());
+    for (size_t i = 0; i < bySlot.size(); ++i)
+        bySlot[i] = int(i);
+    std::sort(bySlot.begin(), bySlot.end(), [&folded](int a, int b) { return folded[size_t(a)] < folded[size_t(b)]; });
+    for (size_t i = 0, rank = 0; i < bySlot.size(); ++i) {
+        if (i > 0 && folded[size_t(bySlot[i])] != folded[size_t(bySlot[i - 1])])
+            ++rank;
+        rankOfSlot[size_t(bySlot[i])] = int(rank);
+    }
+    std::vector<int> rank(keys.size()), idx(keys.size());
+    for (size_t i = 0; i < keys.size(); ++i) {
+        rank[i] = rankOfSlot[size_t(clientSlot[i])];
+        idx[i] = int(i);
+    }
+    const QStringView all(texts);
+    std::stable_sort(idx.begin(), idx.end(), [&](int a, int b) {
+        if (rank[size_t(a)] != rank[size_t(b)])
+            return rank[size_t(a)] < rank[size_t(b)];
+        const QStringView x = all.sliced(start[size_t(a)], start[size_t(a) + 1] - start[size_t(a)]);
+        const QStringView y = all.sliced(start[size_t(b)], start[size_t(b) + 1] - start[size_t(b)]);
+        return x.compare(y) < 0;
+    });
     return idx;
 }
 

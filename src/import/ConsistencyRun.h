@@ -55,6 +55,10 @@ public:
     // as many rows as rows, else used as it is (the caller empties it whenever the rows change).
     void run(const std::vector<cns::Row> &rows, std::vector<bool> &invalid, Prepared &prepared);
 
+    // The order of a duplicate pass: the rows' indexes by client, then by second (the code or the
+    // badge), both without regard to case, as the index it stands for; equal keys in load order.
+    static std::vector<int> order(const std::vector<Keys> &keys, QString Keys::*second);
+
     const cns::Packet &log() const { return m_log; }
     bool boInclui_Log = false;
     bool boParaImp = false;
@@ -70,7 +74,6 @@ private:
     void compare(int prev, int r, bool equal, QStringView key, std::vector<bool> &invalid);
     void codePass(const std::vector<int> &idx, std::vector<bool> &invalid);
     void badgePass(const std::vector<int> &idx, std::vector<bool> &invalid);
-    static std::vector<int> order(const std::vector<Keys> &keys, QString Keys::*second);
 
     Settings m_settings;
     const TMessages &m_messages;

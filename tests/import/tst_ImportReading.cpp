@@ -1,4 +1,5 @@
 #include "ColumnReader.h"
+#include "ConsistencyRun.h"
 #include "EErro.h"
 #include "ImportColumns.h"
 #include "ImportLayout.h"
@@ -7,6 +8,7 @@
 #include "NumberFormat.h"
 #include "RowBuilder.h"
 
+#include <QRandomGenerator>
 #include <QTest>
 
 using namespace cns;
@@ -74,6 +76,7 @@ private slots:
     void badValuesNameFileLineAndColumn_data();
     void badValuesNameFileLineAndColumn();
     void unknownTargetIsReadAndIgnored();
+    void passOrderIsTheCaseFoldedIndexOrder();
 };
 
 void tst_ImportReading::linesAtByteLevel_data()
@@ -304,6 +307,30 @@ void tst_ImportReading::amountsAsTheirFormatWritesThem()
 {
     for (double d : {0.0, -0.0, 0.004, -0.004, 0.005, -0.005, 2.675, 1.0, -1.0, 100.0, 150.5, -99.999, 1234567.891, 1e15, -1e20})
         QCOMPARE(ColumnReader::amountText(d), cns::NumberFormat::format(QStringLiteral("###0.00"), d));
+}
+
+// The duplicate passes' order against its plain statement (client, NUL, second field, all
+// case-folded, in one text per row, stably sorted) over rows made of case pairs, accents, a
+// character outside the BMP, clients that are prefixes of others and repeated keys.
+void tst_ImportReading::passOrderIsTheCaseFoldedIndexOrder()
+{
+    const QStringList clients = {"11", "011", "1", "A1", "a1", "Ab", "AB", "ab", "É", "é", ""};
+    const QStringList pieces = {"a", "A", "b", "B", "é", "É", "ß", "SS", "1", "0", " ", QString(QChar(0x01C5)), "😀", "Ω", "ω"};
+    QRandomGenerator random(2026);
+    std::vector<ConsistencyRun::Keys> keys(3000);
+    for (ConsistencyRun::Keys &k : keys) {
+        k.client = clients.at(random.bounded(int(clients.size())));
+        for (int n = random.bounded(4); n > 0; --n)
+            k.consumer += pieces.at(random.bounded(int(pieces.size())));
+    }
+    std::vector<QString> folded(keys.size());
+    std::vector<int> expected(keys.size());
+    for (size_t i = 0; i < keys.size(); ++i) {
+        expected[i] = int(i);
+        folded[i] = keys[i].client.toCaseFolded() + QChar(u'\0') + keys[i].consumer.toCaseFolded();
+    }
+    std::stable_sort(expected.begin(), expected.end(), [&folded](int a, int b) { return folded[size_t(a)] < folded[size_t(b)]; });
+    QCOMPARE(ConsistencyRun::order(keys, &ConsistencyRun::Keys::consumer), expected);
 }
 
 QTEST_GUILESS_MAIN(tst_ImportReading)
