@@ -52,6 +52,24 @@ void texts(const Row &row, const std::vector<int> &slotOf, std::array<QString, N
     }
 }
 
+// Marks the fields of row that hold something: not null and, for a text, not empty.
+void markFilled(const Row &row, std::vector<char> &filled)
+{
+    size_t field = 0;
+    for (Row::Reader r(row); !r.atEnd() && field < filled.size(); ++field) {
+        const char *data = nullptr;
+        qsizetype size = 0;
+        if (r.peekTag() == Row::TagNull)
+            r.skip();
+        else if (r.nextText(&data, &size))
+            filled[field] = filled[field] || size > 0;
+        else {
+            filled[field] = true;
+            r.skip();
+        }
+    }
+}
+
 QSet<QString> column(DbSession &db, const QString &sql, const QHash<QString, Value> &params)
 {
     QSet<QString> out;
@@ -124,10 +142,21 @@ void ImportWriter::checkRows(const Packet &rows)
     // The texts of every row are taken out on two cores; the checks go in row order after.
     const std::vector<int> slotOf = fieldSlots(rows, fields);
     std::vector<Draft> drafts(size_t(rows.rowCount()));
+    std::vector<char> filled[2];
     inTwoHalves(rows.rowCount(), [&](qsizetype begin, qsizetype end) {
-        for (qsizetype r = begin; r < end; ++r)
+        std::vector<char> &mine = filled[begin == 0 ? 0 : 1];
+        mine.assign(size_t(rows.fields().size()), false);
+        for (qsizetype r = begin; r < end; ++r) {
             drafts[size_t(r)] = draft(rows.rows()[size_t(r)], int(r), slotOf, fields[F::Balance] >= 0);
+            if (drafts[size_t(r)].valid)
+                markFilled(rows.rows()[size_t(r)], mine);
+        }
     });
+    m_filled.assign(size_t(rows.fields().size()), false);
+    for (const std::vector<char> &half : filled) {
+        for (size_t f = 0; f < half.size(); ++f)
+            m_filled[f] = m_filled[f] || half[f];
+    }
     QSet<QString> clients;
     m_items.reserve(rows.rowCount());
     m_inFile.reserve(rows.rowCount());
@@ -355,7 +384,9 @@ void ImportWriter::write(const Packet &rows)
     for (const FieldDef &f : rows.fields()) {
         if (!table.column(f.name) || f.name == u"IDSITCONSUMI")
             continue;
-        insertColumns.append(f.name);
+        // No row to import fills it: the insert leaves it null without reading every row's cell.
+        if (m_filled[size_t(rows.indexOf(f.name))])
+            insertColumns.append(f.name);
         if (!table.isKey(f.name) && m_mapped.contains(f.name))
             updateColumns.append(f.name);
     }

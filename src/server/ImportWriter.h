@@ -104,7 +104,8 @@ private:
     QString m_branch;
     bool m_inactivate = true;
     QSet<QString> m_mapped; // the layout's target columns
-    QList<Item> m_items;    // the rows to store
+    QList<Item> m_items; // the rows to store
+    std::vector<char> m_filled; // per field of the rows: some row to store holds something there
     QHash<QString, qsizetype> m_inFile; // every consumer of the file: key -> its last item (-1: rows marked invalid only)
     // SQLite: CONSUMIDOR's last ROWID before this call; the consumers inserted by it are above.
     qint64 m_rowidBefore = -1;

@@ -70,6 +70,8 @@ private slots:
     void storedTextsAreTrimmedAndCut();
     void repeatedConsumerIsInsertedThenUpdated_data() { backends_data(); }
     void repeatedConsumerIsInsertedThenUpdated();
+    void columnsSomeRowsFill_data() { backends_data(); }
+    void columnsSomeRowsFill();
     void shortRowStoresNothing_data();
     void shortRowStoresNothing();
 
@@ -331,6 +333,35 @@ void tst_ImportMethods::repeatedConsumerIsInsertedThenUpdated()
     QCOMPARE(db("SELECT COUNT(*) FROM CONSUMIFILIAL WHERE CDFILIAL = '0002' AND CDCONSUMIDOR IN ('R300', 'R301')"), 2);
     QCOMPARE(db("SELECT COUNT(*) FROM REGIDENTCONS WHERE CDCONSUMIDOR = 'R300' AND CDIDCONSUMID = 'R300'"), 1);
     QCOMPARE(db("SELECT COUNT(*) FROM REGIDENTCONS WHERE CDCONSUMIDOR = 'R301'"), 0);
+}
+
+// New consumers are inserted naming only the columns some row to store fills: a column filled by
+// the last row alone is still stored for it, one filled by a row marked invalid alone is not.
+void tst_ImportMethods::columnsSomeRowsFill()
+{
+    QFETCH(QString, backend);
+    const QList<QList<Value>> rows = {importRow(client(2), "U1", "Primeiro"), importRow(client(2), "U2", "Segundo"),
+                                      importRow(client(2), "U3", "Recusado", {{"NRRGCONSUMID", Value("123")}, {"IDVALIDO", Value("N")}}),
+                                      importRow(client(2), "U4", "Ultimo", {{"DSEMAILCONS", Value("u4@x.com")}, {"VRLIMDEBCONS", Value("12,50")}})};
+    QCOMPARE(confirm(backend, packet(rows), "0000000002", client(2) + "_").toArray().at(0), Value(qint64(3)));
+    DbSession &db = DbSession::forThread(DatabaseUrl::parse(m_urls[backend]));
+    const Packet stored = db.select("SELECT CDCONSUMIDOR, DSEMAILCONS, VRLIMDEBCONS, NRRGCONSUMID, IDSITCONSUMI FROM CONSUMIDOR "
+                                    "WHERE CDCLIENTE = :C AND CDCONSUMIDOR LIKE 'U%' ORDER BY CDCONSUMIDOR",
+                                    {{"C", Value(client(2))}},
+                                    {{"K", FieldType::String, 0}, {"E", FieldType::String, 0}, {"L", FieldType::Float, 0},
+                                     {"R", FieldType::String, 0}, {"S", FieldType::String, 0}});
+    QCOMPARE(stored.rowCount(), 3);
+    for (int i = 0; i < 2; ++i) {
+        QVERIFY(stored.value(i, 1).isNull());
+        QVERIFY(stored.value(i, 2).isNull());
+    }
+    QCOMPARE(stored.value(2, 0).toString(), QString("U4"));
+    QCOMPARE(stored.value(2, 1).toString(), QString("u4@x.com"));
+    QCOMPARE(stored.value(2, 2).toDouble(), 12.5);
+    for (int i = 0; i < 3; ++i) {
+        QVERIFY(stored.value(i, 3).isNull());
+        QCOMPARE(stored.value(i, 4).toString(), QString("1"));
+    }
 }
 
 void tst_ImportMethods::shortRowStoresNothing_data()
