@@ -234,13 +234,13 @@ void ImportEngine::readFile(const QString &path, ColumnReader &reader, RowBuilde
         throw cns::EErro(QStringLiteral("Não foi possível abrir o arquivo \"%1\": %2").arg(path, file.errorString()));
     progress.fileStarted(m_messages.Msg(u"LendoArq"), file.size());
     const QString shortName = QFileInfo(path).fileName();
-    const int validField = ImportRecord::rowField(u"IDVALIDO");
     ColumnReadAhead lines(file, path, m_layout, reader, m_valueArray);
     std::vector<ColumnReadAhead::Line> batch;
     while (lines.next(&batch)) {
         for (const ColumnReadAhead::Line &line : batch) {
-            cns::Row row = builder.build(line.values, shortName, line.number, line.client);
-            m_invalid.push_back(row.value(validField).toString() == u"N");
+            bool invalid = false;
+            cns::Row row = builder.build(line.values, shortName, line.number, line.client, &invalid);
+            m_invalid.push_back(invalid);
             m_rows.push_back(std::move(row));
             progress.advance(line.bytes + 2);
         }

@@ -55,6 +55,21 @@ private:
     std::vector<int> m_set;
 };
 
+// What the rows built on a thread reuse: their fields and the buffer they are packed in. Reached
+// through a call the compiler cannot see into, once per row: a thread-local of a shared library is
+// otherwise looked up again at each use.
+struct BuildScratch
+{
+    RowSlots row{ImportRecord::rowFields().size()};
+    cns::Row::Builder packed{1024};
+};
+
+[[gnu::noinline]] BuildScratch &buildScratch()
+{
+    thread_local BuildScratch scratch;
+    return scratch;
+}
+
 } // namespace
 
 QString RowBuilder::textOf(const cns::Value &v)
@@ -87,9 +102,17 @@ std::optional<double> RowBuilder::numberOf(const cns::Value &v)
 }
 
 cns::Row RowBuilder::build(const ColumnReader::Values &values, const QString &fileName, qint64 lineNumber,
-                           const QString &clientAsWritten) const
+                           const QString &clientAsWritten, bool *invalid) const
 {
-    auto text = [&](int index) { return textOf(values[size_t(index)]); };
+    // An entry as text: the value's own text (not copied), or one made from a number or a date,
+    // kept until the row is built.
+    std::array<QString, ImportColumns::kCount> made;
+    auto text = [&](int index) -> const QString & {
+        const cns::Value &v = values[size_t(index)];
+        if (const QString *own = v.textIf())
+            return *own;
+        return made[size_t(index)] = textOf(v);
+    };
     auto number = [&](int index) -> cns::Value {
         const std::optional<double> d = numberOf(values[size_t(index)]);
         if (!d)
@@ -107,13 +130,15 @@ cns::Row RowBuilder::build(const ColumnReader::Values &values, const QString &fi
     }();
     static const int validField = ImportRecord::rowField(u"IDVALIDO"), reasonField = ImportRecord::rowField(u"IDMOTIVO"),
                      fileField = ImportRecord::rowField(u"NMARQLAYIMP");
-    thread_local RowSlots row(ImportRecord::rowFields().size());
+    BuildScratch &scratch = buildScratch();
+    RowSlots &row = scratch.row;
+    cns::Row::Builder &b = scratch.packed;
     row.clear(); // nothing of a row that raised half way
-    auto put = [](int field, cns::Value v) { row.put(field, std::move(v)); };
+    auto put = [&row](int field, cns::Value v) { row.put(field, std::move(v)); };
     auto set = [&](int entry, cns::Value v) { put(rowOf[size_t(entry)], std::move(v)); };
 
     if (m_settings.clientFromFile) {
-        const QString v = text(CDCLIENTE);
+        const QString &v = text(CDCLIENTE);
         if (Consiste::EmptyString(v)) {
             set(CDCLIENTE, m_settings.emptyClient);
             put(validField, QStringLiteral("N"));
@@ -144,7 +169,7 @@ cns::Row RowBuilder::build(const ColumnReader::Values &values, const QString &fi
         badge = withoutLeadingZeros(badge);
     set(CDIDCONSUMID, badge);
     set(CDCCUSCLIE, Consiste::Ajusta(text(CDCCUSCLIE), 10));
-    const QString external = text(CDEXCONSUMID);
+    const QString &external = text(CDEXCONSUMID);
     set(CDEXCONSUMID, external);
     set(NMCONSUMIDOR, text(NMCONSUMIDOR));
 
@@ -186,7 +211,7 @@ cns::Row RowBuilder::build(const ColumnReader::Values &values, const QString &fi
 
     set(IDBLOQSALDFS, flagOrN(text(IDBLOQSALDFS)));
     set(IDVERSALDCON, flagOrN(text(IDVERSALDCON)));
-    const QString saleType = text(IDTPVENDACONS);
+    const QString &saleType = text(IDTPVENDACONS);
     set(IDTPVENDACONS, Consiste::EmptyString(saleType) ? QStringLiteral("7") : saleType.toUpper());
 
     QString code = Consiste::Ajusta(text(CDCONSUMIDOR), 21).toUpper();
@@ -198,7 +223,6 @@ cns::Row RowBuilder::build(const ColumnReader::Values &values, const QString &fi
     set(IDTPSELTARDE, onlyS(text(IDTPSELTARDE)));
     set(IDTPSEALMOCO, onlyS(text(IDTPSEALMOCO)));
 
-    thread_local cns::Row::Builder b(1024);
     b.clear();
     const QList<cns::FieldDef> &defs = ImportRecord::rowFieldDefs();
     for (int i = 0; i < defs.size(); ++i) {
@@ -212,11 +236,17 @@ cns::Row RowBuilder::build(const ColumnReader::Values &values, const QString &fi
             continue;
         }
         if (cns::isTextType(defs.at(i).type)) {
-            const QString s = v.toString();
-            b.addText(defs.at(i).size > 0 && s.size() > defs.at(i).size ? QStringView(s).left(defs.at(i).size) : QStringView(s));
+            const QString *own = v.textIf();
+            const QString other = own ? QString() : v.toString();
+            const QStringView s(own ? *own : other);
+            b.addText(defs.at(i).size > 0 && s.size() > defs.at(i).size ? s.left(defs.at(i).size) : s);
         } else {
             b.addValue(v);
         }
+    }
+    if (invalid) {
+        const QString *flag = row.at(validField).textIf();
+        *invalid = flag && *flag == u"N";
     }
     return b.takeExact();
 }

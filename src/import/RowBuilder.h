@@ -28,8 +28,9 @@ public:
     // numeric or date field holds what does not convert.
     // clientAsWritten: the file's client field with its separators, tried when the code without
     // them is not found (external codes such as "USH-RP" keep their dash).
+    // invalid, when given, tells whether the row is marked not to be imported (IDVALIDO "N").
     cns::Row build(const ColumnReader::Values &values, const QString &fileName, qint64 lineNumber,
-                   const QString &clientAsWritten = {}) const;
+                   const QString &clientAsWritten = {}, bool *invalid = nullptr) const;
 
     // The value array's entries read as the row building reads them.
     static QString textOf(const cns::Value &v);

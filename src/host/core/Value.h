@@ -57,6 +57,8 @@ public:
     qint64 toInt() const;
     double toDouble() const;
     QString toString() const;
+    // The value's own text without a copy; nullptr when it is not a text.
+    const QString *textIf() const noexcept { return std::get_if<QString>(&m_v); }
     QDateTime toDateTime() const;
     QByteArray toBytes() const;
     const QList<Value> &toArray() const;
