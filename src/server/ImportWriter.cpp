@@ -38,34 +38,31 @@ std::vector<int> fieldSlots(const Packet &p, const std::array<int, N> &fields)
 }
 
 // The texts of the wanted fields of a row, read in one walk; empty for a field the packet lacks.
+// Marks in filled the fields that hold something: not null and, for a text, not empty.
 template <size_t N>
-void texts(const Row &row, const std::vector<int> &slotOf, std::array<QString, N> &out)
+void texts(const Row &row, const std::vector<int> &slotOf, std::array<QString, N> &out, std::vector<char> &filled)
 {
     for (QString &t : out)
         t.clear();
     size_t field = 0;
     for (Row::Reader r(row); !r.atEnd(); ++field) {
-        if (field < slotOf.size() && slotOf[field] >= 0)
-            out[size_t(slotOf[field])] = r.nextString();
-        else
-            r.skip();
-    }
-}
-
-// Marks the fields of row that hold something: not null and, for a text, not empty.
-void markFilled(const Row &row, std::vector<char> &filled)
-{
-    size_t field = 0;
-    for (Row::Reader r(row); !r.atEnd() && field < filled.size(); ++field) {
+        const int slot = field < slotOf.size() ? slotOf[field] : -1;
         const char *data = nullptr;
         qsizetype size = 0;
-        if (r.peekTag() == Row::TagNull)
+        if (r.peekTag() == Row::TagNull) {
             r.skip();
-        else if (r.nextText(&data, &size))
-            filled[field] = filled[field] || size > 0;
-        else {
-            filled[field] = true;
-            r.skip();
+        } else if (r.nextText(&data, &size)) {
+            if (size > 0 && field < filled.size())
+                filled[field] = true;
+            if (slot >= 0)
+                out[size_t(slot)] = QString::fromUtf8(data, size);
+        } else {
+            if (field < filled.size())
+                filled[field] = true;
+            if (slot >= 0)
+                out[size_t(slot)] = r.nextString();
+            else
+                r.skip();
         }
     }
 }
@@ -111,11 +108,12 @@ void ImportWriter::readLayout(const QString &layout, const QString &branch)
                       {{QStringLiteral("L"), Value(layout)}});
 }
 
-ImportWriter::Draft ImportWriter::draft(const Row &row, int r, const std::vector<int> &slotOf, bool balanceMapped)
+ImportWriter::Draft ImportWriter::draft(const Row &row, int r, const std::vector<int> &slotOf, bool balanceMapped,
+                                        std::vector<char> &filled)
 {
     using F = DraftField;
     std::array<QString, F::Count> t;
-    texts(row, slotOf, t);
+    texts(row, slotOf, t, filled);
     Draft d;
     d.valid = t[F::Valid] != u"N";
     d.item = Item{r,
@@ -146,11 +144,8 @@ void ImportWriter::checkRows(const Packet &rows)
     inTwoHalves(rows.rowCount(), [&](qsizetype begin, qsizetype end) {
         std::vector<char> &mine = filled[begin == 0 ? 0 : 1];
         mine.assign(size_t(rows.fields().size()), false);
-        for (qsizetype r = begin; r < end; ++r) {
-            drafts[size_t(r)] = draft(rows.rows()[size_t(r)], int(r), slotOf, fields[F::Balance] >= 0);
-            if (drafts[size_t(r)].valid)
-                markFilled(rows.rows()[size_t(r)], mine);
-        }
+        for (qsizetype r = begin; r < end; ++r)
+            drafts[size_t(r)] = draft(rows.rows()[size_t(r)], int(r), slotOf, fields[F::Balance] >= 0, mine);
     });
     m_filled.assign(size_t(rows.fields().size()), false);
     for (const std::vector<char> &half : filled) {
@@ -381,11 +376,12 @@ void ImportWriter::write(const Packet &rows)
 {
     const TableDef &table = Schema::table(u"CONSUMIDOR");
     QStringList insertColumns{QStringLiteral("IDSITCONSUMI")}, updateColumns{QStringLiteral("IDSITCONSUMI")};
-    for (const FieldDef &f : rows.fields()) {
+    for (qsizetype i = 0; i < rows.fields().size(); ++i) {
+        const FieldDef &f = rows.fields().at(i);
         if (!table.column(f.name) || f.name == u"IDSITCONSUMI")
             continue;
-        // No row to import fills it: the insert leaves it null without reading every row's cell.
-        if (m_filled[size_t(rows.indexOf(f.name))])
+        // A column no row fills is left null by the insert without reading every row's cell.
+        if (m_filled[size_t(i)])
             insertColumns.append(f.name);
         if (!table.isKey(f.name) && m_mapped.contains(f.name))
             updateColumns.append(f.name);

@@ -65,7 +65,8 @@ private:
     {
         enum { Client, Consumer, Name, Type, CostCentre, Balance, Badge, Valid, Count };
     };
-    // What the row checks need of one row, read and trimmed.
+    // What the row checks need of one row, read and trimmed; marks in filled the row's fields that
+    // hold something.
     struct Draft
     {
         Item item;
@@ -73,7 +74,7 @@ private:
         bool nameEmpty = false;
         bool balanceBad = false; // the balance flag is mapped and neither "S" nor "N"
     };
-    static Draft draft(const Row &row, int r, const std::vector<int> &slotOf, bool balanceMapped);
+    static Draft draft(const Row &row, int r, const std::vector<int> &slotOf, bool balanceMapped, std::vector<char> &filled);
     void readLayout(const QString &layout, const QString &branch);
     void checkRows(const Packet &rows);
     void checkBadges();
@@ -105,7 +106,7 @@ private:
     bool m_inactivate = true;
     QSet<QString> m_mapped; // the layout's target columns
     QList<Item> m_items; // the rows to store
-    std::vector<char> m_filled; // per field of the rows: some row to store holds something there
+    std::vector<char> m_filled; // per field of the rows: some row holds something there
     QHash<QString, qsizetype> m_inFile; // every consumer of the file: key -> its last item (-1: rows marked invalid only)
     // SQLite: CONSUMIDOR's last ROWID before this call; the consumers inserted by it are above.
     qint64 m_rowidBefore = -1;

@@ -335,8 +335,8 @@ void tst_ImportMethods::repeatedConsumerIsInsertedThenUpdated()
     QCOMPARE(db("SELECT COUNT(*) FROM REGIDENTCONS WHERE CDCONSUMIDOR = 'R301'"), 0);
 }
 
-// New consumers are inserted naming only the columns some row to store fills: a column filled by
-// the last row alone is still stored for it, one filled by a row marked invalid alone is not.
+// New consumers are inserted naming only the columns some row fills: a column filled by the last
+// row alone is still stored for it, one filled by a row marked invalid alone is stored for no one.
 void tst_ImportMethods::columnsSomeRowsFill()
 {
     QFETCH(QString, backend);
