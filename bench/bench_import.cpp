@@ -6,6 +6,7 @@
 #include "Corvane.h"
 #include "DbSession.h"
 #include "DemoData.h"
+#include "Disposer.h"
 #include "Dispatcher.h"
 #include "HostDialogs.h"
 #include "ImportEngine.h"
@@ -161,12 +162,14 @@ void importRun(const DatabaseUrl &url, const QString &txt, Round &round)
     }
 }
 
-// The checkpoint that the import's commit left to the background, and the disk writes after it, end
-// before the next round: they would otherwise run beside that round's reference and import.
+// What the import left to the background (the checkpoint its commit asked for, the freeing of its
+// rows) and the disk writes after it end before the next round: they would otherwise run beside
+// that round's reference and import.
 void settle(const QString &path, int checkpointsBefore)
 {
     for (int i = 0; i < 2000 && WalCheckpointer::checkpointsDone(path) <= checkpointsBefore; ++i)
         QThread::msleep(10);
+    Disposer::waitIdle();
     ::sync();
 }
 

@@ -1,6 +1,7 @@
 #include "RdmImportConsu.h"
 
 #include "DbSession.h"
+#include "Disposer.h"
 #include "EErro.h"
 #include "ImportWriter.h"
 #include "MethodCall.h"
@@ -182,7 +183,9 @@ Value setConsumidor(MethodCall &call)
 {
     ImportWriter::Texts texts{call.text(4), call.text(5), call.text(6), call.text(7), call.text(8),
                               call.text(9), call.text(10), call.text(11), call.text(12)};
-    const ImportWriter::Counts c = ImportWriter(call.db(), texts).run(call.packet(0), call.text(1), call.text(3), call.text(13));
+    auto writer = std::make_unique<ImportWriter>(call.db(), texts);
+    const ImportWriter::Counts c = writer->run(call.packet(0), call.text(1), call.text(3), call.text(13));
+    Disposer::dispose(std::move(writer)); // its sets of a large import are freed while the call commits
     return Value(QList<Value>{Value(c.inserted), Value(c.updated), Value(c.inactivated)});
 }
 
