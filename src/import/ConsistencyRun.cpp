@@ -245,6 +245,9 @@ void ConsistencyRun::run(const std::vector<cns::Row> &rows, std::vector<bool> &i
     itcont = 1;
     if (prepared.keys.size() != rows.size()) {
         prepared.keys = extract(rows);
+        prepared.byCode.clear();
+    }
+    if (prepared.byCode.size() != rows.size()) {
         // The two orders are independent: the badge one is sorted on a second core.
         std::thread badges([&prepared] { prepared.byBadge = order(prepared.keys, &Keys::badge); });
         prepared.byCode = order(prepared.keys, &Keys::consumer);

@@ -51,8 +51,9 @@ public:
     };
 
     // rows: the import rows in load order; invalid: their marks (kept from earlier runs, as the
-    // rows keep theirs until the next load). Fills the log rows. prepared: filled unless it holds
-    // as many rows as rows, else used as it is (the caller empties it whenever the rows change).
+    // rows keep theirs until the next load). Fills the log rows. prepared: what of it does not hold
+    // as many rows as rows is made, the rest used as it is (the caller empties it whenever the rows
+    // change; the load fills the keys as it builds the rows).
     void run(const std::vector<cns::Row> &rows, std::vector<bool> &invalid, Prepared &prepared);
 
     // The order of a duplicate pass: the rows' indexes by client, then by second (the code or the
@@ -65,8 +66,10 @@ public:
     QString stListaCliente;
     int toImport = 0;
 
-private:
+    // The keys of rows as the run reads them from the packed rows.
     static std::vector<Keys> extract(const std::vector<cns::Row> &rows);
+
+private:
     void Gera_Log(int r);
     void Insere_Log(int r, QStringView key);
     void Vd_CrachaFilial(int r, std::vector<bool> &invalid);

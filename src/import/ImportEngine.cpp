@@ -239,8 +239,10 @@ void ImportEngine::readFile(const QString &path, ColumnReader &reader, RowBuilde
     while (lines.next(&batch)) {
         for (const ColumnReadAhead::Line &line : batch) {
             bool invalid = false;
-            cns::Row row = builder.build(line.values, shortName, line.number, line.client, &invalid);
+            ConsistencyRun::Keys keys;
+            cns::Row row = builder.build(line.values, shortName, line.number, line.client, &invalid, &keys);
             m_invalid.push_back(invalid);
+            m_prepared.keys.push_back(std::move(keys));
             m_rows.push_back(std::move(row));
             progress.advance(line.bytes + 2);
         }

@@ -83,6 +83,8 @@ public:
     // rows to import keeps its value and the failure passes on.
     void Carregar(ImportProgress &progress);
     int rowsLoaded() const { return int(m_rows.size()); }
+    // The rows' keys (filled by the load) and pass orders (by the first consistency run).
+    const ConsistencyRun::Prepared &prepared() const { return m_prepared; }
     int loadedCount() const { return m_loaded; } // what the last complete load read ("Reg. Carregados")
     int rowsToImport() const { return m_toImport; }
     // The file row names a file that is not there ("LayoutInvalido").

@@ -64,6 +64,24 @@ struct BuildScratch
     cns::Row::Builder packed{1024};
 };
 
+// The consistency run's key that row field holds; nullptr for the other fields.
+QString *keyOf(ConsistencyRun::Keys &keys, int field)
+{
+    using Keys = ConsistencyRun::Keys;
+    static const std::vector<QString Keys::*> memberOf = [] {
+        std::vector<QString Keys::*> m(size_t(ImportRecord::rowFields().size()), nullptr);
+        const std::pair<const char16_t *, QString Keys::*> named[] = {
+            {u"CDCLIENTE", &Keys::client},   {u"CDCONSUMIDOR", &Keys::consumer}, {u"NMCONSUMIDOR", &Keys::name},
+            {u"CDIDCONSUMID", &Keys::badge}, {u"CDEXCONSUMID", &Keys::external}, {u"CDTIPOCONS", &Keys::type},
+            {u"CDCCUSCLIE", &Keys::costCentre}, {u"NRCPFRESPCON", &Keys::cpf},   {u"IDMOTIVO", &Keys::motivo}};
+        for (const auto &[name, member] : named)
+            m[size_t(ImportRecord::rowField(QStringView(name)))] = member;
+        return m;
+    }();
+    QString Keys::*member = memberOf[size_t(field)];
+    return member ? &(keys.*member) : nullptr;
+}
+
 [[gnu::noinline]] BuildScratch &buildScratch()
 {
     thread_local BuildScratch scratch;
@@ -102,7 +120,7 @@ std::optional<double> RowBuilder::numberOf(const cns::Value &v)
 }
 
 cns::Row RowBuilder::build(const ColumnReader::Values &values, const QString &fileName, qint64 lineNumber,
-                           const QString &clientAsWritten, bool *invalid) const
+                           const QString &clientAsWritten, bool *invalid, ConsistencyRun::Keys *keys) const
 {
     // An entry as text: the value's own text (not copied), or one made from a number or a date,
     // kept until the row is built.
@@ -225,6 +243,8 @@ cns::Row RowBuilder::build(const ColumnReader::Values &values, const QString &fi
 
     b.clear();
     const QList<cns::FieldDef> &defs = ImportRecord::rowFieldDefs();
+    if (keys)
+        *keys = {};
     for (int i = 0; i < defs.size(); ++i) {
         const cns::Value &v = row.at(i);
         if (v.isNull()) {
@@ -238,8 +258,14 @@ cns::Row RowBuilder::build(const ColumnReader::Values &values, const QString &fi
         if (cns::isTextType(defs.at(i).type)) {
             const QString *own = v.textIf();
             const QString other = own ? QString() : v.toString();
-            const QStringView s(own ? *own : other);
-            b.addText(defs.at(i).size > 0 && s.size() > defs.at(i).size ? s.left(defs.at(i).size) : s);
+            const QString &whole = own ? *own : other;
+            const bool cut = defs.at(i).size > 0 && whole.size() > defs.at(i).size;
+            const QStringView s = cut ? QStringView(whole).left(defs.at(i).size) : QStringView(whole);
+            b.addText(s);
+            if (keys) {
+                if (QString *key = keyOf(*keys, i))
+                    *key = cut ? s.toString() : whole;
+            }
         } else {
             b.addValue(v);
         }

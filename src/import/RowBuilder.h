@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ColumnReader.h"
+#include "ConsistencyRun.h"
 #include "Row.h"
 
 #include <QString>
@@ -28,9 +29,10 @@ public:
     // numeric or date field holds what does not convert.
     // clientAsWritten: the file's client field with its separators, tried when the code without
     // them is not found (external codes such as "USH-RP" keep their dash).
-    // invalid, when given, tells whether the row is marked not to be imported (IDVALIDO "N").
+    // invalid, when given, tells whether the row is marked not to be imported (IDVALIDO "N"); keys,
+    // when given, receives what the consistency run reads of the row, as it reads it.
     cns::Row build(const ColumnReader::Values &values, const QString &fileName, qint64 lineNumber,
-                   const QString &clientAsWritten = {}, bool *invalid = nullptr) const;
+                   const QString &clientAsWritten = {}, bool *invalid = nullptr, ConsistencyRun::Keys *keys = nullptr) const;
 
     // The value array's entries read as the row building reads them.
     static QString textOf(const cns::Value &v);

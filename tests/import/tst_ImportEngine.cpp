@@ -75,6 +75,7 @@ private slots:
     void badValueEndsTheLoadKeepingTheRowsRead();
     void secondLoadStartsFromAnEmptyValueArray();
     void runAfterANewLoadSeesTheNewRows();
+    void loadKeysAreWhatTheRunReadsFromTheRows();
 
 private:
     std::unique_ptr<ImportEngine> engine(const char *layout, bool clientFromFile, const QString &file = {});
@@ -453,6 +454,29 @@ void tst_ImportEngine::runAfterANewLoadSeesTheNewRows()
     QCOMPARE(column("IDVALIDO"), reversed);
     QCOMPARE(logKeys(*e).size(), keys.size());
     QVERIFY(logKeys(*e) != keys);
+}
+
+// The load keeps the rows' keys for the consistency run as it builds the rows: they are the texts
+// the run would read back from the packed rows (cut to their widths, the empty client's text, the
+// resolution's reasons), for both client modes.
+void tst_ImportEngine::loadKeysAreWhatTheRunReadsFromTheRows()
+{
+    for (const auto &[layout, fromFile, file] : {std::tuple{"0000000011", true, "resolucao.txt"}, std::tuple{"0000000012", false, "duplicados.txt"},
+                                                 std::tuple{"0000000012", false, "avisos.txt"}, std::tuple{"0000000012", false, "larguras.txt"}}) {
+        auto e = engine(layout, fromFile, file);
+        ImportProgress none;
+        e->Carregar(none);
+        QVERIFY(e->rowsLoaded() > 0);
+        const std::vector<ConsistencyRun::Keys> expected = ConsistencyRun::extract(e->rowsPacket().rows());
+        const std::vector<ConsistencyRun::Keys> &kept = e->prepared().keys;
+        QCOMPARE(kept.size(), expected.size());
+        for (size_t r = 0; r < kept.size(); ++r) {
+            const auto fields = [](const ConsistencyRun::Keys &k) {
+                return QStringList{k.client, k.consumer, k.name, k.badge, k.external, k.type, k.costCentre, k.cpf, k.motivo};
+            };
+            QCOMPARE(fields(kept[r]), fields(expected[r]));
+        }
+    }
 }
 
 QTEST_GUILESS_MAIN(tst_ImportEngine)
