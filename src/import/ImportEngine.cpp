@@ -227,6 +227,18 @@ bool ImportEngine::fileMissing() const
     return !QFileInfo::exists(text(cdsArquivo, u"NMARQLAYIMP"));
 }
 
+void ImportEngine::reserveFor(qint64 fileBytes, qint64 lineBytes, size_t lines)
+{
+    // As many rows as the first lines' sizes tell, with a margin: the row, mark and key lists of a
+    // large file then grow without being copied over and over.
+    if (lineBytes <= 0)
+        return;
+    const size_t rows = m_rows.size() + size_t(double(fileBytes) / double(lineBytes) * double(lines) * 1.1) + 1;
+    m_rows.reserve(rows);
+    m_invalid.reserve(rows);
+    m_prepared.keys.reserve(rows);
+}
+
 void ImportEngine::readFile(const QString &path, ColumnReader &reader, RowBuilder &builder, ImportProgress &progress)
 {
     QFile file(path);
@@ -236,7 +248,15 @@ void ImportEngine::readFile(const QString &path, ColumnReader &reader, RowBuilde
     const QString shortName = QFileInfo(path).fileName();
     ColumnReadAhead lines(file, path, m_layout, reader, m_valueArray);
     std::vector<ColumnReadAhead::Line> batch;
+    bool reserved = false;
     while (lines.next(&batch)) {
+        if (!reserved) {
+            qint64 bytes = 0;
+            for (const ColumnReadAhead::Line &line : batch)
+                bytes += line.bytes + 1;
+            reserveFor(file.size(), bytes, batch.size());
+            reserved = true;
+        }
         for (const ColumnReadAhead::Line &line : batch) {
             bool invalid = false;
             ConsistencyRun::Keys keys;

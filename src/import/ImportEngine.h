@@ -105,6 +105,8 @@ private:
     cns::Value call(const QString &method, const QList<cns::Value> &args);
     void loadInto(cns::DataSet &ds, const cns::Value &payload);
     void checkLayoutForLoad();
+    // Room for the rows of a file of fileBytes whose first lines took lineBytes.
+    void reserveFor(qint64 fileBytes, qint64 lineBytes, size_t lines);
     void readFile(const QString &path, ColumnReader &reader, class RowBuilder &builder, ImportProgress &progress);
     void publishRows();
     void clearRows();

@@ -20,10 +20,13 @@ QString AllTrim(QStringView s)
 
 QString Ajusta(QStringView code, int width)
 {
-    const QString t = code.trimmed().toString();
+    const QStringView t = code.trimmed();
     if (t.isEmpty() || t.size() >= width)
-        return t;
-    return QString(width - t.size(), u'0') + t;
+        return t.toString();
+    // Zeros and the code written into one text.
+    QString out(width, u'0');
+    std::copy(t.cbegin(), t.cend(), out.begin() + (width - t.size()));
+    return out;
 }
 
 QString Ajusta_Inscricao(QStringView s, QString *tipo)
