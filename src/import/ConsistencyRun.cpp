@@ -10,13 +10,37 @@
 #include <thread>
 
 ConsistencyRun::ConsistencyRun(Settings settings, const TMessages &messages, ImportLookups &lookups, RegisterCount registerCount)
-    : m_settings(settings), m_messages(messages), m_lookups(lookups), m_registerCount(std::move(registerCount)),
+    : m_settings(settings), m_lookups(lookups), m_registerCount(std::move(registerCount)),
       m_emptyClient(messages.Msg(u"VAZIO"))
 {
     QList<cns::FieldDef> defs;
     for (const ImportRecord::FieldInfo &f : ImportRecord::logFields())
         defs.append(f.def);
     m_log.setFields(defs);
+    for (const char16_t *key : {u"CdCliNull", u"CdCliNaoEncontrado", u"CliNaoAssociado", u"CdConsNull", u"NmConsNull", u"CdTipoCons",
+                                u"CdCCusClie", u"CdTipoCons1", u"CdCCusClie1", u"CdIdJaCad_log", u"CpfInvalido", u"CrachaFilial",
+                                u"Cod_Duplicado", u"Cracha_Duplicado"}) {
+        const QString k = QString::fromUtf16(key);
+        m_texts.append({k, messages.Msg(k)});
+    }
+}
+
+const QString &ConsistencyRun::text(QStringView key) const
+{
+    for (const auto &[k, t] : m_texts) {
+        if (k == key)
+            return t;
+    }
+    static const QString unlisted; // every key this file logs is listed in the constructor
+    return unlisted;
+}
+
+ConsistencyRun::PassLog ConsistencyRun::newPassLog(size_t rows) const
+{
+    PassLog out;
+    out.log.setFields(m_log.fields());
+    out.invalid.assign(rows, false);
+    return out;
 }
 
 void ConsistencyRun::setBranchBadges(const cns::Packet &p)
@@ -59,51 +83,50 @@ bool ConsistencyRun::isWarning(QStringView key)
     return key == u"CdTipoCons1" || key == u"CdCCusClie1" || key == u"CpfInvalido";
 }
 
-void ConsistencyRun::Insere_Log(int r, QStringView key)
+void ConsistencyRun::Insere_Log(PassLog &out, int r, QStringView key)
 {
     const Keys &k = (*m_keysOf)[size_t(r)];
     cns::Row::Builder b(128);
     for (const QString *s : {&k.client, &k.name, &k.consumer})
         b.addText(*s);
-    const QString text = m_messages.Msg(key);
-    b.addText(QStringView(text).left(250));
+    b.addText(QStringView(text(key)).left(250));
     for (const QString *s : {&k.badge, &k.external, &k.type, &k.costCentre, &k.cpf})
         b.addText(*s);
-    m_log.appendRow(b.take());
-    boInclui_Log = true;
+    out.log.appendRow(b.take());
+    out.boInclui_Log = true;
     if (!isWarning(key))
-        boParaImp = true;
+        out.boParaImp = true;
 }
 
-void ConsistencyRun::Gera_Log(int r)
+void ConsistencyRun::Gera_Log(PassLog &out, int r)
 {
     const Keys &k = (*m_keysOf)[size_t(r)];
     if (k.client == m_emptyClient)
-        Insere_Log(r, u"CdCliNull");
+        Insere_Log(out, r, u"CdCliNull");
     else if (k.motivo == u"NAO_ENC")
-        Insere_Log(r, u"CdCliNaoEncontrado");
+        Insere_Log(out, r, u"CdCliNaoEncontrado");
     else if (k.motivo == u"CLI_FIL")
-        Insere_Log(r, u"CliNaoAssociado");
+        Insere_Log(out, r, u"CliNaoAssociado");
     if (Consiste::EmptyString(k.consumer))
-        Insere_Log(r, u"CdConsNull");
+        Insere_Log(out, r, u"CdConsNull");
     if (Consiste::EmptyString(k.name))
-        Insere_Log(r, u"NmConsNull");
+        Insere_Log(out, r, u"NmConsNull");
     if (Consiste::EmptyString(k.type))
-        Insere_Log(r, u"CdTipoCons");
+        Insere_Log(out, r, u"CdTipoCons");
     if (Consiste::EmptyString(k.costCentre))
-        Insere_Log(r, u"CdCCusClie");
+        Insere_Log(out, r, u"CdCCusClie");
     if (!Consiste::EmptyString(k.type) && !m_lookups.typeExists(k.type))
-        Insere_Log(r, u"CdTipoCons1");
+        Insere_Log(out, r, u"CdTipoCons1");
     if (!Consiste::EmptyString(k.costCentre) && !m_lookups.costCentreExists(k.client, k.costCentre))
-        Insere_Log(r, u"CdCCusClie1");
+        Insere_Log(out, r, u"CdCCusClie1");
     // A blank badge has nothing in the register.
     if (m_settings.checkRegister && !Consiste::EmptyString(k.badge) && m_registerCount(k.badge, k.client, k.consumer) > 0)
-        Insere_Log(r, u"CdIdJaCad_log");
+        Insere_Log(out, r, u"CdIdJaCad_log");
     if (!Consiste::EmptyString(k.cpf) && (!Consiste::CPFOk(k.cpf) || k.cpf.size() != 11))
-        Insere_Log(r, u"CpfInvalido");
+        Insere_Log(out, r, u"CpfInvalido");
 }
 
-void ConsistencyRun::Vd_CrachaFilial(int r, std::vector<bool> &invalid)
+void ConsistencyRun::Vd_CrachaFilial(PassLog &out, int r)
 {
     if (!m_settings.checkRegister)
         return;
@@ -116,8 +139,8 @@ void ConsistencyRun::Vd_CrachaFilial(int r, std::vector<bool> &invalid)
     });
     if (!other)
         return;
-    Insere_Log(r, u"CrachaFilial");
-    invalid[size_t(r)] = true;
+    Insere_Log(out, r, u"CrachaFilial");
+    out.invalid[size_t(r)] = true;
 }
 
 namespace {
@@ -183,25 +206,25 @@ std::vector<int> ConsistencyRun::order(const std::vector<Keys> &keys, QString Ke
     return idx;
 }
 
-void ConsistencyRun::compare(int prev, int r, bool equal, QStringView key, std::vector<bool> &invalid)
+void ConsistencyRun::compare(PassLog &out, int prev, int r, bool equal, QStringView key)
 {
     if (!equal) {
-        itcont = 1;
+        out.itcont = 1;
         return;
     }
     // The first duplicate of a group also reports the row before it.
-    if (itcont == 1)
-        Insere_Log(prev, key);
-    ++itcont;
-    Insere_Log(r, key);
-    invalid[size_t(r)] = invalid[size_t(prev)] = true;
+    if (out.itcont == 1)
+        Insere_Log(out, prev, key);
+    ++out.itcont;
+    Insere_Log(out, r, key);
+    out.invalid[size_t(r)] = out.invalid[size_t(prev)] = true;
 }
 
-void ConsistencyRun::codePass(const std::vector<int> &idx, std::vector<bool> &invalid)
+void ConsistencyRun::codePass(PassLog &out, const std::vector<int> &idx)
 {
     int prev = -1;
     for (const int r : idx) {
-        Gera_Log(r);
+        Gera_Log(out, r);
         const Keys &k = (*m_keysOf)[size_t(r)];
         if (prev < 0) {
             stListaCliente = k.client + u'_';
@@ -210,7 +233,7 @@ void ConsistencyRun::codePass(const std::vector<int> &idx, std::vector<bool> &in
             continue;
         }
         const Keys &p = (*m_keysOf)[size_t(prev)];
-        compare(prev, r, k.client == p.client && k.consumer == p.consumer, u"Cod_Duplicado", invalid);
+        compare(out, prev, r, k.client == p.client && k.consumer == p.consumer, u"Cod_Duplicado");
         // Every distinct whole code once (a code that is part of a longer one is still listed).
         if (m_settings.clientFromFile && k.client != p.client && !m_listed.contains(k.client)) {
             stListaCliente += k.client + u'_';
@@ -220,9 +243,8 @@ void ConsistencyRun::codePass(const std::vector<int> &idx, std::vector<bool> &in
     }
 }
 
-void ConsistencyRun::badgePass(const std::vector<int> &idx, std::vector<bool> &invalid)
+void ConsistencyRun::badgePass(PassLog &out, const std::vector<int> &idx)
 {
-    itcont = 1;
     int prev = -1;
     for (const int r : idx) {
         const Keys &k = (*m_keysOf)[size_t(r)];
@@ -230,10 +252,10 @@ void ConsistencyRun::badgePass(const std::vector<int> &idx, std::vector<bool> &i
         // to refuse when the import is confirmed.
         if (prev >= 0 && !Consiste::EmptyString(k.badge)) {
             const Keys &p = (*m_keysOf)[size_t(prev)];
-            compare(prev, r, k.client == p.client && k.badge == p.badge, u"Cracha_Duplicado", invalid);
+            compare(out, prev, r, k.client == p.client && k.badge == p.badge, u"Cracha_Duplicado");
         }
         prev = r;
-        Vd_CrachaFilial(r, invalid);
+        Vd_CrachaFilial(out, r);
     }
 }
 
@@ -242,7 +264,6 @@ void ConsistencyRun::run(const std::vector<cns::Row> &rows, std::vector<bool> &i
     m_log.rows().clear();
     stListaCliente.clear();
     m_listed.clear();
-    itcont = 1;
     if (prepared.keys.size() != rows.size()) {
         prepared.keys = extract(rows);
         prepared.byCode.clear();
@@ -254,7 +275,35 @@ void ConsistencyRun::run(const std::vector<cns::Row> &rows, std::vector<bool> &i
         badges.join();
     }
     m_keysOf = &prepared.keys;
-    codePass(prepared.byCode, invalid);
-    badgePass(prepared.byBadge, invalid);
+    // The badge pass asks nothing of the lookups or the server: it runs on a second core while
+    // the code pass, which does, runs here.
+    PassLog code = newPassLog(rows.size()), badge = newPassLog(rows.size());
+    std::exception_ptr badgeError;
+    std::thread second([&] {
+        try {
+            badgePass(badge, prepared.byBadge);
+        } catch (...) {
+            badgeError = std::current_exception();
+        }
+    });
+    try {
+        codePass(code, prepared.byCode);
+    } catch (...) {
+        second.join();
+        throw;
+    }
+    second.join();
+    if (badgeError)
+        std::rethrow_exception(badgeError);
+    for (PassLog *pass : {&code, &badge}) {
+        for (cns::Row &row : pass->log.rows())
+            m_log.appendRow(std::move(row));
+        for (size_t r = 0; r < rows.size(); ++r) {
+            if (pass->invalid[r])
+                invalid[r] = true;
+        }
+        boInclui_Log = boInclui_Log || pass->boInclui_Log;
+        boParaImp = boParaImp || pass->boParaImp;
+    }
     toImport = int(std::count(invalid.cbegin(), invalid.cend(), false));
 }

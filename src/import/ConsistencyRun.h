@@ -70,22 +70,32 @@ public:
     static std::vector<Keys> extract(const std::vector<cns::Row> &rows);
 
 private:
-    void Gera_Log(int r);
-    void Insere_Log(int r, QStringView key);
-    void Vd_CrachaFilial(int r, std::vector<bool> &invalid);
+    // What one pass writes: the two passes run side by side, each into its own, and the run puts
+    // them together in the log's order (the code pass's findings first).
+    struct PassLog
+    {
+        cns::Packet log;
+        std::vector<char> invalid; // the rows the pass marks
+        bool boInclui_Log = false, boParaImp = false;
+        int itcont = 1;
+    };
+    void Gera_Log(PassLog &out, int r);
+    void Insere_Log(PassLog &out, int r, QStringView key);
+    void Vd_CrachaFilial(PassLog &out, int r);
     // One step of a duplicate pass: row r against the row before it in the pass's order.
-    void compare(int prev, int r, bool equal, QStringView key, std::vector<bool> &invalid);
-    void codePass(const std::vector<int> &idx, std::vector<bool> &invalid);
-    void badgePass(const std::vector<int> &idx, std::vector<bool> &invalid);
+    void compare(PassLog &out, int prev, int r, bool equal, QStringView key);
+    void codePass(PassLog &out, const std::vector<int> &idx);
+    void badgePass(PassLog &out, const std::vector<int> &idx);
+    const QString &text(QStringView key) const; // a finding's message text
+    PassLog newPassLog(size_t rows) const;
 
     Settings m_settings;
-    const TMessages &m_messages;
     ImportLookups &m_lookups;
     RegisterCount m_registerCount;
     QString m_emptyClient;
     QHash<QString, QList<BranchBadge>> m_branchBadges;
     const std::vector<Keys> *m_keysOf = nullptr; // the run's keys (of its Prepared)
     QSet<QString> m_listed;
+    QList<QPair<QString, QString>> m_texts; // the findings' keys and message texts, read once
     cns::Packet m_log;
-    int itcont = 1;
 };

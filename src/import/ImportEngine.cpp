@@ -322,6 +322,7 @@ void ImportEngine::publishRows()
 {
     cdsConsumidor.setData(std::make_shared<const cns::Packet>(rowsPacket()));
     cdsConsumidor.First();
+    m_publishedMarks = m_invalid;
 }
 
 cns::Packet ImportEngine::rowsPacket() const
@@ -380,7 +381,9 @@ void ImportEngine::ChamaGeraLog(ImportProgress &progress, bool showLog)
         m_toImport = run.toImport;
         cdsLogImp.setData(run.log());
         cdsLogImp.First();
-        publishRows();
+        // A run that marks no other rows (the confirmation's, after the log's) leaves the grid as it is.
+        if (m_invalid != m_publishedMarks)
+            publishRows();
         stP_CDCLIENTE = clientFromFile ? stListaCliente : screenClient();
         if (showLog)
             abreLog();

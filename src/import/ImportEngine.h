@@ -117,6 +117,7 @@ private:
     ColumnReader::Values m_valueArray; // arFields' values of the line being read
     std::vector<cns::Row> m_rows;
     std::vector<bool> m_invalid;
+    std::vector<bool> m_publishedMarks; // m_invalid as cdsConsumidor shows it
     ConsistencyRun::Prepared m_prepared; // of m_rows; emptied with them
     int m_loaded = 0;
     int m_toImport = 0;

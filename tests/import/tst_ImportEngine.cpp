@@ -244,6 +244,12 @@ void tst_ImportEngine::duplicatesBadgesAndTheLogInItsOrder()
     QCOMPARE(logKeys(*e), QStringList({"Eva:Cod_Duplicado", "Eva 2:Cod_Duplicado", "Eva 3:Cod_Duplicado", "Hugo:CdIdJaCad_log",
                                        "Ana:Cracha_Duplicado", "Bia:Cracha_Duplicado", "Fred:CrachaFilial"}));
     QCOMPARE(column("IDVALIDO"), QStringList({"N", "N", "", "", "N", "N", "N", "N", "", ""}));
+    // The grid shows the run's marks.
+    const Packet grid = e->cdsConsumidor.Data();
+    QStringList marks;
+    for (qsizetype i = 0; i < grid.rowCount(); ++i)
+        marks << grid.value(i, u"IDVALIDO").toString();
+    QCOMPARE(marks, QStringList({"N", "N", "", "", "N", "N", "N", "N", "", ""}));
     QCOMPARE(e->rowsToImport(), 4);
     QVERIFY(e->boInclui_Log);
     QVERIFY(e->boParaImp);
