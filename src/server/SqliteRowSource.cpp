@@ -117,8 +117,14 @@ int xFilter(sqlite3_vtab_cursor *cur, int, const char *, int argc, sqlite3_value
     c->feed = argc > 0 ? static_cast<Feed *>(sqlite3_value_pointer(argv[0], kName)) : nullptr;
     c->row = 0;
     c->ahead.reset(); // the old filling thread stops before a new one starts
-    if (c->feed)
-        c->ahead = std::make_unique<RowCellsAhead>(c->feed->count, c->feed->columns, *c->feed->fill);
+    if (c->feed) {
+        try {
+            c->ahead = std::make_unique<RowCellsAhead>(c->feed->count, c->feed->columns, *c->feed->fill);
+        } catch (...) {
+            c->feed->error = std::current_exception();
+            return SQLITE_ERROR;
+        }
+    }
     return load(c);
 }
 
