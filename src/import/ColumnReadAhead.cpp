@@ -13,61 +13,18 @@ ColumnReadAhead::ColumnReadAhead(QIODevice &file, QString path, const ImportLayo
 
 ColumnReadAhead::~ColumnReadAhead()
 {
-    {
-        std::lock_guard lock(m_mutex);
-        m_stop = true;
-    }
-    m_changed.notify_all();
+    m_handoff.stop();
     m_thread.join();
-}
-
-bool ColumnReadAhead::next(std::vector<Line> *batch)
-{
-    std::unique_lock lock(m_mutex);
-    if (!batch->empty())
-        m_spare.push_back(std::move(*batch));
-    batch->clear();
-    m_changed.wait(lock, [this] { return !m_batches.empty() || m_done; });
-    if (!m_batches.empty()) {
-        *batch = std::move(m_batches.front());
-        m_batches.pop_front();
-        lock.unlock();
-        m_changed.notify_all();
-        return true;
-    }
-    if (m_error)
-        std::rethrow_exception(m_error);
-    return false;
-}
-
-bool ColumnReadAhead::hand(std::vector<Line> &&batch)
-{
-    std::unique_lock lock(m_mutex);
-    m_changed.wait(lock, [this] { return m_batches.size() < kBatchesAhead || m_stop; });
-    if (m_stop)
-        return false;
-    m_batches.push_back(std::move(batch));
-    lock.unlock();
-    m_changed.notify_all();
-    return true;
-}
-
-std::vector<ColumnReadAhead::Line> ColumnReadAhead::spare()
-{
-    std::lock_guard lock(m_mutex);
-    if (m_spare.empty())
-        return {};
-    std::vector<Line> b = std::move(m_spare.back());
-    m_spare.pop_back();
-    return b;
 }
 
 void ColumnReadAhead::run()
 {
     std::exception_ptr error;
-    std::vector<Line> batch = spare();
+    std::vector<Line> batch;
     size_t used = 0; // lines of batch filled; the others are a handed-back batch's, to be overwritten
     try {
+        if (!m_handoff.room(&batch))
+            return;
         const bool rules = !m_layout.rules.isEmpty();
         LineReader lines(m_file, m_path);
         QByteArray bytes;
@@ -87,22 +44,18 @@ void ColumnReadAhead::run()
             line.values = m_values;
             m_reader.read(text, line.values, m_path, line.number, &line.client);
             if (++used == kBatchLines) {
-                if (!hand(std::move(batch)))
-                    return;
-                batch = spare();
+                m_handoff.hand(std::move(batch));
+                batch = {};
                 used = 0;
+                if (!m_handoff.room(&batch))
+                    return;
             }
         }
     } catch (...) {
         error = std::current_exception();
     }
     batch.resize(used);
-    if (!batch.empty() && !hand(std::move(batch)))
-        return;
-    {
-        std::lock_guard lock(m_mutex);
-        m_error = error;
-        m_done = true;
-    }
-    m_changed.notify_all();
+    if (!batch.empty())
+        m_handoff.hand(std::move(batch));
+    m_handoff.finish(error);
 }

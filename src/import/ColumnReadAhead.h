@@ -2,11 +2,9 @@
 
 #include "ColumnReader.h"
 
+#include "BatchHandoff.h"
+
 #include <QString>
-#include <condition_variable>
-#include <deque>
-#include <exception>
-#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -44,15 +42,13 @@ public:
     // The next batch in place of the one *batch held, which goes back to the reading thread to be
     // filled again (its values are freed where they were made); false at the end of the file.
     // Raises what the reading raised, in its place.
-    bool next(std::vector<Line> *batch);
+    bool next(std::vector<Line> *batch) { return m_handoff.next(batch); }
 
 private:
     static constexpr size_t kBatchLines = 256;
     static constexpr size_t kBatchesAhead = 8;
 
     void run();
-    bool hand(std::vector<Line> &&batch); // false when the reader is to stop
-    std::vector<Line> spare();            // a handed-back batch, or a new one
 
     QIODevice &m_file;
     const QString m_path;
@@ -60,12 +56,6 @@ private:
     const ColumnReader &m_reader;
     ColumnReader::Values m_values;
 
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-    std::deque<std::vector<Line>> m_batches;
-    std::vector<std::vector<Line>> m_spare;
-    bool m_done = false;
-    bool m_stop = false;
-    std::exception_ptr m_error;
+    cns::BatchHandoff<std::vector<Line>> m_handoff{kBatchesAhead};
     std::thread m_thread;
 };

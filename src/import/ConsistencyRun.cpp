@@ -7,7 +7,6 @@
 #include "TwoHalves.h"
 
 #include <algorithm>
-#include <thread>
 
 ConsistencyRun::ConsistencyRun(Settings settings, const TMessages &messages, ImportLookups &lookups, RegisterCount registerCount)
     : m_settings(settings), m_lookups(lookups), m_registerCount(std::move(registerCount)),
@@ -270,31 +269,14 @@ void ConsistencyRun::run(const std::vector<cns::Row> &rows, std::vector<bool> &i
     }
     if (prepared.byCode.size() != rows.size()) {
         // The two orders are independent: the badge one is sorted on a second core.
-        std::thread badges([&prepared] { prepared.byBadge = order(prepared.keys, &Keys::badge); });
-        prepared.byCode = order(prepared.keys, &Keys::consumer);
-        badges.join();
+        cns::bothAtOnce([&prepared] { prepared.byCode = order(prepared.keys, &Keys::consumer); },
+                        [&prepared] { prepared.byBadge = order(prepared.keys, &Keys::badge); });
     }
     m_keysOf = &prepared.keys;
     // The badge pass asks nothing of the lookups or the server: it runs on a second core while
     // the code pass, which does, runs here.
     PassLog code = newPassLog(rows.size()), badge = newPassLog(rows.size());
-    std::exception_ptr badgeError;
-    std::thread second([&] {
-        try {
-            badgePass(badge, prepared.byBadge);
-        } catch (...) {
-            badgeError = std::current_exception();
-        }
-    });
-    try {
-        codePass(code, prepared.byCode);
-    } catch (...) {
-        second.join();
-        throw;
-    }
-    second.join();
-    if (badgeError)
-        std::rethrow_exception(badgeError);
+    cns::bothAtOnce([&] { codePass(code, prepared.byCode); }, [&] { badgePass(badge, prepared.byBadge); });
     for (PassLog *pass : {&code, &badge}) {
         for (cns::Row &row : pass->log.rows())
             m_log.appendRow(std::move(row));

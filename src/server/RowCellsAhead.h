@@ -1,12 +1,8 @@
 #pragma once
 
+#include "BatchHandoff.h"
 #include "SqliteRowSource.h"
 
-#include <condition_variable>
-#include <deque>
-#include <exception>
-#include <memory>
-#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -36,24 +32,16 @@ private:
     struct Batch
     {
         std::vector<RowCells> rows;
-        qsizetype size = 0;         // rows filled
-        std::exception_ptr error;   // what filling the row after them raised
+        qsizetype size = 0; // rows filled
     };
 
     void run();
-    std::unique_ptr<Batch> spare(); // nullptr once stopped
 
     const qsizetype m_count;
     const int m_columns;
     const SqliteRowSource::Fill &m_fill;
-
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-    std::deque<std::unique_ptr<Batch>> m_ready, m_spare;
-    bool m_done = false;
-    bool m_stop = false;
-
-    std::unique_ptr<Batch> m_current; // the statement's side
+    BatchHandoff<Batch> m_handoff{kBatchesAhead};
+    Batch m_current; // the statement's side
     qsizetype m_at = 0;
     std::thread m_thread;
 };
