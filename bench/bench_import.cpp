@@ -221,6 +221,10 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     const int kRounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5; // bench_import [rounds]
     QTemporaryDir dir;
+    if (qEnvironmentVariableIsSet("CNS_BENCH_KEEP")) { // the databases and files stay, for a look at them
+        dir.setAutoRemove(false);
+        std::printf("files in %s\n", qPrintable(dir.path()));
+    }
     std::vector<DatabaseUrl> urls;
     for (int r = 0; r < kRounds; ++r)
         urls.push_back(bench::seedDatabase(dir.filePath(QStringLiteral("bench%1.db").arg(r))));

@@ -1,12 +1,12 @@
 #include "ImportEngine.h"
 
-#include "ColumnReadAhead.h"
 #include "ColumnReader.h"
 #include "Consiste.h"
 #include "ConsistencyRun.h"
 #include "Corvane.h"
 #include "Disposer.h"
 #include "EErro.h"
+#include "FileRowBuilder.h"
 #include "ImportLogRegistry.h"
 #include "ImportLookups.h"
 #include "ImportRecord.h"
@@ -239,34 +239,28 @@ void ImportEngine::reserveFor(qint64 fileBytes, qint64 lineBytes, size_t lines)
     m_prepared.keys.reserve(rows);
 }
 
-void ImportEngine::readFile(const QString &path, ColumnReader &reader, RowBuilder &builder, ImportProgress &progress)
+void ImportEngine::readFile(const QString &path, const ColumnReader &reader, const RowBuilder::Settings &settings,
+                            ImportProgress &progress)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw cns::EErro(QStringLiteral("Não foi possível abrir o arquivo \"%1\": %2").arg(path, file.errorString()));
     progress.fileStarted(m_messages.Msg(u"LendoArq"), file.size());
-    const QString shortName = QFileInfo(path).fileName();
-    ColumnReadAhead lines(file, path, m_layout, reader, m_valueArray);
-    std::vector<ColumnReadAhead::Line> batch;
+    FileRowBuilder rows(file, path, m_layout, reader, m_valueArray, settings, *m_lookups);
+    FileRowBuilder::Batch batch;
     bool reserved = false;
-    while (lines.next(&batch)) {
+    while (rows.next(&batch)) {
+        if (batch.rows.empty())
+            continue;
         if (!reserved) {
-            qint64 bytes = 0;
-            for (const ColumnReadAhead::Line &line : batch)
-                bytes += line.bytes + 1;
-            reserveFor(file.size(), bytes, batch.size());
+            reserveFor(file.size(), batch.bytes, batch.rows.size());
             reserved = true;
         }
-        for (const ColumnReadAhead::Line &line : batch) {
-            bool invalid = false;
-            ConsistencyRun::Keys keys;
-            cns::Row row = builder.build(line.values, shortName, line.number, line.client, &invalid, &keys);
-            m_invalid.push_back(invalid);
-            m_prepared.keys.push_back(std::move(keys));
-            m_rows.push_back(std::move(row));
-            progress.advance(line.bytes + 2);
-        }
-        m_valueArray = batch.back().values;
+        std::move(batch.rows.begin(), batch.rows.end(), std::back_inserter(m_rows));
+        m_invalid.insert(m_invalid.end(), batch.invalid.begin(), batch.invalid.end());
+        std::move(batch.keys.begin(), batch.keys.end(), std::back_inserter(m_prepared.keys));
+        m_valueArray = std::move(batch.values);
+        progress.advance(batch.bytes);
     }
 }
 
@@ -299,12 +293,11 @@ void ImportEngine::Carregar(ImportProgress &progress)
         settings.removeLeadingZeros = m_layout.removeLeadingZeros;
         settings.negativeDebitLimit = text(cdsBuscaParamValorNeg, u"IDIMPBLOLANCNEG") == u"S";
         settings.emptyClient = m_messages.Msg(u"VAZIO");
-        RowBuilder builder(settings, *m_lookups);
         ColumnReader reader(m_layout);
         m_valueArray = {};
         for (int r = 0; r < cdsArquivo.rowCount(); ++r) {
             cdsArquivo.setRecNo(r + 1);
-            readFile(text(cdsArquivo, u"NMARQLAYIMP"), reader, builder, progress);
+            readFile(text(cdsArquivo, u"NMARQLAYIMP"), reader, settings, progress);
         }
     } catch (...) {
         progress.showPanel(ImportProgress::Panel::Hidden);

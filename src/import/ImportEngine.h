@@ -6,6 +6,7 @@
 #include "ImportLayout.h"
 #include "ImportProgress.h"
 #include "Row.h"
+#include "RowBuilder.h"
 #include "TADOIBQuery.h"
 
 #include <QString>
@@ -107,7 +108,7 @@ private:
     void checkLayoutForLoad();
     // Room for the rows of a file of fileBytes whose first lines took lineBytes.
     void reserveFor(qint64 fileBytes, qint64 lineBytes, size_t lines);
-    void readFile(const QString &path, ColumnReader &reader, class RowBuilder &builder, ImportProgress &progress);
+    void readFile(const QString &path, const ColumnReader &reader, const RowBuilder::Settings &settings, ImportProgress &progress);
     void publishRows();
     void clearRows();
 

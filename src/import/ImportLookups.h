@@ -1,5 +1,6 @@
 #pragma once
 
+#include "RowLookups.h"
 #include "TADOIBQuery.h"
 
 #include <QHash>
@@ -10,23 +11,20 @@
 // of the consistency run. The data they read does not change while a file is loaded or checked,
 // so each answer is kept for the life of the object: a 100,000-line file of a few clients costs
 // a few queries, not a few hundred thousand.
-class ImportLookups
+//
+// The queries run on the connection of the thread that made the object, so it is used from that
+// thread only.
+class ImportLookups final : public RowLookups
 {
 public:
-    struct Client
-    {
-        QString code;   // the client found, or the text looked up when none was
-        QString motivo; // empty when found; "NAO_ENC" or "CLI_FIL" otherwise
-    };
-
     // branch: FiliProc(); branchFilter: the screen's branch filter ("T" when not per branch).
     ImportLookups(QString branch, QString branchFilter);
 
     // External codes of the branch's clients in import files (cdsCodExternoImp), by code.
     void setExternalCodes(QHash<QString, QString> clientByCode) { m_externalCodes = std::move(clientByCode); }
 
-    Client resolveClient(const QString &v);
-    QString translateType(const QString &t);
+    Client resolveClient(const QString &v) override;
+    QString translateType(const QString &t) override;
     bool typeExists(const QString &type);
     bool costCentreExists(const QString &client, const QString &costCentre);
 

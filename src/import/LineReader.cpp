@@ -38,7 +38,7 @@ void LineReader::refuse(qsizetype column, const QString &why) const
 
 bool LineReader::next(QByteArray *line)
 {
-    line->clear();
+    line->resize(0); // keeps its room for the next line
     bool any = false;
     for (;;) {
         if (m_pos >= m_buffer.size() && !fill()) {

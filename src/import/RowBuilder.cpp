@@ -4,7 +4,7 @@
 #include "DateSerial.h"
 #include "EErro.h"
 #include "ImportError.h"
-#include "ImportLookups.h"
+#include "RowLookups.h"
 #include "ImportRecord.h"
 #include "NumberFormat.h"
 
@@ -161,9 +161,9 @@ cns::Row RowBuilder::build(const ColumnReader::Values &values, const QString &fi
             set(CDCLIENTE, m_settings.emptyClient);
             put(validField, QStringLiteral("N"));
         } else {
-            ImportLookups::Client c = m_lookups.resolveClient(v);
+            RowLookups::Client c = m_lookups.resolveClient(v);
             if (!c.motivo.isEmpty() && !Consiste::EmptyString(clientAsWritten) && clientAsWritten != v) {
-                const ImportLookups::Client written = m_lookups.resolveClient(clientAsWritten);
+                const RowLookups::Client written = m_lookups.resolveClient(clientAsWritten);
                 if (written.motivo.isEmpty())
                     c = written;
             }

@@ -6,7 +6,7 @@
 
 #include <QString>
 
-class ImportLookups;
+class RowLookups;
 
 // Builds one import row from the value array of an accepted line: the client (the screen's, or
 // resolved from the file through the four lookups), codes at their widths, the consumer type of
@@ -23,7 +23,7 @@ public:
         QString emptyClient;         // the text of VAZIO
     };
 
-    RowBuilder(Settings settings, ImportLookups &lookups) : m_settings(std::move(settings)), m_lookups(lookups) {}
+    RowBuilder(Settings settings, RowLookups &lookups) : m_settings(std::move(settings)), m_lookups(lookups) {}
 
     // fileName: the file being read, without its folder. Raises EErro (file, line, column) when a
     // numeric or date field holds what does not convert.
@@ -40,5 +40,5 @@ public:
 
 private:
     const Settings m_settings;
-    ImportLookups &m_lookups;
+    RowLookups &m_lookups;
 };

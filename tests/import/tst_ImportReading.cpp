@@ -1,15 +1,20 @@
 #include "ColumnReader.h"
 #include "ConsistencyRun.h"
 #include "EErro.h"
+#include "FileRowBuilder.h"
 #include "ImportColumns.h"
 #include "ImportLayout.h"
 #include "ImportText.h"
 #include "LineReader.h"
 #include "NumberFormat.h"
 #include "RowBuilder.h"
+#include "RowLookups.h"
 
+#include <QBuffer>
 #include <QRandomGenerator>
 #include <QTest>
+#include <set>
+#include <thread>
 
 using namespace cns;
 using Column = ImportLayout::Column;
@@ -46,6 +51,66 @@ ColumnReader::Values read(const ImportLayout &l, const QString &line)
     return v;
 }
 
+// Clients "X<n>" are "C<n>"; "ERRO" fails as a lost connection would. Records the threads it ran on.
+class ThreadLookups final : public RowLookups
+{
+public:
+    Client resolveClient(const QString &v) override
+    {
+        threads.insert(std::this_thread::get_id());
+        if (v == u"ERRO")
+            throw EErro("conexão perdida");
+        return {u'C' + v.mid(1), QString()};
+    }
+    QString translateType(const QString &t) override
+    {
+        threads.insert(std::this_thread::get_id());
+        return t;
+    }
+    std::set<std::thread::id> threads;
+};
+
+// A delimited file of clients, consumer codes, names and birth dates, one client per line.
+QByteArray clientLines(int count)
+{
+    QByteArray bytes;
+    for (int i = 1; i <= count; ++i)
+        bytes += "X" + QByteArray::number(i) + ";" + QByteArray::number(i) + ";Nome " + QByteArray::number(i) + ";01/02/1990\r\n";
+    return bytes;
+}
+
+struct FileRows
+{
+    QStringList clients, codes;
+    QString error;
+};
+
+// Every row of the file through FileRowBuilder, stopping at what it raises.
+FileRows fileRows(const QByteArray &bytes, ThreadLookups &lookups)
+{
+    const ImportLayout l = layout(true, {col("CDCLIENTE", 1), col("CDCONSUMIDOR", 2), col("NMCONSUMIDOR", 3), col("DTNASCCONS", 4)});
+    const ColumnReader reader(l);
+    QByteArray copy = bytes;
+    QBuffer file(&copy);
+    file.open(QIODevice::ReadOnly);
+    RowBuilder::Settings settings;
+    settings.clientFromFile = true;
+    FileRowBuilder rows(file, "/tmp/lote.txt", l, reader, {}, settings, lookups);
+    FileRows out;
+    FileRowBuilder::Batch batch;
+    try {
+        while (rows.next(&batch)) {
+            for (size_t i = 0; i < batch.rows.size(); ++i) {
+                out.clients.append(batch.keys[i].client);
+                out.codes.append(batch.keys[i].consumer);
+            }
+        }
+    } catch (const EErro &e) {
+        out.error = e.message();
+    }
+    return out;
+}
+
 QString entry(const ColumnReader::Values &v, int index)
 {
     return RowBuilder::textOf(v[size_t(index)]);
@@ -77,6 +142,10 @@ private slots:
     void badValuesNameFileLineAndColumn();
     void unknownTargetIsReadAndIgnored();
     void passOrderIsTheCaseFoldedIndexOrder();
+    void fileRowsComeInFileOrderWithLookupsOnTheCallerThread();
+    void fileRowsStopAtTheFirstFailureInItsPlace_data();
+    void fileRowsStopAtTheFirstFailureInItsPlace();
+    void fileRowsStoppedHalfWayEndTheirThread();
 };
 
 void tst_ImportReading::linesAtByteLevel_data()
@@ -335,3 +404,71 @@ void tst_ImportReading::passOrderIsTheCaseFoldedIndexOrder()
 
 QTEST_GUILESS_MAIN(tst_ImportReading)
 #include "tst_ImportReading.moc"
+
+// Many batches of lines, each line a client not seen before: the other thread asks the caller for
+// every one of them, and the rows still come in file order with their own clients.
+void tst_ImportReading::fileRowsComeInFileOrderWithLookupsOnTheCallerThread()
+{
+    ThreadLookups lookups;
+    const FileRows rows = fileRows(clientLines(6000), lookups);
+    QCOMPARE(rows.error, QString());
+    QCOMPARE(rows.codes.size(), 6000);
+    for (int i = 0; i < 6000; ++i) {
+        QCOMPARE(rows.codes.at(i).toInt(), i + 1); // at the code's width
+        QCOMPARE(rows.clients.at(i), 'C' + QString::number(i + 1));
+    }
+    QCOMPARE(lookups.threads, std::set<std::thread::id>{std::this_thread::get_id()});
+}
+
+void tst_ImportReading::fileRowsStopAtTheFirstFailureInItsPlace_data()
+{
+    QTest::addColumn<int>("line");
+    QTest::addColumn<QByteArray>("bad");
+    QTest::addColumn<QString>("error");
+    QTest::newRow("date, first line") << 1 << QByteArray("X1;1;Ana;31/02/1990")
+                                      << "Arquivo \"lote.txt\", linha 1, coluna DTNASCCONS: o valor \"31/02/1990\" não é uma data.";
+    QTest::newRow("date, batch after many") << 3001 << QByteArray("X1;1;Ana;31/02/1990")
+                                            << "Arquivo \"lote.txt\", linha 3001, coluna DTNASCCONS: o valor \"31/02/1990\" não é uma data.";
+    QTest::newRow("lookup, deep in the file") << 4444 << QByteArray("ERRO;1;Ana;01/01/1990") << "conexão perdida";
+    QTest::newRow("binary line") << 2600 << QByteArray("X1;1;\0;01/01/1990", 18)
+                                 << "Arquivo \"lote.txt\", linha 2600, coluna 6: o arquivo contém caracteres binários (não é um arquivo texto).";
+}
+
+// What fails is raised after every row before it and none after, whichever thread met it.
+void tst_ImportReading::fileRowsStopAtTheFirstFailureInItsPlace()
+{
+    QFETCH(int, line);
+    QFETCH(QByteArray, bad);
+    QFETCH(QString, error);
+    QList<QByteArray> lines = clientLines(6000).split('\n');
+    lines[line - 1] = bad + '\r';
+    // A second failure further on must never be the one raised.
+    lines[5000] = "X1;1;Ana;99/99/1990\r";
+    ThreadLookups lookups;
+    const FileRows rows = fileRows(lines.join('\n'), lookups);
+    QCOMPARE(rows.error, error);
+    QCOMPARE(rows.codes.size(), line - 1);
+    if (line > 1)
+        QCOMPARE(rows.codes.last().toInt(), line - 1);
+}
+
+// Giving up the file half way (the load was stopped) ends the other thread even while it waits for
+// the caller to answer a lookup.
+void tst_ImportReading::fileRowsStoppedHalfWayEndTheirThread()
+{
+    const ImportLayout l = layout(true, {col("CDCLIENTE", 1), col("CDCONSUMIDOR", 2), col("NMCONSUMIDOR", 3), col("DTNASCCONS", 4)});
+    const ColumnReader reader(l);
+    QByteArray bytes = clientLines(20000);
+    QBuffer file(&bytes);
+    file.open(QIODevice::ReadOnly);
+    RowBuilder::Settings settings;
+    settings.clientFromFile = true;
+    ThreadLookups lookups;
+    for (int taken : {0, 1, 3}) {
+        file.seek(0);
+        FileRowBuilder rows(file, "lote.txt", l, reader, {}, settings, lookups);
+        FileRowBuilder::Batch batch;
+        for (int i = 0; i < taken; ++i)
+            QVERIFY(rows.next(&batch));
+    }
+}
