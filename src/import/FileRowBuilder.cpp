@@ -17,24 +17,25 @@ public:
 
     Client resolveClient(const QString &v) override
     {
-        if (const auto it = m_clients.constFind(v); it != m_clients.constEnd())
-            return *it;
-        Client c;
-        m_owner.onCallerThread([&] { c = m_lookups.resolveClient(v); });
-        m_clients.insert(v, c);
-        return c;
+        return answer(m_clients, v, [&] { return m_lookups.resolveClient(v); });
     }
     QString translateType(const QString &t) override
     {
-        if (const auto it = m_types.constFind(t); it != m_types.constEnd())
-            return *it;
-        QString type;
-        m_owner.onCallerThread([&] { type = m_lookups.translateType(t); });
-        m_types.insert(t, type);
-        return type;
+        return answer(m_types, t, [&] { return m_lookups.translateType(t); });
     }
 
 private:
+    template <class Answer, class Ask>
+    Answer answer(QHash<QString, Answer> &given, const QString &text, const Ask &ask)
+    {
+        if (const auto it = given.constFind(text); it != given.constEnd())
+            return *it;
+        Answer a;
+        m_owner.onCallerThread([&] { a = ask(); });
+        given.insert(text, a);
+        return a;
+    }
+
     FileRowBuilder &m_owner;
     RowLookups &m_lookups;
     QHash<QString, Client> m_clients;
