@@ -21,8 +21,9 @@ public:
     template <class T>
     static void dispose(T &&object)
     {
-        auto held = std::make_shared<std::decay_t<T>>(std::forward<T>(object));
-        instance().post([held]() mutable { held.reset(); });
+        // The task holds the only reference: were the caller to keep one, the object would be freed
+        // here whenever the disposer's thread finished the task first.
+        instance().post([held = std::make_shared<std::decay_t<T>>(std::forward<T>(object))]() mutable { held.reset(); });
     }
     // Blocks until everything handed over so far is freed.
     static void waitIdle();
