@@ -47,8 +47,8 @@ public:
         ColumnReader::Values values;
     };
 
-    // file is open for reading and, like layout, reader and lookups, outlives this object.
-    // fileName: the file's name without its folder, as the rows hold it.
+    // file is open for reading and, like layout, reader and lookups, outlives this object. The
+    // rows hold path's file name without its folder; messages name the file as path does.
     FileRowBuilder(QIODevice &file, const QString &path, const ImportLayout &layout, const ColumnReader &reader,
                    ColumnReader::Values values, const RowBuilder::Settings &settings, RowLookups &lookups);
     ~FileRowBuilder(); // stops the other thread where it stands
