@@ -2,6 +2,7 @@
 
 #include "Consiste.h"
 #include "ConsumerLinks.h"
+#include "ConsumerQueries.h"
 #include "DbSession.h"
 #include "MethodCall.h"
 #include "ServerMethodHelpers.h"
@@ -47,14 +48,7 @@ Value getNomeSite(MethodCall &call)
         {QStringLiteral("P_NRINSJURCLIE"), Value(registration)},
         {QStringLiteral("P_TEMCLIENTE"), Value(registration.isEmpty() ? QStringLiteral("N") : QStringLiteral("S"))},
     };
-    const QString sql = QStringLiteral(
-        "SELECT C.NMLOGINCONS, C.NMCONSUMIDOR, C.CDCONSUMIDOR, C.CDCLIENTE, CL.NMFANTCLIE FROM CONSUMIDOR C "
-        "LEFT JOIN CLIENTE CL ON CL.CDCLIENTE = C.CDCLIENTE "
-        "WHERE UPPER(TRIM(C.NMLOGINCONS)) = UPPER(:P_NMLOGINCONS) "
-        "AND NOT (:P_TEMCLIENTE = 'S' AND C.CDCONSUMIDOR = :P_CDCONSUMIDOR AND COALESCE(CL.NRINSJURCLIE, '') = "
-        ":P_NRINSJURCLIE) "
-        "ORDER BY C.CDCLIENTE, C.CDCONSUMIDOR");
-    return packetReply(call.db().select(sql, params, fields));
+    return packetReply(call.db().select(ConsumerQueries::holdersOfSiteCode(), params, fields));
 }
 
 Value getConsVinculo(MethodCall &call)

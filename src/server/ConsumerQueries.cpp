@@ -60,4 +60,17 @@ QString branchesOfClient()
                           "ORDER BY CF.CDFILIAL");
 }
 
+QString holdersOfSiteCode()
+{
+    // The first term lets the database use the index of the codes, which leaves out the consumers
+    // without one; a consumer without a code never holds one anyway.
+    return QStringLiteral(
+        "SELECT C.NMLOGINCONS, C.NMCONSUMIDOR, C.CDCONSUMIDOR, C.CDCLIENTE, CL.NMFANTCLIE FROM CONSUMIDOR C "
+        "LEFT JOIN CLIENTE CL ON CL.CDCLIENTE = C.CDCLIENTE "
+        "WHERE C.NMLOGINCONS IS NOT NULL AND UPPER(TRIM(C.NMLOGINCONS)) = UPPER(:P_NMLOGINCONS) "
+        "AND NOT (:P_TEMCLIENTE = 'S' AND C.CDCONSUMIDOR = :P_CDCONSUMIDOR AND COALESCE(CL.NRINSJURCLIE, '') = "
+        ":P_NRINSJURCLIE) "
+        "ORDER BY C.CDCLIENTE, C.CDCONSUMIDOR");
+}
+
 } // namespace cns::ConsumerQueries

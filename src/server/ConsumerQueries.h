@@ -14,6 +14,10 @@ QString consumersOfClient();
 QString consumerOrder();
 // The branches of :P_CDCLIENTE, all when :P_TCDFILIAL is 'T', else only :P_CDFILIAL.
 QString branchesOfClient();
+// The consumers anywhere whose site access code is :P_NMLOGINCONS (blanks around it and letter case
+// ignored), with their client's name, leaving out the one of code :P_CDCONSUMIDOR whose client has
+// the registration number :P_NRINSJURCLIE when :P_TEMCLIENTE is 'S'.
+QString holdersOfSiteCode();
 
 } // namespace ConsumerQueries
 

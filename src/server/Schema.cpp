@@ -15,7 +15,9 @@ namespace {
 // Version 2: the link index holds only linked consumers and SQLite keeps the badge register as its
 // key's index alone (both lighten what an import of many consumers writes beside them); the site
 // access code index is on the code as it is compared.
-constexpr int kVersion = 2;
+// Version 3: the site access code index leaves out the consumers without a code, as most imported
+// consumers are.
+constexpr int kVersion = 3;
 
 TableDef consumidor()
 {
@@ -37,8 +39,9 @@ TableDef consumidor()
     t.key({"CDCLIENTE", "CDCONSUMIDOR"});
     t.index("IXCONSUMIDOR_CRACHA", "UPPER(CDIDCONSUMID)");
     t.index("IXCONSUMIDOR_NOME", "CDCLIENTE, NMCONSUMIDOR");
-    // As the site access code is compared: trimmed, without regard to case.
-    t.index("IXCONSUMIDOR_LOGIN", "UPPER(TRIM(NMLOGINCONS))");
+    // As the site access code is compared: trimmed, without regard to case; only the consumers that
+    // have one (an import of consumers without codes then writes nothing to it).
+    t.sparseIndex("IXCONSUMIDOR_LOGIN", "UPPER(TRIM(NMLOGINCONS))", "NMLOGINCONS IS NOT NULL");
     t.sparseIndex("IXCONSUMIDOR_VINCULO", "CDCLIENTE, CDCONSVINCULO", "CDCONSVINCULO IS NOT NULL");
     return t;
 }
@@ -195,13 +198,18 @@ int installedVersion(QSqlDatabase &db)
 
 namespace {
 
-void upgradeFrom1(QSqlQuery &q, const SqlDialect &dialect)
+// A consumer index dropped and made again as the current version defines it.
+void recreateIndex(QSqlQuery &q, const char16_t *name)
 {
     const TableDef &consumers = table(u"CONSUMIDOR");
-    for (const char16_t *name : {u"IXCONSUMIDOR_VINCULO", u"IXCONSUMIDOR_LOGIN"}) {
-        exec(q, QStringLiteral("DROP INDEX %1").arg(QStringView(name)));
-        exec(q, consumers.createIndexStatement(*consumers.index(name)));
-    }
+    exec(q, QStringLiteral("DROP INDEX %1").arg(QStringView(name)));
+    exec(q, consumers.createIndexStatement(*consumers.index(name)));
+}
+
+void upgradeFrom1(QSqlQuery &q, const SqlDialect &dialect)
+{
+    // The site access code index is made again by the step from version 2.
+    recreateIndex(q, u"IXCONSUMIDOR_VINCULO");
     if (dialect.keyOnlyTable.isEmpty())
         return;
     // The register is rebuilt in its new form, its rows copied over.
@@ -212,6 +220,11 @@ void upgradeFrom1(QSqlQuery &q, const SqlDialect &dialect)
     exec(q, QStringLiteral("INSERT INTO REGIDENTCONS (CDIDCONSUMID, CDCLIENTE, CDCONSUMIDOR, DTREGIDENT) "
                            "SELECT CDIDCONSUMID, CDCLIENTE, CDCONSUMIDOR, DTREGIDENT FROM REGIDENTCONS_V1"));
     exec(q, QStringLiteral("DROP TABLE REGIDENTCONS_V1"));
+}
+
+void upgradeFrom2(QSqlQuery &q)
+{
+    recreateIndex(q, u"IXCONSUMIDOR_LOGIN");
 }
 
 } // namespace
@@ -236,6 +249,8 @@ void createOrUpgrade(QSqlDatabase &db)
         }
         if (installed == 1)
             upgradeFrom1(q, dialect);
+        if (installed >= 1 && installed <= 2)
+            upgradeFrom2(q);
         // Later versions add their steps here, each from the version before it.
         exec(q, QStringLiteral("DELETE FROM VERSAOBANCO"));
         exec(q, QStringLiteral("INSERT INTO VERSAOBANCO (NRVERSAO) VALUES (%1)").arg(kVersion));

@@ -1,5 +1,6 @@
 #include "ChangeSet.h"
 #include "ChangeSetWriter.h"
+#include "ConsumerQueries.h"
 #include "DataSet.h"
 #include "DbSession.h"
 #include "EErro.h"
@@ -75,6 +76,8 @@ private slots:
     void schemaIsVersioned();
     void versionOneIsUpgraded_data() { backends_data(); }
     void versionOneIsUpgraded();
+    void versionTwoGetsTheSparseSiteCodeIndex_data() { backends_data(); }
+    void versionTwoGetsTheSparseSiteCodeIndex();
     void largeCommitIsCheckpointedInTheBackground();
 
 private:
@@ -411,19 +414,50 @@ void tst_ServerMethods::versionOneIsUpgraded()
     }
     s.exec("UPDATE VERSAOBANCO SET NRVERSAO = 1");
     Schema::createOrUpgrade(s.db());
-    QCOMPARE(Schema::installedVersion(s.db()), 2);
+    QCOMPARE(Schema::installedVersion(s.db()), Schema::currentVersion());
     QCOMPARE(s.count("SELECT COUNT(*) FROM REGIDENTCONS", {}), registered);
     QCOMPARE(s.count("SELECT COUNT(*) FROM REGIDENTCONS WHERE CDIDCONSUMID = 'UPG1'", {}), 1);
     const QString text = sqlite ? "SELECT COUNT(*) FROM sqlite_master WHERE name = :N AND sql LIKE :L"
                                 : "SELECT COUNT(*) FROM pg_indexes WHERE UPPER(indexname) = :N AND indexdef LIKE :L";
     QCOMPARE(s.count(text, {{"N", Value("IXCONSUMIDOR_VINCULO")}, {"L", Value("%WHERE%")}}), 1);
-    QCOMPARE(s.count(text, {{"N", Value("IXCONSUMIDOR_LOGIN")}, {"L", Value("%upper(TRIM(%")}}), 1);
+    QCOMPARE(s.count(text, {{"N", Value("IXCONSUMIDOR_LOGIN")}, {"L", Value("%upper(TRIM(%IS NOT NULL%")}}), 1);
     if (sqlite)
         QCOMPARE(s.count(text, {{"N", Value("REGIDENTCONS")}, {"L", Value("%WITHOUT ROWID%")}}), 1);
     // The register still refuses a second row of one badge and consumer.
     QVERIFY_THROWS_EXCEPTION(EErro, s.exec("INSERT INTO REGIDENTCONS (CDIDCONSUMID, CDCLIENTE, CDCONSUMIDOR) VALUES ('UPG1', :C, :K)",
                                            {{"C", Value(client(1))}, {"K", Value(consumer(1))}}));
     s.exec("DELETE FROM REGIDENTCONS WHERE CDIDCONSUMID = 'UPG1'");
+}
+
+// A database of version 2 indexes every consumer's site access code, null or not; it gets the index
+// of the consumers that have one, and the site code check still finds its holders through it.
+void tst_ServerMethods::versionTwoGetsTheSparseSiteCodeIndex()
+{
+    QFETCH(QString, backend);
+    DbSession &s = DbSession::forThread(d(backend).url());
+    const bool sqlite = backend == "sqlite";
+    for (const char *sql : {"DROP INDEX IXCONSUMIDOR_LOGIN", "CREATE INDEX IXCONSUMIDOR_LOGIN ON CONSUMIDOR (UPPER(TRIM(NMLOGINCONS)))"}) {
+        QSqlQuery q(s.db());
+        QVERIFY2(q.exec(QString::fromLatin1(sql)), qPrintable(q.lastError().text()));
+    }
+    s.exec("UPDATE VERSAOBANCO SET NRVERSAO = 2");
+    Schema::createOrUpgrade(s.db());
+    QCOMPARE(Schema::installedVersion(s.db()), Schema::currentVersion());
+    const QString text = sqlite ? "SELECT COUNT(*) FROM sqlite_master WHERE name = :N AND sql LIKE :L"
+                                : "SELECT COUNT(*) FROM pg_indexes WHERE UPPER(indexname) = :N AND indexdef LIKE :L";
+    QCOMPARE(s.count(text, {{"N", Value("IXCONSUMIDOR_LOGIN")}, {"L", Value("%IS NOT NULL%")}}), 1);
+    if (!sqlite)
+        return;
+    // A partial index serves only the queries that carry its condition.
+    QSqlQuery plan(s.db());
+    QVERIFY(plan.prepare("EXPLAIN QUERY PLAN " + ConsumerQueries::holdersOfSiteCode()));
+    for (const char *p : {":P_NMLOGINCONS", ":P_TEMCLIENTE", ":P_CDCONSUMIDOR", ":P_NRINSJURCLIE"})
+        plan.bindValue(QString::fromLatin1(p), QString("x"));
+    QVERIFY2(plan.exec(), qPrintable(plan.lastError().text()));
+    QStringList steps;
+    while (plan.next())
+        steps.append(plan.value(3).toString());
+    QVERIFY2(steps.join('\n').contains("INDEX IXCONSUMIDOR_LOGIN"), qPrintable(steps.join('\n')));
 }
 
 // A write that leaves more than a thousand pages in the log has them copied into the database file
