@@ -85,6 +85,18 @@ private:
     {
         return DbSession::forThread(DatabaseUrl::parse(m_urls[backend])).count(sql, {});
     }
+    // The columns of client 2's consumers whose codes start with prefix, in code order, as texts
+    // unless types says otherwise.
+    Packet stored(const QString &backend, const QStringList &columns, const QString &prefix, QList<FieldType> types = {})
+    {
+        QList<FieldDef> fields;
+        for (int i = 0; i < columns.size(); ++i)
+            fields.append({columns.at(i), i < types.size() ? types.at(i) : FieldType::String, 0});
+        return DbSession::forThread(DatabaseUrl::parse(m_urls[backend]))
+            .select(QString("SELECT %1 FROM CONSUMIDOR WHERE CDCLIENTE = :C AND CDCONSUMIDOR LIKE :P ORDER BY CDCONSUMIDOR")
+                        .arg(columns.join(", ")),
+                    {{"C", Value(client(2))}, {"P", Value(prefix + '%')}}, fields);
+    }
     QMap<QString, std::shared_ptr<Dispatcher>> m_dispatchers;
     QMap<QString, QString> m_urls;
 };
@@ -297,12 +309,8 @@ void tst_ImportMethods::storedTextsAreTrimmedAndCut()
         rows.append(importRow(client(2), QString("T%1").arg(i), names.at(i).first, more));
     }
     QCOMPARE(confirm(backend, packet(rows), "0000000002", client(2) + "_").toArray().at(0), Value(qint64(names.size())));
-    DbSession &db = DbSession::forThread(DatabaseUrl::parse(m_urls[backend]));
-    const Packet stored = db.select("SELECT CDCONSUMIDOR, NMCONSUMIDOR, DSEMAILCONS, NRCPFRESPCON, DTNASCCONS FROM CONSUMIDOR "
-                                    "WHERE CDCLIENTE = :C AND CDCONSUMIDOR LIKE 'T%' ORDER BY CDCONSUMIDOR",
-                                    {{"C", Value(client(2))}},
-                                    {{"K", FieldType::String, 0}, {"N", FieldType::String, 0}, {"E", FieldType::String, 0},
-                                     {"P", FieldType::String, 0}, {"D", FieldType::DateTime, 0}});
+    const Packet stored = this->stored(backend, {"CDCONSUMIDOR", "NMCONSUMIDOR", "DSEMAILCONS", "NRCPFRESPCON", "DTNASCCONS"}, "T",
+                                       {FieldType::String, FieldType::String, FieldType::String, FieldType::String, FieldType::DateTime});
     QCOMPARE(stored.rowCount(), names.size());
     for (int i = 0; i < names.size(); ++i)
         QCOMPARE(stored.value(i, 1).toString(), names.at(i).second);
@@ -313,7 +321,6 @@ void tst_ImportMethods::storedTextsAreTrimmedAndCut()
     QCOMPARE(stored.value(0, 4).toDateTime(), QDateTime(QDate(1985, 3, 4), QTime(10, 11, 12, 345), Qt::UTC));
 }
 
-QTEST_GUILESS_MAIN(tst_ImportMethods)
 
 // New consumers are written in one statement, their ties and badges derived from what it stored; a
 // consumer the file brings twice must still end as its last row says, tied and registered once.
@@ -344,12 +351,8 @@ void tst_ImportMethods::columnsSomeRowsFill()
                                       importRow(client(2), "U3", "Recusado", {{"NRRGCONSUMID", Value("123")}, {"IDVALIDO", Value("N")}}),
                                       importRow(client(2), "U4", "Ultimo", {{"DSEMAILCONS", Value("u4@x.com")}, {"VRLIMDEBCONS", Value("12,50")}})};
     QCOMPARE(confirm(backend, packet(rows), "0000000002", client(2) + "_").toArray().at(0), Value(qint64(3)));
-    DbSession &db = DbSession::forThread(DatabaseUrl::parse(m_urls[backend]));
-    const Packet stored = db.select("SELECT CDCONSUMIDOR, DSEMAILCONS, VRLIMDEBCONS, NRRGCONSUMID, IDSITCONSUMI FROM CONSUMIDOR "
-                                    "WHERE CDCLIENTE = :C AND CDCONSUMIDOR LIKE 'U%' ORDER BY CDCONSUMIDOR",
-                                    {{"C", Value(client(2))}},
-                                    {{"K", FieldType::String, 0}, {"E", FieldType::String, 0}, {"L", FieldType::Float, 0},
-                                     {"R", FieldType::String, 0}, {"S", FieldType::String, 0}});
+    const Packet stored = this->stored(backend, {"CDCONSUMIDOR", "DSEMAILCONS", "VRLIMDEBCONS", "NRRGCONSUMID", "IDSITCONSUMI"}, "U",
+                                       {FieldType::String, FieldType::String, FieldType::Float});
     QCOMPARE(stored.rowCount(), 3);
     for (int i = 0; i < 2; ++i) {
         QVERIFY(stored.value(i, 1).isNull());
@@ -403,4 +406,5 @@ void tst_ImportMethods::shortRowStoresNothing()
     QCOMPARE(count(backend, "SELECT COUNT(*) FROM CONSUMIFILIAL WHERE CDCONSUMIDOR LIKE 'S4%'"), 0);
 }
 
+QTEST_GUILESS_MAIN(tst_ImportMethods)
 #include "tst_ImportMethods.moc"
