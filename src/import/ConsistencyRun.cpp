@@ -4,7 +4,7 @@
 #include "ImportLookups.h"
 #include "ImportRecord.h"
 #include "TMessages.h"
-#include "TwoHalves.h"
+#include "Parallel.h"
 
 #include <algorithm>
 
@@ -59,21 +59,19 @@ std::vector<ConsistencyRun::Keys> ConsistencyRun::extract(const std::vector<cns:
                                  rowField(u"CDIDCONSUMID"), rowField(u"CDEXCONSUMID"), rowField(u"CDTIPOCONS"),
                                  rowField(u"CDCCUSCLIE"), rowField(u"NRCPFRESPCON"), rowField(u"IDMOTIVO")};
     std::vector<Keys> keys(rows.size());
-    cns::inTwoHalves(qsizetype(rows.size()), [&](qsizetype begin, qsizetype end) {
-        for (size_t r = size_t(begin); r < size_t(end); ++r) {
-            Keys &k = keys[r];
-            QString *targets[] = {&k.client, &k.consumer, &k.name, &k.badge, &k.external, &k.type, &k.costCentre, &k.cpf, &k.motivo};
-            cns::Row::Reader reader(rows[r]);
-            for (int f = 0; !reader.atEnd(); ++f) {
-                const auto *hit = std::find(std::begin(fields), std::end(fields), f);
-                if (hit == std::end(fields)) {
-                    reader.skip();
-                    continue;
-                }
-                *targets[hit - std::begin(fields)] = reader.nextString();
+    for (size_t r = 0; r < rows.size(); ++r) {
+        Keys &k = keys[r];
+        QString *targets[] = {&k.client, &k.consumer, &k.name, &k.badge, &k.external, &k.type, &k.costCentre, &k.cpf, &k.motivo};
+        cns::Row::Reader reader(rows[r]);
+        for (int f = 0; !reader.atEnd(); ++f) {
+            const auto *hit = std::find(std::begin(fields), std::end(fields), f);
+            if (hit == std::end(fields)) {
+                reader.skip();
+                continue;
             }
+            *targets[hit - std::begin(fields)] = reader.nextString();
         }
-    });
+    }
     return keys;
 }
 
@@ -268,15 +266,15 @@ void ConsistencyRun::run(const std::vector<cns::Row> &rows, std::vector<bool> &i
         prepared.byCode.clear();
     }
     if (prepared.byCode.size() != rows.size()) {
-        // The two orders are independent: the badge one is sorted on a second core.
-        cns::bothAtOnce([&prepared] { prepared.byCode = order(prepared.keys, &Keys::consumer); },
+        // The two orders are independent: the badge one is sorted on another thread.
+        cns::Parallel::bothAtOnce([&prepared] { prepared.byCode = order(prepared.keys, &Keys::consumer); },
                         [&prepared] { prepared.byBadge = order(prepared.keys, &Keys::badge); });
     }
     m_keysOf = &prepared.keys;
-    // The badge pass asks nothing of the lookups or the server: it runs on a second core while
+    // The badge pass asks nothing of the lookups or the server: it runs on another thread while
     // the code pass, which does, runs here.
     PassLog code = newPassLog(rows.size()), badge = newPassLog(rows.size());
-    cns::bothAtOnce([&] { codePass(code, prepared.byCode); }, [&] { badgePass(badge, prepared.byBadge); });
+    cns::Parallel::bothAtOnce([&] { codePass(code, prepared.byCode); }, [&] { badgePass(badge, prepared.byBadge); });
     for (PassLog *pass : {&code, &badge}) {
         for (cns::Row &row : pass->log.rows())
             m_log.appendRow(std::move(row));

@@ -1,6 +1,5 @@
 #include "FileRowBuilder.h"
 
-#include "EErro.h"
 #include "ImportLayout.h"
 #include "ImportText.h"
 #include "LineReader.h"
@@ -8,217 +7,284 @@
 
 #include <QFileInfo>
 #include <QHash>
+#include <QSet>
+#include <QtConcurrent/QtConcurrentMap>
+#include <mutex>
 
-// The lookups of the other thread: the answers it was given, and the caller's for the others.
-class FileRowBuilder::RelayedLookups final : public RowLookups
+namespace {
+
+// Lookups of this thread that the caller had not answered yet: a row built on one is built again
+// once the caller has answered it.
+thread_local int t_unanswered = 0;
+
+} // namespace
+
+// The lookups as the pool's threads see them: the answers the caller gave so far, read without a
+// lock while the batches are built (the caller adds answers only between two rounds), and the
+// texts asked for that had none, answered for now with the text itself. A lookup that failed raises
+// its failure again for every row that asks it, in that row's place. While the caller's thread
+// builds alone, it answers at once.
+class FileRowBuilder::KnownLookups final : public RowLookups
 {
 public:
-    RelayedLookups(FileRowBuilder &owner, RowLookups &lookups) : m_owner(owner), m_lookups(lookups) {}
+    explicit KnownLookups(RowLookups &lookups) : m_lookups(lookups) {}
 
     Client resolveClient(const QString &v) override
     {
-        return answer(m_clients, v, [&] { return m_lookups.resolveClient(v); });
+        return known(m_clients, v, Client{v, {}}, [&] { return m_lookups.resolveClient(v); });
     }
     QString translateType(const QString &t) override
     {
-        return answer(m_types, t, [&] { return m_lookups.translateType(t); });
+        return known(m_types, t, t, [&] { return m_lookups.translateType(t); });
+    }
+
+    // Caller's thread, while no batch is being built.
+    void setAnswerAtOnce(bool atOnce) { m_atOnce = atOnce; }
+    void answerAsked()
+    {
+        answer(m_clients, [&](const QString &v) { return m_lookups.resolveClient(v); });
+        answer(m_types, [&](const QString &t) { return m_lookups.translateType(t); });
     }
 
 private:
-    template <class Answer, class Ask>
-    Answer answer(QHash<QString, Answer> &given, const QString &text, const Ask &ask)
+    template <class Answer>
+    struct Known
     {
-        if (const auto it = given.constFind(text); it != given.constEnd())
+        QHash<QString, Answer> given;
+        QHash<QString, std::exception_ptr> failed;
+        QSet<QString> asked;
+    };
+
+    template <class Answer, class Ask>
+    Answer known(Known<Answer> &k, const QString &text, Answer meanwhile, const Ask &ask)
+    {
+        if (const auto it = k.given.constFind(text); it != k.given.constEnd())
             return *it;
-        Answer a;
-        m_owner.onCallerThread([&] { a = ask(); });
-        given.insert(text, a);
-        return a;
+        if (const auto it = k.failed.constFind(text); it != k.failed.constEnd())
+            std::rethrow_exception(*it);
+        if (m_atOnce)
+            return answerOne(k, text, ask);
+        {
+            std::lock_guard lock(m_mutex);
+            k.asked.insert(text);
+        }
+        ++t_unanswered;
+        return meanwhile;
+    }
+    template <class Answer, class Ask>
+    static Answer answerOne(Known<Answer> &k, const QString &text, const Ask &ask)
+    {
+        try {
+            return *k.given.insert(text, ask());
+        } catch (...) {
+            k.failed.insert(text, std::current_exception());
+            throw;
+        }
+    }
+    template <class Answer, class Ask>
+    static void answer(Known<Answer> &k, const Ask &ask)
+    {
+        for (const QString &text : std::exchange(k.asked, {})) {
+            try {
+                answerOne(k, text, [&] { return ask(text); });
+            } catch (...) {
+                // Raised again by the row that asked, in its place.
+            }
+        }
     }
 
-    FileRowBuilder &m_owner;
     RowLookups &m_lookups;
-    QHash<QString, Client> m_clients;
-    QHash<QString, QString> m_types;
+    bool m_atOnce = false;
+    std::mutex m_mutex; // the texts asked for, while a round runs
+    Known<Client> m_clients;
+    Known<QString> m_types;
 };
 
 FileRowBuilder::FileRowBuilder(QIODevice &file, const QString &path, const ImportLayout &layout, const ColumnReader &reader,
                                ColumnReader::Values values, const RowBuilder::Settings &settings, RowLookups &lookups)
     : m_path(path), m_fileName(QFileInfo(path).fileName()), m_layout(layout), m_reader(reader), m_values(std::move(values)),
-      m_callerBuilder(settings, lookups), m_relayed(std::make_unique<RelayedLookups>(*this, lookups)),
-      m_otherBuilder(settings, *m_relayed), m_lines(std::make_unique<LineReader>(file, path)), m_thread([this] { work(); })
+      m_known(std::make_unique<KnownLookups>(lookups)), m_builder(settings, *m_known),
+      m_lineReader(std::make_unique<LineReader>(file, path))
 {
 }
 
 FileRowBuilder::~FileRowBuilder()
 {
-    {
-        std::lock_guard lock(m_mutex);
-        m_stop = true;
-    }
-    m_changed.notify_all();
-    m_thread.join();
+    m_building.waitForFinished();
 }
 
-void FileRowBuilder::work()
+void FileRowBuilder::readPieces(std::vector<Piece> &pieces, size_t count)
 {
-    Lines lines;
-    for (;;) {
-        {
-            std::unique_lock lock(m_mutex);
-            m_changed.wait(lock, [this] { return roomLocked() || m_stop; });
-            if (m_stop)
-                return;
+    pieces.resize(count);
+    size_t used = 0;
+    for (; used < count && !m_fileDone; ++used) {
+        Piece &p = pieces[used];
+        p.numbers.clear();
+        p.last = false;
+        p.readError = nullptr;
+        p.lines.resize(kBatchLines);
+        try {
+            while (p.numbers.size() < kBatchLines) {
+                if (!m_lineReader->next(&p.lines[p.numbers.size()])) {
+                    p.last = true;
+                    break;
+                }
+                p.numbers.push_back(m_lineReader->lineNumber());
+            }
+        } catch (...) {
+            p.readError = std::current_exception();
+            p.last = true;
         }
-        if (!take(lines))
-            return;
-        store(lines, build(lines, m_otherBuilder));
+        m_fileDone = p.last;
     }
+    pieces.resize(used);
 }
 
-bool FileRowBuilder::take(Lines &lines)
+bool FileRowBuilder::buildLine(const Piece &piece, size_t line, Built &out) const
 {
-    std::lock_guard file(m_fileMutex);
-    {
-        std::lock_guard lock(m_mutex);
-        if (m_fileDone || m_stop)
-            return false;
-        lines.seq = m_taken++;
-    }
-    lines.count = 0;
-    lines.last = false;
-    lines.error = nullptr;
-    try {
-        while (lines.count < kBatchLines) {
-            if (lines.count == lines.bytes.size()) {
-                lines.bytes.emplace_back();
-                lines.numbers.emplace_back();
-            }
-            if (!m_lines->next(&lines.bytes[lines.count])) {
-                lines.last = true;
-                break;
-            }
-            lines.numbers[lines.count++] = m_lines->lineNumber();
-        }
-    } catch (...) {
-        lines.error = std::current_exception();
-        lines.last = true;
-    }
-    if (lines.last) {
-        std::lock_guard lock(m_mutex);
-        m_fileDone = true;
-    }
+    const qint64 number = piece.numbers[line];
+    QString text = ImportText::decodeLine(piece.lines[line]);
+    if (number == 1 && text.startsWith(QChar(0xFEFF)))
+        text.remove(0, 1);
+    if (!m_layout.rules.isEmpty() && !m_layout.ValidaLayout(text))
+        return false;
+    out.values = m_values;
+    QString client;
+    m_reader.read(text, out.values, m_path, number, &client);
+    out.row = m_builder.build(out.values, m_fileName, number, client, &out.invalid, &out.keys);
     return true;
 }
 
-FileRowBuilder::Built FileRowBuilder::build(const Lines &lines, const RowBuilder &builder) const
+void FileRowBuilder::build(Piece &piece) const
 {
+    Batch &out = piece.batch;
+    out = Batch();
+    piece.error = nullptr;
+    piece.lineOf.clear();
+    piece.redo.clear();
+    const size_t count = piece.numbers.size();
+    out.rows.reserve(count);
+    out.invalid.reserve(count);
+    out.keys.reserve(count);
     Built built;
-    built.last = lines.last;
-    Batch &out = built.batch;
-    out.rows.reserve(lines.count);
-    out.invalid.reserve(lines.count);
-    out.keys.reserve(lines.count);
-    const bool rules = !m_layout.rules.isEmpty();
-    ColumnReader::Values values;
     try {
-        for (size_t i = 0; i < lines.count; ++i) {
-            const qint64 number = lines.numbers[i];
-            QString text = ImportText::decodeLine(lines.bytes[i]);
-            if (number == 1 && text.startsWith(QChar(0xFEFF)))
-                text.remove(0, 1);
-            if (rules && !m_layout.ValidaLayout(text))
+        for (size_t i = 0; i < count; ++i) {
+            const int unanswered = t_unanswered;
+            if (!buildLine(piece, i, built))
                 continue;
-            values = m_values;
-            QString client;
-            m_reader.read(text, values, m_path, number, &client);
-            bool invalid = false;
-            ConsistencyRun::Keys keys;
-            out.rows.push_back(builder.build(values, m_fileName, number, client, &invalid, &keys));
-            out.invalid.push_back(invalid);
-            out.keys.push_back(std::move(keys));
-            out.bytes += lines.bytes[i].size() + 2;
+            if (t_unanswered != unanswered)
+                piece.redo.push_back(out.rows.size());
+            piece.lineOf.push_back(i);
+            out.rows.push_back(std::move(built.row));
+            out.invalid.push_back(built.invalid);
+            out.keys.push_back(std::move(built.keys));
+            out.bytes += piece.lines[i].size() + 2;
         }
         if (!out.rows.empty())
-            out.values = std::move(values);
-        built.error = lines.error;
+            out.values = std::move(built.values);
+        piece.error = piece.readError;
     } catch (...) {
         // The load stops at this line: the value array after it is of no use.
-        built.error = std::current_exception();
-        built.last = true;
+        piece.error = std::current_exception();
     }
-    return built;
 }
 
-void FileRowBuilder::store(const Lines &lines, Built &&built)
+void FileRowBuilder::rebuild(Piece &piece) const
 {
-    {
-        std::lock_guard lock(m_mutex);
-        m_built.emplace(lines.seq, std::move(built));
+    Batch &out = piece.batch;
+    std::vector<size_t> again;
+    Built built;
+    for (const size_t r : std::exchange(piece.redo, {})) {
+        const size_t line = piece.lineOf[r];
+        try {
+            const int unanswered = t_unanswered;
+            buildLine(piece, line, built);
+            if (t_unanswered != unanswered)
+                again.push_back(r);
+        } catch (...) {
+            // A lookup that failed: the batch ends before this row, as when reading line by line.
+            piece.error = std::current_exception();
+            for (size_t k = r; k < out.rows.size(); ++k)
+                out.bytes -= piece.lines[piece.lineOf[k]].size() + 2;
+            out.rows.resize(r);
+            out.invalid.resize(r);
+            out.keys.resize(r);
+            piece.lineOf.resize(r);
+            break;
+        }
+        out.rows[r] = std::move(built.row);
+        out.invalid[r] = built.invalid;
+        out.keys[r] = std::move(built.keys);
+        if (r + 1 == out.rows.size())
+            out.values = std::move(built.values);
     }
-    m_changed.notify_all();
+    piece.redo = std::move(again);
 }
 
-void FileRowBuilder::onCallerThread(const std::function<void()> &work)
+void FileRowBuilder::startBuilding()
 {
-    std::unique_lock lock(m_mutex);
-    m_request = &work;
-    m_changed.notify_all();
-    m_changed.wait(lock, [this] { return !m_request || m_stop; });
-    if (m_request) {
-        m_request = nullptr;
-        throw cns::EErro(QStringLiteral("A leitura do arquivo \"%1\" foi interrompida.").arg(m_path));
-    }
-    if (m_requestError)
-        std::rethrow_exception(std::exchange(m_requestError, nullptr));
+    if (!m_following.empty())
+        m_building = QtConcurrent::map(m_following, [this](Piece &p) { build(p); });
 }
 
-void FileRowBuilder::serveLocked(std::unique_lock<std::mutex> &lock)
+void FileRowBuilder::answerLookups()
 {
-    const std::function<void()> *work = m_request;
-    lock.unlock();
-    std::exception_ptr error;
-    try {
-        (*work)();
-    } catch (...) {
-        error = std::current_exception();
+    // Few rounds: each answers every text the last one asked for. No batch is being built
+    // meanwhile, so the answers can change.
+    for (;;) {
+        bool waiting = false;
+        for (const Piece &p : m_pieces)
+            waiting = waiting || !p.redo.empty();
+        if (!waiting)
+            return;
+        m_known->answerAsked();
+        for (Piece &p : m_pieces)
+            rebuild(p);
     }
-    lock.lock();
-    m_requestError = error;
-    m_request = nullptr;
-    m_changed.notify_all();
+}
+
+bool FileRowBuilder::advance()
+{
+    if (!m_started) {
+        // The first lines on the caller's thread alone, which answers their lookups at once: the
+        // rows after them then seldom wait for one.
+        m_started = true;
+        readPieces(m_following, 1);
+        m_known->setAnswerAtOnce(true);
+        for (Piece &p : m_following)
+            build(p);
+        m_known->setAnswerAtOnce(false);
+    }
+    // The lines after the batches being built are read meanwhile, into the buffers of those handed
+    // out.
+    std::vector<Piece> after = std::move(m_pieces);
+    if (m_fileDone)
+        after.clear();
+    else
+        readPieces(after, kBatchesAtOnce);
+    m_building.waitForFinished();
+    m_pieces = std::move(m_following);
+    m_next = 0;
+    answerLookups();
+    m_following = std::move(after);
+    startBuilding();
+    return !m_pieces.empty();
 }
 
 bool FileRowBuilder::next(Batch *batch)
 {
     if (m_pendingError)
         std::rethrow_exception(std::exchange(m_pendingError, nullptr));
-    std::unique_lock lock(m_mutex);
-    while (!m_ended) {
-        if (const auto it = m_built.find(m_handed); it != m_built.end()) {
-            Built built = std::move(it->second);
-            m_built.erase(it);
-            ++m_handed;
-            lock.unlock();
-            m_changed.notify_all();
-            m_ended = built.last;
-            if (built.error && built.batch.rows.empty())
-                std::rethrow_exception(built.error);
-            m_pendingError = built.error;
-            *batch = std::move(built.batch);
-            return true;
-        }
-        if (m_request) {
-            serveLocked(lock);
-        } else if (!m_fileDone && roomLocked()) {
-            // The other thread is on the batch to hand out next: build the one after it meanwhile.
-            lock.unlock();
-            if (take(m_callerLines))
-                store(m_callerLines, build(m_callerLines, m_callerBuilder));
-            lock.lock();
-        } else {
-            m_changed.wait(lock);
-        }
+    if (m_ended || (m_next == m_pieces.size() && !advance()))
+        return false;
+    Piece &p = m_pieces[m_next++];
+    if (p.error) {
+        // Nothing after the line that raised is handed out.
+        m_ended = true;
+        if (p.batch.rows.empty())
+            std::rethrow_exception(p.error);
+        m_pendingError = p.error;
     }
-    return false;
+    *batch = std::move(p.batch);
+    return true;
 }

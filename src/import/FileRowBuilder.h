@@ -6,14 +6,11 @@
 #include "RowBuilder.h"
 
 #include <QByteArray>
+#include <QFuture>
 #include <QString>
-#include <condition_variable>
+#include <deque>
 #include <exception>
-#include <functional>
-#include <map>
 #include <memory>
-#include <mutex>
-#include <thread>
 #include <vector>
 
 class QIODevice;
@@ -21,15 +18,17 @@ class ImportLayout;
 class LineReader;
 class RowLookups;
 
-// Reads one import file into rows on two cores. The caller's thread and a thread of this object's
-// each take the file's next lines as they become free, and decode them, leave out the lines the
-// layout's rules refuse, read their columns and build their rows; the caller receives the rows in
-// file order. Each line starts from the value array the file was opened with: every line writes
-// all the layout's columns, and the others never change within a file.
+// Reads one import file into rows on every core. The file's lines are taken many batches at a time;
+// the batches are decoded, left out where the layout's rules refuse them, read into columns and
+// built into rows on the threads of Qt's pool while the caller reads the lines after them, and
+// handed out in file order. Each line starts from
+// the value array the file was opened with: every line writes all the layout's columns, and the
+// others never change within a file.
 //
-// The lookups of the row building are answered on the caller's thread, which owns the database
-// connection they use: the other thread keeps the answers it was given and asks the caller for the
-// texts it has not seen yet, which the caller answers whenever it waits or finishes a batch.
+// The lookups of the row building use the caller's database connection, so they are answered on
+// the caller's thread alone: the pool's threads read the answers given so far, and a row that
+// needs one not given yet is built again once the caller has looked up what it asked (a file names
+// few clients and types, so this happens in its first batches only).
 //
 // What the reading raises (a line that is not text, a value that does not convert) is raised by
 // next() after every row before it was handed out, so the rows read so far stay as when reading
@@ -51,68 +50,63 @@ public:
     // rows hold path's file name without its folder; messages name the file as path does.
     FileRowBuilder(QIODevice &file, const QString &path, const ImportLayout &layout, const ColumnReader &reader,
                    ColumnReader::Values values, const RowBuilder::Settings &settings, RowLookups &lookups);
-    ~FileRowBuilder(); // stops the other thread where it stands
+    ~FileRowBuilder(); // waits for the batches being built
     FileRowBuilder(const FileRowBuilder &) = delete;
     FileRowBuilder &operator=(const FileRowBuilder &) = delete;
 
     // The file's next rows, in order; false after the last. Raises what the reading raised, in
-    // its place. Caller's thread only.
+    // its place.
     bool next(Batch *batch);
 
 private:
     static constexpr size_t kBatchLines = 256;
-    static constexpr size_t kBatchesAhead = 8;
+    static constexpr size_t kBatchesAtOnce = 64;
 
-    // Lines as the file holds them, taken by one thread at a time.
-    struct Lines
+    // A batch of lines as the file holds them, and what building them gave.
+    struct Piece
     {
-        std::vector<QByteArray> bytes; // reused from take to take: no allocation per line
+        std::vector<QByteArray> lines;
         std::vector<qint64> numbers;
-        size_t count = 0;
-        size_t seq = 0;
-        bool last = false;           // nothing follows in the file
-        std::exception_ptr error;    // what the reading raised after these lines
+        bool last = false;            // nothing follows in the file
+        std::exception_ptr readError; // what the reading raised after these lines
+        Batch batch;
+        std::exception_ptr error;     // what building raised: no line after it is read
+        std::vector<size_t> lineOf;   // per row of the batch: its line
+        std::vector<size_t> redo;     // the rows built on a lookup not answered yet
     };
+    // One line's row.
     struct Built
     {
-        Batch batch;
-        std::exception_ptr error;
-        bool last = false;
+        ColumnReader::Values values;
+        cns::Row row;
+        bool invalid = false;
+        ConsistencyRun::Keys keys;
     };
-    class RelayedLookups;
+    class KnownLookups;
 
-    void work();
-    bool take(Lines &lines);
-    Built build(const Lines &lines, const RowBuilder &builder) const;
-    void store(const Lines &lines, Built &&built);
-    bool roomLocked() const { return m_taken - m_handed < kBatchesAhead; }
-    void onCallerThread(const std::function<void()> &work);
-    void serveLocked(std::unique_lock<std::mutex> &lock);
+    void readPieces(std::vector<Piece> &pieces, size_t count);
+    // False when the layout's rules leave the line out. Raises what the reading raises.
+    bool buildLine(const Piece &piece, size_t line, Built &out) const;
+    void build(Piece &piece) const;
+    void rebuild(Piece &piece) const; // the rows to redo, once the lookups they asked are answered
+    void startBuilding();
+    bool advance();
+    void answerLookups();
 
     const QString m_path, m_fileName;
     const ImportLayout &m_layout;
     const ColumnReader &m_reader;
     const ColumnReader::Values m_values;
-    const RowBuilder m_callerBuilder;
-    std::unique_ptr<RelayedLookups> m_relayed;
-    const RowBuilder m_otherBuilder;
+    std::unique_ptr<KnownLookups> m_known;
+    const RowBuilder m_builder;
+    std::unique_ptr<LineReader> m_lineReader;
 
-    std::mutex m_fileMutex; // the file and its line count
-    std::unique_ptr<LineReader> m_lines;
-
-    std::mutex m_mutex; // all below
-    std::condition_variable m_changed;
-    std::map<size_t, Built> m_built; // by sequence, until handed out
-    size_t m_taken = 0;              // batches taken from the file
-    size_t m_handed = 0;             // batches handed out
+    std::vector<Piece> m_pieces;    // built, being handed out
+    size_t m_next = 0;              // the next of them to hand out
+    std::vector<Piece> m_following; // being built while the caller reads the lines after them
+    QFuture<void> m_building;
+    bool m_started = false;
     bool m_fileDone = false;
-    bool m_stop = false;
-    const std::function<void()> *m_request = nullptr; // what the other thread waits to have done here
-    std::exception_ptr m_requestError;
-
-    Lines m_callerLines;               // caller's thread only
     std::exception_ptr m_pendingError; // raised by the next call to next()
     bool m_ended = false;
-
-    std::thread m_thread;
 };

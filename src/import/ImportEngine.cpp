@@ -4,9 +4,9 @@
 #include "Consiste.h"
 #include "ConsistencyRun.h"
 #include "Corvane.h"
-#include "Disposer.h"
 #include "EErro.h"
 #include "FileRowBuilder.h"
+#include "Parallel.h"
 #include "ImportLogRegistry.h"
 #include "ImportLookups.h"
 #include "ImportRecord.h"
@@ -172,8 +172,8 @@ QString ImportEngine::screenClient() const
 
 void ImportEngine::clearRows()
 {
-    // A large load's rows, marks and keys are freed on the disposer's thread.
-    cns::Disposer::dispose(std::make_tuple(std::exchange(m_rows, {}), std::exchange(m_invalid, {}), std::exchange(m_prepared, {})));
+    // A large load's rows, marks and keys are freed on another thread.
+    cns::Parallel::dispose(std::make_tuple(std::exchange(m_rows, {}), std::exchange(m_invalid, {}), std::exchange(m_prepared, {})));
 }
 
 void ImportEngine::reset()
@@ -418,7 +418,7 @@ ImportEngine::Outcome ImportEngine::Confirmar(ImportProgress &progress)
             args.append(Value(m_messages.Msg(QStringView(key))));
         args << Value(layoutField(u"CDFILIAL")) << Value(perBranchFlag) << Value(text(cdsArquivo, u"NRSEQTABELAY"));
         call(QStringLiteral("setConsumidor"), args);
-        cns::Disposer::dispose(std::exchange(args, {})); // the rows sent
+        cns::Parallel::dispose(std::exchange(args, {})); // the rows sent
         m_messages.ShowMsg(u"ImpSuces", cns::MsgType::Information, cns::mbOK);
         progress.showPanel(ImportProgress::Panel::Hidden);
         for (const char *table : {"CONSUMIDOR", "CCUSCLIE", "TIPOCONS"})

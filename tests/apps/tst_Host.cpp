@@ -100,11 +100,14 @@ void tst_Host::entryPointsAreFoundByName()
 {
     ModuleLoader loader;
     QString why;
-    QVERIFY(loader.entry("Pkg_cns72200", "CriaConsumidor", &why));
-    QVERIFY(loader.entry("Pkg_cns72200", "IniProc", &why));
-    QVERIFY(!loader.entry("Pkg_cns72200", "CriaNada", &why));
+    QVERIFY(loader.entry("Pkg_cns72200", cns::entry::CriaConsumidor, &why));
+    QVERIFY(loader.entry("Pkg_cns72200", cns::entry::IniProc, &why));
+    QVERIFY(loader.entry("Pkg_cns72200", cns::entry::CriaAssocia, &why));
+    QVERIFY(!loader.entry("Pkg_cns72200", cns::entry::EntryPoint<cns::entry::NoArgumentsFn>{"CriaNada"}, &why));
     QCOMPARE(why, QString("O módulo Pkg_cns72200 não tem a entrada CriaNada."));
-    QVERIFY(!loader.entry("Pkg_inexistente", "CriaConsumidor", &why));
+    QVERIFY(!loader.exports("Pkg_cns72200", "CriaNada", &why));
+    QCOMPARE(why, QString("O módulo Pkg_cns72200 não tem a entrada CriaNada."));
+    QVERIFY(!loader.entry("Pkg_inexistente", cns::entry::CriaConsumidor, &why));
     QVERIFY(why.startsWith("Módulo Pkg_inexistente não encontrado em "));
 }
 

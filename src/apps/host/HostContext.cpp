@@ -7,7 +7,7 @@ void HostContext::LoadBPL(const QString &module, const QList<cns::Value> &args)
 {
     QString error;
     // Every module opened this way exports AbreModulo, taking the caller's arguments.
-    auto open = reinterpret_cast<void (*)(const QList<cns::Value> &)>(m_loader.entry(module, "AbreModulo", &error));
+    auto open = m_loader.entry(module, cns::entry::AbreModulo, &error);
     if (!open)
         throw cns::EErro(QStringLiteral("Não foi possível abrir o módulo %1: %2").arg(module, error));
     open(args);

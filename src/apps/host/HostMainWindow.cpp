@@ -44,6 +44,12 @@ const EntryInfo kEntries[] = {
     {"IniProc", "Início do &Módulo"},
 };
 
+// The entries above that take no arguments.
+const cns::entry::EntryPoint<cns::entry::NoArgumentsFn> kWithoutArguments[] = {
+    cns::entry::CriaConsumidor,  cns::entry::CriaImpConsumidor, cns::entry::CriaCadAutoCons, cns::entry::CriaRelConsumidor,
+    cns::entry::CriaRelatConsumid, cns::entry::CriaVinculaCons, cns::entry::IniProc,
+};
+
 } // namespace
 
 HostMainWindow::HostMainWindow(const HostSettings &settings, ModuleLoader &loader, LocalCache &cache, const QString &databaseText)
@@ -84,7 +90,7 @@ void HostMainWindow::buildMenus()
         const QString name = QString::fromLatin1(e.name);
         a->setObjectName(QStringLiteral("mnu") + name);
         QString why;
-        if (!m_loader.entry(kModule, e.name, &why)) {
+        if (!m_loader.exports(kModule, e.name, &why)) {
             a->setEnabled(false);
             a->setToolTip(why);
         }
@@ -133,27 +139,39 @@ bool HostMainWindow::chooseClient(QString *code, QString *registration, QString 
 void HostMainWindow::open(const QString &entry)
 {
     HandlerGuard::run([&] {
-        QString why;
+        namespace e = cns::entry;
         const QByteArray name = entry.toLatin1();
-        QFunctionPointer f = m_loader.entry(kModule, name.constData(), &why);
-        if (!f)
-            throw cns::EErro(why);
-        if (entry == u"CriaConsultaCracha" || entry == u"CriaAssocia") {
+        if (name == e::CriaConsultaCracha.name || name == e::CriaAssocia.name || name == e::CriaAnonimizaCons.name) {
             // Until the consumer screen opens them, the host asks which client.
             QString code, registration, clientName;
             if (!chooseClient(&code, &registration, &clientName))
                 return;
             QString tipo;
             const QString digits = Consiste::Ajusta_Inscricao(registration, &tipo);
-            if (entry == u"CriaConsultaCracha")
-                reinterpret_cast<void (*)(const QString &, const QString &)>(f)(digits, m_settings.branchCode);
+            if (name == e::CriaConsultaCracha.name)
+                call(e::CriaConsultaCracha, digits, m_settings.branchCode);
+            else if (name == e::CriaAssocia.name)
+                call(e::CriaAssocia, workingBranch(), digits + QStringLiteral(" - ") + clientName, code);
             else
-                reinterpret_cast<void (*)(const QString &, const QString &, const QString &)>(f)(
-                    workingBranch(), digits + QStringLiteral(" - ") + clientName, code);
+                call(e::CriaAnonimizaCons, QList<cns::Value>{cns::Value(code), cns::Value(QString()), cns::Value(QString())}, 2);
             return;
         }
-        reinterpret_cast<void (*)()>(f)();
+        for (const e::EntryPoint<e::NoArgumentsFn> &point : kWithoutArguments) {
+            if (name == point.name)
+                return call(point);
+        }
+        throw cns::EErro(QStringLiteral("O módulo %1 não tem a entrada %2.").arg(kModule, entry));
     });
+}
+
+template <class Fn, class... Args>
+void HostMainWindow::call(cns::entry::EntryPoint<Fn> point, Args &&...args)
+{
+    QString why;
+    const Fn f = m_loader.entry(kModule, point, &why);
+    if (!f)
+        throw cns::EErro(why);
+    f(std::forward<Args>(args)...);
 }
 
 void HostMainWindow::showCacheHistory()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "EntryPointTypes.h"
 #include "HostSettings.h"
 
 #include <QMainWindow>
@@ -29,6 +30,9 @@ private:
     bool chooseClient(QString *code, QString *registration, QString *name);
     QString workingBranch() const;
     void takeScreenshot();
+    // Calls an entry point of the consumer module; raises EErro when the module does not export it.
+    template <class Fn, class... Args>
+    void call(cns::entry::EntryPoint<Fn> point, Args &&...args);
 
     const HostSettings &m_settings;
     ModuleLoader &m_loader;

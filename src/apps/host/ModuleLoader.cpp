@@ -16,7 +16,7 @@ ModuleLoader::ModuleLoader()
 ModuleLoader::~ModuleLoader()
 {
     for (auto &lib : m_loaded) {
-        if (auto finalize = reinterpret_cast<void (*)()>(lib->resolve("Finalize")))
+        if (auto finalize = symbol(*lib, cns::entry::Finalize))
             finalize();
     }
 }
@@ -35,7 +35,7 @@ QLibrary *ModuleLoader::library(const QString &module, QString *error)
                 *error = lib->errorString();
             return nullptr;
         }
-        if (auto initialize = reinterpret_cast<void (*)()>(lib->resolve("Initialize")))
+        if (auto initialize = symbol(*lib, cns::entry::Initialize))
             initialize();
         m_loaded.insert(module, lib);
         return lib.get();
@@ -45,13 +45,17 @@ QLibrary *ModuleLoader::library(const QString &module, QString *error)
     return nullptr;
 }
 
-QFunctionPointer ModuleLoader::entry(const QString &module, const char *name, QString *error)
+QString ModuleLoader::missing(const QString &module, const char *name)
+{
+    return QStringLiteral("O módulo %1 não tem a entrada %2.").arg(module, QString::fromLatin1(name));
+}
+
+bool ModuleLoader::exports(const QString &module, const char *name, QString *error)
 {
     QLibrary *lib = library(module, error);
-    if (!lib)
-        return nullptr;
-    QFunctionPointer f = lib->resolve(name);
-    if (!f && error)
-        *error = QStringLiteral("O módulo %1 não tem a entrada %2.").arg(module, QString::fromLatin1(name));
-    return f;
+    if (lib && lib->resolve(name))
+        return true;
+    if (lib && error)
+        *error = missing(module, name);
+    return false;
 }

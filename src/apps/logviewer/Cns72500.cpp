@@ -1,6 +1,7 @@
 // Cns72500: the import log viewer, opened through the host's LoadBPL with the reference of the
 // import screen whose log it shows.
 #include "EErro.h"
+#include "EntryPointTypes.h"
 #include "HostWindow.h"
 #include "ImportLogRegistry.h"
 #include "TfrmLogImp.h"
@@ -23,3 +24,5 @@ Q_DECL_EXPORT void AbreModulo(const QList<cns::Value> &args)
 }
 
 } // extern "C"
+
+CNS_ENTRY_POINT_TYPE(AbreModulo);

@@ -1,18 +1,88 @@
-#include "Disposer.h"
 #include "EErro.h"
-#include "TwoHalves.h"
+#include "Parallel.h"
 
+#include <QSemaphore>
 #include <QTest>
-#include <algorithm>
 #include <atomic>
 #include <thread>
 #include <vector>
 
 using namespace cns;
 
+class tst_Threads : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void bothRunAtTheSameTime();
+    void hereRaisesFirstAndBothRunToTheirEnd_data();
+    void hereRaisesFirstAndBothRunToTheirEnd();
+    void disposedObjectsAreFreedOnThePool();
+};
+
+// here() waits for there() to have started: they only meet when they run at the same time, there()
+// on a thread of the pool.
+void tst_Threads::bothRunAtTheSameTime()
+{
+    QSemaphore started;
+    std::thread::id hereThread, thereThread;
+    bool met = false;
+    Parallel::bothAtOnce(
+        [&] {
+            hereThread = std::this_thread::get_id();
+            met = started.tryAcquire(1, 10000);
+        },
+        [&] {
+            thereThread = std::this_thread::get_id();
+            started.release();
+        });
+    QVERIFY(met);
+    QCOMPARE(hereThread, std::this_thread::get_id());
+    QVERIFY(thereThread != hereThread);
+}
+
+void tst_Threads::hereRaisesFirstAndBothRunToTheirEnd_data()
+{
+    QTest::addColumn<bool>("hereFails");
+    QTest::addColumn<bool>("thereFails");
+    QTest::addColumn<QString>("raised");
+    QTest::newRow("both") << true << true << "aqui";
+    QTest::newRow("only there") << false << true << "lá";
+    QTest::newRow("only here") << true << false << "aqui";
+    QTest::newRow("neither") << false << false << "";
+}
+
+// The error raised is here()'s, as a loop doing here() first would have met it; neither piece is cut
+// short by the other's failure.
+void tst_Threads::hereRaisesFirstAndBothRunToTheirEnd()
+{
+    QFETCH(bool, hereFails);
+    QFETCH(bool, thereFails);
+    QFETCH(QString, raised);
+    std::atomic<int> finished{0};
+    QString caught;
+    try {
+        Parallel::bothAtOnce(
+            [&] {
+                ++finished;
+                if (hereFails)
+                    throw EErro(QStringLiteral("aqui"));
+            },
+            [&] {
+                ++finished;
+                if (thereFails)
+                    throw EErro(QStringLiteral("lá"));
+            });
+    } catch (const EErro &e) {
+        caught = e.message();
+    }
+    QCOMPARE(caught, raised);
+    QCOMPARE(finished.load(), 2);
+}
+
 namespace {
 
-// Records where and whether it was destroyed.
+// Records where it was destroyed.
 struct Tracked
 {
     std::atomic<int> *destroyed;
@@ -30,72 +100,13 @@ struct Tracked
 
 } // namespace
 
-class tst_Threads : public QObject
-{
-    Q_OBJECT
-
-private slots:
-    void halvesCoverEveryItemOnce_data();
-    void halvesCoverEveryItemOnce();
-    void halvesRaiseTheFirstHalfsErrorFirst();
-    void disposerFreesElsewhereAndWaits();
-};
-
-void tst_Threads::halvesCoverEveryItemOnce_data()
-{
-    QTest::addColumn<int>("count");
-    QTest::newRow("none") << 0;
-    QTest::newRow("few, in one piece") << 10;
-    QTest::newRow("many, odd") << 100001;
-}
-
-void tst_Threads::halvesCoverEveryItemOnce()
-{
-    QFETCH(int, count);
-    std::vector<int> seen(size_t(count), 0);
-    std::atomic<int> pieces{0};
-    inTwoHalves(count, [&](qsizetype begin, qsizetype end) {
-        ++pieces;
-        for (qsizetype i = begin; i < end; ++i)
-            ++seen[size_t(i)];
-    });
-    QVERIFY(std::all_of(seen.cbegin(), seen.cend(), [](int n) { return n == 1; }));
-    QCOMPARE(pieces.load(), count > 10 ? 2 : 1);
-}
-
-// Both halves run to their end; the error of the lower half is the one raised, as a loop over the
-// items in order would have met it first.
-void tst_Threads::halvesRaiseTheFirstHalfsErrorFirst()
-{
-    std::atomic<int> finished{0};
-    try {
-        inTwoHalves(20000, [&](qsizetype begin, qsizetype) {
-            ++finished;
-            throw EErro(begin == 0 ? QStringLiteral("primeira") : QStringLiteral("segunda"));
-        });
-        QFAIL("no error raised");
-    } catch (const EErro &e) {
-        QCOMPARE(e.message(), QStringLiteral("primeira"));
-    }
-    QCOMPARE(finished.load(), 2);
-    try {
-        inTwoHalves(20000, [](qsizetype begin, qsizetype) {
-            if (begin > 0)
-                throw EErro(QStringLiteral("segunda"));
-        });
-        QFAIL("no error raised");
-    } catch (const EErro &e) {
-        QCOMPARE(e.message(), QStringLiteral("segunda"));
-    }
-}
-
-void tst_Threads::disposerFreesElsewhereAndWaits()
+void tst_Threads::disposedObjectsAreFreedOnThePool()
 {
     std::atomic<int> destroyed{0};
     std::vector<std::thread::id> where(50);
     for (auto &w : where)
-        Disposer::dispose(Tracked(&destroyed, &w));
-    Disposer::waitIdle();
+        Parallel::dispose(Tracked(&destroyed, &w));
+    QThreadPool::globalInstance()->waitForDone();
     QCOMPARE(destroyed.load(), 50);
     for (const auto &w : where)
         QVERIFY(w != std::this_thread::get_id());

@@ -1,0 +1,29 @@
+#include "SqliteBehaviour.h"
+
+#include "EErro.h"
+#include "SqliteBulkInsert.h"
+#include "SqliteCheckpoints.h"
+#include "SqliteRows.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace cns::SqliteBehaviour {
+
+std::unique_ptr<BulkInsert> bulkInsert(QSqlDatabase &db, const QString &table, const QStringList &columns)
+{
+    return std::make_unique<SqliteBulkInsert>(db, table, columns);
+}
+
+void opened(QSqlDatabase &db, const QString &path)
+{
+    if (path == u":memory:")
+        return;
+    QSqlQuery q(db);
+    if (!q.exec(QStringLiteral("PRAGMA journal_mode = WAL")))
+        throw EErro(q.lastError().text());
+    if (sqlite3 *handle = SqliteRows::handle(db))
+        SqliteCheckpoints::attach(handle);
+}
+
+} // namespace cns::SqliteBehaviour

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+namespace cns {
+
+class BulkInsert;
+
+// SQLite's part of its dialect's behaviour object that is not one of the readers and writers of
+// this folder themselves.
+namespace SqliteBehaviour {
+
+std::unique_ptr<BulkInsert> bulkInsert(QSqlDatabase &db, const QString &table, const QStringList &columns);
+// A connection to a database file just opened: the file in WAL mode, where readers never wait for
+// the writer, and its checkpoints handed to the thread pool. Raises EErro.
+void opened(QSqlDatabase &db, const QString &path);
+
+} // namespace SqliteBehaviour
+
+} // namespace cns

@@ -1,0 +1,89 @@
+#include "DbSession.h"
+
+#include "EErro.h"
+#include "SqlRows.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QThread>
+#include <memory>
+#include <unordered_map>
+
+namespace cns {
+
+namespace {
+// One session per database per thread, dropped with the thread.
+thread_local std::unordered_map<std::string, std::unique_ptr<DbSession>> t_sessions;
+std::atomic<int> g_connectionSerial{0};
+} // namespace
+
+DbSession &DbSession::forThread(const DatabaseUrl &url)
+{
+    const std::string key = url.text().toStdString();
+    auto it = t_sessions.find(key);
+    if (it != t_sessions.end())
+        return *it->second;
+    const QString name = QStringLiteral("cns-server-%1").arg(++g_connectionSerial);
+    std::unique_ptr<DbSession> session(new DbSession(url, name));
+    DbSession &ref = *session;
+    t_sessions.emplace(key, std::move(session));
+    return ref;
+}
+
+DbSession::DbSession(const DatabaseUrl &url, const QString &connectionName)
+    : m_connectionName(connectionName), m_db(url.open(connectionName)), m_dialect(&SqlDialect::of(m_db))
+{
+}
+
+DbSession::~DbSession()
+{
+    m_db.close();
+    m_db = QSqlDatabase();
+    QSqlDatabase::removeDatabase(m_connectionName);
+}
+
+void DbSession::run(const QString &statement)
+{
+    QSqlQuery q(m_db);
+    if (!q.exec(statement))
+        throw EErro(QStringLiteral("Erro no banco de dados: %1").arg(q.lastError().text()));
+}
+
+void DbSession::begin(bool write)
+{
+    run(write ? m_dialect->beginWrite : m_dialect->beginRead);
+    m_inTransaction = true;
+}
+
+void DbSession::commit()
+{
+    run(QStringLiteral("COMMIT"));
+    m_inTransaction = false;
+}
+
+void DbSession::rollback() noexcept
+{
+    if (!m_inTransaction)
+        return;
+    m_inTransaction = false;
+    QSqlQuery q(m_db);
+    q.exec(QStringLiteral("ROLLBACK"));
+}
+
+Packet DbSession::select(const QString &sql, const QHash<QString, Value> &params, const QList<FieldDef> &fields)
+{
+    return SqlRows::select(m_db, sql, params, fields);
+}
+
+int DbSession::exec(const QString &sql, const QHash<QString, Value> &params)
+{
+    return SqlRows::exec(m_db, sql, params);
+}
+
+qint64 DbSession::count(const QString &sql, const QHash<QString, Value> &params)
+{
+    const Packet p = select(sql, params, {{QStringLiteral("N"), FieldType::Integer, 0}});
+    return p.rowCount() == 0 ? 0 : p.value(0, 0).toInt();
+}
+
+} // namespace cns
