@@ -23,6 +23,7 @@
 #include <unistd.h>
 
 using namespace cns;
+using namespace cns::ui;
 
 namespace {
 

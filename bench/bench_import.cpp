@@ -25,6 +25,7 @@
 #include <vector>
 
 using namespace cns;
+using namespace cns::import;
 
 namespace {
 

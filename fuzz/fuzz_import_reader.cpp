@@ -11,6 +11,8 @@
 #include <cstddef>
 #include <cstdint>
 
+using namespace cns::import;
+
 namespace {
 
 class Input

@@ -4,6 +4,8 @@
 
 #include <QApplication>
 
+using namespace cns::ui;
+
 namespace ConsumerGridCell {
 
 void draw(const DBGrid::Cell &cell, bool inactive, const TMessages &messages)

@@ -8,6 +8,6 @@ class TMessages;
 // selected cell in the highlight colours, the situation as its text.
 namespace ConsumerGridCell {
 
-void draw(const DBGrid::Cell &cell, bool inactive, const TMessages &messages);
+void draw(const cns::ui::DBGrid::Cell &cell, bool inactive, const TMessages &messages);
 
 } // namespace ConsumerGridCell

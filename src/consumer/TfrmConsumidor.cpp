@@ -32,6 +32,7 @@
 #include <QSet>
 #include <QTabWidget>
 
+using namespace cns::ui;
 using cns::DataSetState;
 using cns::Value;
 

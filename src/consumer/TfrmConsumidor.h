@@ -11,24 +11,27 @@
 
 #include <QHash>
 
-class DBComboBox;
-class DBEdit;
-class DBGrid;
-class DBNumericEdit;
-class MaskEdit;
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QMenu;
+
+namespace cns::ui {
+class DBComboBox;
+class DBEdit;
+class DBGrid;
+class DBNumericEdit;
+class MaskEdit;
 class TBtnPesquisa;
+} // namespace cns::ui
 
 // The consumer screen ("Consumidor"): the operator chooses a client in the client panel, the screen
 // loads that client's consumers (in doubling chunks, behind a name filter, when there are many), and
 // the operator browses them in the grid or edits one in the form tabs. Every post and delete goes to
 // the server at once; a refusal puts the packet back as it was.
-class TfrmConsumidor : public TfrmPadraoGrid
+class TfrmConsumidor : public cns::ui::TfrmPadraoGrid
 {
     Q_OBJECT
 
@@ -49,8 +52,8 @@ public:
 
     // ---- client panel, tool bar, tabs and menus
     QWidget *panCliente;
-    MaskEdit *medCdCliente;
-    TBtnPesquisa *btpCliente;
+    cns::ui::MaskEdit *medCdCliente;
+    cns::ui::TBtnPesquisa *btpCliente;
     QLineEdit *edtNmCliente;
     QLabel *lblConsumidor;
     QAction *btfImpConsu, *btnConsultaCracha, *btnAssocia, *btnCadAutCons, *btnAtuFiliCons, *btnAnonimizaCons;
@@ -60,18 +63,20 @@ public:
     QAction *Importao1, *mnuConsultaCracha, *mnuAssocia, *mnuCadAutCons, *mnuAtuFiliCons;
 
     // ---- form controls the rules and tests reach by name
-    DBEdit *dbeCdCons, *dbeNmCons, *dbeNrIdCons, *dbeCdExCons, *dbeTipoCons, *dbeNmTipoCons, *dbeCentroCusto, *dbeNmCentroCusto,
-        *dbeVendedor, *dbeNmVendedor, *dbeNmLogin, *dbeCdConsVinculo, *dbeNmConsVinculo, *dbeEmailCons;
-    DBEdit *dbePais, *dbeNmPais, *dbeSgEstado, *dbeMunicipio, *dbeNmMunicipio, *dbeBairro, *dbeNmBairro, *dbeCep;
-    DBEdit *dbeTelCons, *dbeTelCons2, *dbeRamalCons, *dbeRamalCons2, *dbeFaxCons, *dbeCelular;
-    DBComboBox *dbcSituacao, *dbcSexo, *dbcTipVen;
-    MaskEdit *medCPF, *dbeDataNasc;
-    TBtnPesquisa *btnTipoCons, *btnCentroCusto, *btnVendedor, *btpPais, *btpSgEstado, *btpMunicipio, *btpBairro,
-        *btpPesqConsVinculo;
+    cns::ui::DBEdit *dbeCdCons, *dbeNmCons, *dbeNrIdCons, *dbeCdExCons, *dbeTipoCons, *dbeNmTipoCons, *dbeCentroCusto,
+        *dbeNmCentroCusto, *dbeVendedor, *dbeNmVendedor, *dbeNmLogin, *dbeCdConsVinculo, *dbeNmConsVinculo,
+        *dbeEmailCons;
+    cns::ui::DBEdit *dbePais, *dbeNmPais, *dbeSgEstado, *dbeMunicipio, *dbeNmMunicipio, *dbeBairro, *dbeNmBairro,
+        *dbeCep;
+    cns::ui::DBEdit *dbeTelCons, *dbeTelCons2, *dbeRamalCons, *dbeRamalCons2, *dbeFaxCons, *dbeCelular;
+    cns::ui::DBComboBox *dbcSituacao, *dbcSexo, *dbcTipVen;
+    cns::ui::MaskEdit *medCPF, *dbeDataNasc;
+    cns::ui::TBtnPesquisa *btnTipoCons, *btnCentroCusto, *btnVendedor, *btpPais, *btpSgEstado, *btpMunicipio,
+        *btpBairro, *btpPesqConsVinculo;
     QCheckBox *cbbVerifSaldoCons;
     QGroupBox *grbConsDeb, *grbConsCred;
-    QList<DBNumericEdit *> debitEdits, creditEdits;
-    DBGrid *dbgConsFilial, *dbgEndeCons;
+    QList<cns::ui::DBNumericEdit *> debitEdits, creditEdits;
+    cns::ui::DBGrid *dbgConsFilial, *dbgEndeCons;
     QComboBox *cboDigital;
 
     // ---- working values
@@ -116,8 +121,9 @@ private:
     void buildSaldo();
     void buildFilial();
     void buildDigital();
-    DBEdit *edit(QWidget *parent, const QString &name, const QString &field, bool readOnly = false);
-    TBtnPesquisa *lookupButton(QWidget *parent, const QString &name, const QString &title, const QString &emptyText);
+    cns::ui::DBEdit *edit(QWidget *parent, const QString &name, const QString &field, bool readOnly = false);
+    cns::ui::TBtnPesquisa *lookupButton(QWidget *parent, const QString &name, const QString &title,
+                                        const QString &emptyText);
     void wireLookups();
     void wireFieldHandlers();
 
@@ -160,7 +166,7 @@ private:
     void runClientPanelAgain();
 
     void clearBelow(const QStringList &fields);
-    void dbgPadraoDrawColumnCell(const DBGrid::Cell &cell);
+    void dbgPadraoDrawColumnCell(const cns::ui::DBGrid::Cell &cell);
 
     QString m_workingBranch = QStringLiteral("T");
     QString m_chosenClient;

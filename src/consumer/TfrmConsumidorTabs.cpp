@@ -31,6 +31,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+using namespace cns::ui;
 using cns::Value;
 
 namespace {

@@ -10,6 +10,8 @@
 #include <cmath>
 #include <cstdio>
 
+namespace cns::import {
+
 namespace {
 
 std::optional<double> number(const QString &value, QString *why)
@@ -186,3 +188,5 @@ void ColumnReader::read(const QString &line, Values &values, const QString &file
         values[size_t(c.index)] = std::move(*v);
     }
 }
+
+} // namespace cns::import

@@ -7,6 +7,8 @@
 #include <array>
 #include <optional>
 
+namespace cns::import {
+
 // Takes a layout's columns out of one line of an import file into the value array, converted by
 // their data type. Null in the array is an entry that no layout column has written.
 class ColumnReader
@@ -37,3 +39,5 @@ private:
 
     const ImportLayout &m_layout;
 };
+
+} // namespace cns::import

@@ -8,6 +8,8 @@
 
 #include <algorithm>
 
+namespace cns::import {
+
 ConsistencyRun::ConsistencyRun(Settings settings, const TMessages &messages, ImportLookups &lookups, RegisterCount registerCount)
     : m_settings(settings), m_lookups(lookups), m_registerCount(std::move(registerCount)),
       m_emptyClient(messages.Msg(u"VAZIO"))
@@ -287,3 +289,5 @@ void ConsistencyRun::run(const std::vector<cns::Row> &rows, std::vector<bool> &i
     }
     toImport = int(std::count(invalid.cbegin(), invalid.cend(), false));
 }
+
+} // namespace cns::import

@@ -8,8 +8,11 @@
 #include <functional>
 #include <vector>
 
-class ImportLookups;
 class TMessages;
+
+namespace cns::import {
+
+class ImportLookups;
 
 // The consistency run over the import rows: the code and badge duplicate passes with the row
 // checks and the branch badge check, writing each finding as a log row in the log's order, marking
@@ -99,3 +102,5 @@ private:
     QList<QPair<QString, QString>> m_texts; // the findings' keys and message texts, read once
     cns::Packet m_log;
 };
+
+} // namespace cns::import

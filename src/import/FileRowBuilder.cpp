@@ -11,6 +11,8 @@
 #include <QtConcurrent/QtConcurrentMap>
 #include <mutex>
 
+namespace cns::import {
+
 namespace {
 
 // Lookups of this thread that the caller had not answered yet: a row built on one is built again
@@ -288,3 +290,5 @@ bool FileRowBuilder::next(Batch *batch)
     *batch = std::move(p.batch);
     return true;
 }
+
+} // namespace cns::import

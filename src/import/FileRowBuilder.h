@@ -14,6 +14,9 @@
 #include <vector>
 
 class QIODevice;
+
+namespace cns::import {
+
 class ImportLayout;
 class LineReader;
 class RowLookups;
@@ -110,3 +113,5 @@ private:
     std::exception_ptr m_pendingError; // raised by the next call to next()
     bool m_ended = false;
 };
+
+} // namespace cns::import

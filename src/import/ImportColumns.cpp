@@ -1,5 +1,7 @@
 #include "ImportColumns.h"
 
+namespace cns::import {
+
 namespace ImportColumns {
 
 const std::array<QString, kCount> &arFields()
@@ -59,3 +61,5 @@ bool isValueColumn(QStringView exactName)
 }
 
 } // namespace ImportColumns
+
+} // namespace cns::import

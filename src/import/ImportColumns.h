@@ -4,6 +4,8 @@
 #include <QStringView>
 #include <array>
 
+namespace cns::import {
+
 // The consumer columns a layout may fill (arFields): entry 0 "ERRO" takes the values of layout
 // columns whose target is none of them; entries 1 to 55 are sorted, so that ProcDados can bisect.
 namespace ImportColumns {
@@ -31,3 +33,5 @@ enum Index : int {
 bool isValueColumn(QStringView exactName);
 
 } // namespace ImportColumns
+
+} // namespace cns::import

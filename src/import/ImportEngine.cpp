@@ -18,6 +18,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+namespace cns::import {
+
 namespace {
 
 using cns::Value;
@@ -434,3 +436,5 @@ ImportEngine::Outcome ImportEngine::Confirmar(ImportProgress &progress)
     }
     return Outcome::Imported;
 }
+
+} // namespace cns::import

@@ -13,9 +13,12 @@
 #include <memory>
 #include <vector>
 
-class ImportLookups;
 class TMessages;
 class TNetConnection;
+
+namespace cns::import {
+
+class ImportLookups;
 
 // The consumer import without its window: layouts and their files, the load, the consistency run
 // and the confirmation, as the import screen and the headless import both run them. Questions and
@@ -125,3 +128,5 @@ private:
     quintptr m_reference = 0;
     std::unique_ptr<ImportLookups> m_lookups;
 };
+
+} // namespace cns::import

@@ -2,6 +2,8 @@
 
 #include <QFileInfo>
 
+namespace cns::import {
+
 namespace ImportError {
 
 namespace {
@@ -22,3 +24,5 @@ QString columnText(const QString &file, qint64 line, const QString &column, cons
 }
 
 } // namespace ImportError
+
+} // namespace cns::import

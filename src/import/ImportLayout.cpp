@@ -6,6 +6,8 @@
 
 #include <QHash>
 
+namespace cns::import {
+
 namespace {
 
 // A cell of row r (the current row when r is -1), as the server sent it: numbers may come as texts.
@@ -119,3 +121,5 @@ bool ImportLayout::ValidaLayout(QStringView line) const
     }
     return true;
 }
+
+} // namespace cns::import

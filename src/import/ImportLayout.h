@@ -7,6 +7,8 @@ namespace cns {
 class DataSet;
 }
 
+namespace cns::import {
+
 // A layout as the reading uses it, taken once per load from the packets the server filled
 // (cdsLayout's current row, cdsDescLayout, cdsValLayout), so that the per-line work reads plain
 // members instead of packet fields.
@@ -51,3 +53,5 @@ struct ImportLayout
     // on the line as read). A layout without rules accepts every line.
     bool ValidaLayout(QStringView line) const;
 };
+
+} // namespace cns::import

@@ -7,6 +7,8 @@
 #include <QSaveFile>
 #include <QStringList>
 
+namespace cns::import {
+
 namespace ImportLogCsv {
 
 QString text(const cns::DataSet &log)
@@ -36,3 +38,5 @@ void save(const cns::DataSet &log, const QString &path)
 }
 
 } // namespace ImportLogCsv
+
+} // namespace cns::import

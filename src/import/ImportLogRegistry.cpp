@@ -2,6 +2,8 @@
 
 #include <QHash>
 
+namespace cns::import {
+
 namespace ImportLogRegistry {
 
 namespace {
@@ -28,3 +30,5 @@ cns::DataSet *find(quintptr reference)
 }
 
 } // namespace ImportLogRegistry
+
+} // namespace cns::import

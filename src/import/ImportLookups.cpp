@@ -2,6 +2,8 @@
 
 #include "Consiste.h"
 
+namespace cns::import {
+
 ImportLookups::ImportLookups(QString branch, QString branchFilter)
     : m_branch(std::move(branch)), m_branchFilter(std::move(branchFilter)), qryCdExClienFil(QStringLiteral("qryCdExClienFil")),
       qryNrInsJurClie(QStringLiteral("qryNrInsJurClie")), qryCdExCliente(QStringLiteral("qryCdExCliente")),
@@ -102,3 +104,5 @@ bool ImportLookups::costCentreExists(const QString &client, const QString &costC
     ofClient.insert(costCentre, found);
     return found;
 }
+
+} // namespace cns::import

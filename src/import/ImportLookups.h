@@ -6,6 +6,8 @@
 #include <QHash>
 #include <QString>
 
+namespace cns::import {
+
 // The host queries of the import (the database of the host's shared connection): the client
 // lookups of the file-client mode, the consumer type translation of the branch, and the checks
 // of the consistency run. The data they read does not change while a file is loaded or checked,
@@ -41,3 +43,5 @@ private:
     QHash<QString, bool> m_typeExists;
     QHash<QString, QHash<QString, bool>> m_costCentreExists; // by client, then cost centre
 };
+
+} // namespace cns::import

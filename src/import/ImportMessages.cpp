@@ -2,6 +2,8 @@
 
 #include <QHash>
 
+namespace cns::import {
+
 namespace ImportMessages {
 
 const QString &lines()
@@ -83,3 +85,5 @@ QString keyOf(const QString &text)
 }
 
 } // namespace ImportMessages
+
+} // namespace cns::import

@@ -2,6 +2,8 @@
 
 #include "TMessages.h"
 
+namespace cns::import {
+
 // The message table of the consumer import (KEY|Text), shared by the import screen and the
 // headless import so that both say the same.
 namespace ImportMessages {
@@ -12,3 +14,5 @@ const TMessages &table();
 QString keyOf(const QString &text);
 
 } // namespace ImportMessages
+
+} // namespace cns::import

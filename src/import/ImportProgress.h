@@ -2,6 +2,8 @@
 
 #include <QString>
 
+namespace cns::import {
+
 // What the import tells whoever shows its progress (the screen's progress panel, or nothing).
 class ImportProgress
 {
@@ -14,3 +16,5 @@ public:
     // After each row made: the bytes of the line and its line end.
     virtual void advance(qint64 /*bytes*/) {}
 };
+
+} // namespace cns::import

@@ -5,6 +5,8 @@
 
 #include <QHash>
 
+namespace cns::import {
+
 namespace ImportRecord {
 
 namespace {
@@ -149,3 +151,5 @@ void defineLog(cns::DataSet &ds)
 }
 
 } // namespace ImportRecord
+
+} // namespace cns::import

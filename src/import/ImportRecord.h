@@ -9,6 +9,8 @@ namespace cns {
 class DataSet;
 }
 
+namespace cns::import {
+
 // The import rows (cdsConsumidor of the import screen) and the import log (cdsLogImp): their
 // fields in packet order, with sizes and labels.
 namespace ImportRecord {
@@ -30,3 +32,5 @@ void defineRows(cns::DataSet &ds);
 void defineLog(cns::DataSet &ds);
 
 } // namespace ImportRecord
+
+} // namespace cns::import

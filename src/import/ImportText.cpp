@@ -1,5 +1,7 @@
 #include "ImportText.h"
 
+namespace cns::import {
+
 namespace ImportText {
 
 namespace {
@@ -89,3 +91,5 @@ QString trimmed(QStringView s)
 }
 
 } // namespace ImportText
+
+} // namespace cns::import

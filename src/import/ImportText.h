@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+namespace cns::import {
+
 // Text routines of the import that need no layout.
 namespace ImportText {
 
@@ -19,3 +21,5 @@ QString decodeLine(const QByteArray &bytes);
 QString trimmed(QStringView s);
 
 } // namespace ImportText
+
+} // namespace cns::import

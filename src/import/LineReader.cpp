@@ -6,6 +6,8 @@
 #include <QBuffer>
 #include <QIODevice>
 
+namespace cns::import {
+
 namespace {
 constexpr qint64 kChunk = 256 * 1024;
 }
@@ -91,3 +93,5 @@ QList<QByteArray> LineReader::split(const QByteArray &bytes, const QString &file
         lines.append(line);
     return lines;
 }
+
+} // namespace cns::import

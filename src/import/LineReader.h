@@ -5,6 +5,8 @@
 
 class QIODevice;
 
+namespace cns::import {
+
 // Reads an import file line by line at byte level: a line feed ends a line, a carriage return is
 // dropped wherever it stands, the last line ends at the end of the file even without a line feed,
 // and a line feed at the very end makes no further empty line. A file that holds a NUL byte is not
@@ -35,3 +37,5 @@ private:
     qint64 m_lineNumber = 0;
     bool m_eof = false;
 };
+
+} // namespace cns::import

@@ -8,6 +8,8 @@
 #include "ImportRecord.h"
 #include "NumberFormat.h"
 
+namespace cns::import {
+
 namespace {
 
 using namespace ImportColumns;
@@ -276,3 +278,5 @@ cns::Row RowBuilder::build(const ColumnReader::Values &values, const QString &fi
     }
     return b.takeExact();
 }
+
+} // namespace cns::import

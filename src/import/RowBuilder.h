@@ -6,6 +6,8 @@
 
 #include <QString>
 
+namespace cns::import {
+
 class RowLookups;
 
 // Builds one import row from the value array of an accepted line: the client (the screen's, or
@@ -42,3 +44,5 @@ private:
     const Settings m_settings;
     RowLookups &m_lookups;
 };
+
+} // namespace cns::import

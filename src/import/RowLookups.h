@@ -2,6 +2,8 @@
 
 #include <QString>
 
+namespace cns::import {
+
 // What the row building asks of the host's data: the client a file's client text names, and the
 // branch's consumer type for a file's type code.
 class RowLookups
@@ -17,3 +19,5 @@ public:
     virtual Client resolveClient(const QString &v) = 0;
     virtual QString translateType(const QString &t) = 0;
 };
+
+} // namespace cns::import

@@ -13,6 +13,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+using namespace cns::ui;
+
 namespace Cli_cns72206 {
 bool boIdCriado = false;
 TfrmCodExternoImp *frmCodExternoImp = nullptr;

@@ -12,7 +12,7 @@ class QLineEdit;
 // External codes of a client per branch ("Cadastro de Código Externo para Cliente"): the codes by
 // which import files name the client at each branch. Each confirmed insert, edit or delete goes to
 // the server at once and is followed by a reload.
-class TfrmCodExternoImp : public TfrmPadraoGrid
+class TfrmCodExternoImp : public cns::ui::TfrmPadraoGrid
 {
     Q_OBJECT
 

@@ -16,6 +16,8 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+using namespace cns::ui;
+
 namespace Cli_cns72205 {
 QString stCliente;
 QString stFilial;

@@ -12,7 +12,7 @@ class TNetConnection;
 // Badge lookup ("Consulta Crachá do Consumidor"): which consumers carry a badge, in the client of
 // the consumer screen, in the clients of the processing branch, or in all clients. Read only; the
 // search runs on the server when the focus leaves the search panel.
-class TfrmConsultaCracha : public TfrmPadraoGrid
+class TfrmConsultaCracha : public cns::ui::TfrmPadraoGrid
 {
     Q_OBJECT
 
@@ -34,7 +34,7 @@ public:
 private:
     void defineFields();
     void cdsClieConsAfterScroll();
-    void dbgPadraoDrawColumnCell(const DBGrid::Cell &cell);
+    void dbgPadraoDrawColumnCell(const cns::ui::DBGrid::Cell &cell);
 };
 
 // The unit's state: the two texts of the creation function, and the screen.

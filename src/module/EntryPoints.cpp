@@ -13,6 +13,8 @@
 
 #include <QLineEdit>
 
+using namespace cns::ui;
+
 namespace {
 
 int g_initCount = 0;

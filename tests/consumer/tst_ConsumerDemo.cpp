@@ -17,6 +17,7 @@
 #include <QTest>
 
 using namespace cns;
+using namespace cns::ui;
 
 // The consumer screen over the demonstration data (its small form): every client can be chosen and
 // loaded, and a consumer of the big client goes through insert, alter and delete with the demo's

@@ -34,6 +34,7 @@
 #include <QTimer>
 
 using namespace cns;
+using namespace cns::ui;
 using ServerFixture::client;
 using ServerFixture::consumer;
 

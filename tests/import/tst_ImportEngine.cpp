@@ -16,6 +16,7 @@
 #include <algorithm>
 
 using namespace cns;
+using namespace cns::import;
 using ServerFixture::client;
 
 namespace {

@@ -17,6 +17,7 @@
 #include <thread>
 
 using namespace cns;
+using namespace cns::import;
 using Column = ImportLayout::Column;
 
 namespace {

@@ -27,6 +27,7 @@
 #include <QTimer>
 
 using namespace cns;
+using namespace cns::import;
 
 extern "C" void AbreModulo(const QList<cns::Value> &args);
 

@@ -27,6 +27,7 @@
 #include <QToolButton>
 
 using namespace cns;
+using namespace cns::ui;
 using ServerFixture::client;
 
 namespace {

@@ -7,6 +7,7 @@
 #include <QTest>
 
 using namespace cns;
+using namespace cns::import;
 using ServerFixture::client;
 using ServerFixture::consumer;
 

@@ -20,6 +20,8 @@
 #include <QTimer>
 #include <cstdio>
 
+using namespace cns::ui;
+
 namespace {
 
 const QString kModule = QStringLiteral("Pkg_cns72200");

@@ -22,6 +22,7 @@
 #include <QStyleFactory>
 
 using namespace cns;
+using namespace cns::ui;
 
 namespace {
 

@@ -4,6 +4,8 @@
 
 #include <cstdio>
 
+using namespace cns::import;
+
 int BatchDialogs::message(const QString &text, cns::MsgType type, cns::MsgButtons buttons, const QString &)
 {
     std::fprintf(stderr, "%s\n", text.toUtf8().constData());

@@ -19,6 +19,7 @@
 #include <cstdio>
 
 using namespace cns;
+using namespace cns::import;
 
 namespace {
 

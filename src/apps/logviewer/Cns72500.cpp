@@ -9,6 +9,9 @@
 
 #include <QList>
 
+using namespace cns::ui;
+using namespace cns::import;
+
 extern "C" {
 
 // args: one element, the import screen's reference as an integer.

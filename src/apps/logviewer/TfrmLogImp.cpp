@@ -9,6 +9,9 @@
 #include <QAction>
 #include <QVBoxLayout>
 
+using namespace cns::ui;
+using namespace cns::import;
+
 TfrmLogImp::TfrmLogImp(cns::DataSet &log, QWidget *parent) : TfrmBase(parent), m_log(log)
 {
     setObjectName(QStringLiteral("frmLogImp"));

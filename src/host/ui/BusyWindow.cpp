@@ -4,6 +4,8 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
+namespace cns::ui {
+
 BusyWindow::~BusyWindow()
 {
     delete m_window.data();
@@ -39,3 +41,5 @@ void BusyWindow::hide()
         m_window->hide();
     QApplication::restoreOverrideCursor();
 }
+
+} // namespace cns::ui

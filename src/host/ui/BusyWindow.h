@@ -7,6 +7,8 @@
 
 class QLabel;
 
+namespace cns::ui {
+
 // The busy indicator of the host: a small frameless window over the screen that called, with the
 // hourglass cursor, shown while a server call runs. Nested calls keep it up until the last one ends.
 class BusyWindow : public Showavi::BusyIndicator
@@ -22,3 +24,5 @@ private:
     int m_depth = 0;
     QPointer<QWidget> m_window;
 };
+
+} // namespace cns::ui

@@ -4,9 +4,9 @@
 
 namespace Consiste {
 
-int IndiceCol(const DBGrid &grid, const QString &field)
+int IndiceCol(const cns::ui::DBGrid &grid, const QString &field)
 {
-    return const_cast<DBGrid &>(grid).dataModel().columnOf(field);
+    return const_cast<cns::ui::DBGrid &>(grid).dataModel().columnOf(field);
 }
 
 void SetChildEnabled(QWidget *panel, bool on)

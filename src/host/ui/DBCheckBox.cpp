@@ -3,6 +3,8 @@
 
 #include <QSignalBlocker>
 
+namespace cns::ui {
+
 DBCheckBox::DBCheckBox(QWidget *parent) : QCheckBox(parent), m_link([this] { showValue(); }, [] {})
 {
     connect(this, &QCheckBox::clicked, this, [this](bool checked) {
@@ -22,3 +24,5 @@ void DBCheckBox::showValue()
     const QSignalBlocker block(this);
     setChecked(f && f->AsString() == ValueChecked);
 }
+
+} // namespace cns::ui

@@ -4,6 +4,8 @@
 
 #include <QCheckBox>
 
+namespace cns::ui {
+
 // A check box bound to a flag field: ticked when the field holds ValueChecked ("S"), and writing
 // ValueChecked or ValueUnchecked ("N") when clicked.
 class DBCheckBox : public QCheckBox
@@ -23,3 +25,5 @@ private:
     void showValue();
     FieldLink m_link;
 };
+
+} // namespace cns::ui

@@ -4,6 +4,8 @@
 
 #include <QSignalBlocker>
 
+namespace cns::ui {
+
 DBComboBox::DBComboBox(QWidget *parent) : QComboBox(parent), m_link([this] { showValue(); }, [] {})
 {
     connect(this, &QComboBox::activated, this, [this](int index) {
@@ -28,3 +30,5 @@ void DBComboBox::showValue()
     const QSignalBlocker block(this);
     setCurrentIndex(f ? findText(f->Text()) : -1);
 }
+
+} // namespace cns::ui

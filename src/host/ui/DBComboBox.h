@@ -4,6 +4,8 @@
 
 #include <QComboBox>
 
+namespace cns::ui {
+
 // A pick list bound to a field: shows the item whose text is the field's text and writes the text of
 // the item chosen through the field's set-text handler (which turns "Ativo" into "1").
 class DBComboBox : public QComboBox
@@ -21,3 +23,5 @@ private:
     FieldLink m_link;
     bool m_writing = false;
 };
+
+} // namespace cns::ui

@@ -4,6 +4,8 @@
 
 #include <QSignalBlocker>
 
+namespace cns::ui {
+
 DBEdit::DBEdit(QWidget *parent)
     : QLineEdit(parent), m_link([this] { showValue(); }, [] {})
 {
@@ -46,3 +48,5 @@ void DBEdit::onEdited(const QString &text)
     if (!written)
         showValue();
 }
+
+} // namespace cns::ui

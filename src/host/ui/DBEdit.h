@@ -5,6 +5,8 @@
 
 #include <QLineEdit>
 
+namespace cns::ui {
+
 // An edit bound to a field. It shows the field's text (through its get-text handler) and writes
 // each change at once, putting the DataSet into editing first; the field's edit mask, or one set
 // on the control, formats what is shown.
@@ -28,3 +30,5 @@ private:
     EditMask m_mask;
     bool m_writing = false;
 };
+
+} // namespace cns::ui

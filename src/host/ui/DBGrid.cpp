@@ -8,6 +8,8 @@
 #include <QKeyEvent>
 #include <QPainter>
 
+namespace cns::ui {
+
 DBGrid::DBGrid(QWidget *parent) : QTableView(parent), m_model(this)
 {
     setModel(&m_model);
@@ -147,3 +149,5 @@ void DBGrid::drawCell(const Cell &cell, const QColor &background, const QColor &
     }
     p->restore();
 }
+
+} // namespace cns::ui

@@ -7,6 +7,8 @@
 #include <QTableView>
 #include <functional>
 
+namespace cns::ui {
+
 // A grid over a data source. The current row follows the DataSet's cursor and moving in the grid
 // moves the cursor (a record being edited is posted first; when that fails the grid stays). The
 // screens' hooks: leaving a column, a key typed in the grid or its editor, the edit button of a
@@ -65,3 +67,5 @@ private:
     bool m_readOnly = false;
     bool m_syncing = false;
 };
+
+} // namespace cns::ui

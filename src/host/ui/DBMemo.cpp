@@ -2,6 +2,8 @@
 
 #include "ScopedFlag.h"
 
+namespace cns::ui {
+
 DBMemo::DBMemo(QWidget *parent) : QPlainTextEdit(parent), m_link([this] { showValue(); }, [] {})
 {
     connect(this, &QPlainTextEdit::textChanged, this, [this] {
@@ -31,3 +33,5 @@ void DBMemo::showValue()
     setPlainText(f ? f->Text() : QString());
     m_showing = false;
 }
+
+} // namespace cns::ui

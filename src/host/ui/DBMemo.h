@@ -4,6 +4,8 @@
 
 #include <QPlainTextEdit>
 
+namespace cns::ui {
+
 // A multi-line text bound to a field, written as it is typed.
 class DBMemo : public QPlainTextEdit
 {
@@ -21,3 +23,5 @@ private:
     bool m_writing = false;
     bool m_showing = false;
 };
+
+} // namespace cns::ui

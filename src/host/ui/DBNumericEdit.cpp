@@ -6,6 +6,8 @@
 
 #include <QSignalBlocker>
 
+namespace cns::ui {
+
 DBNumericEdit::DBNumericEdit(QWidget *parent)
     : QLineEdit(parent), m_link([this] { showValue(); }, [] {}, [this] { flush(); })
 {
@@ -71,3 +73,5 @@ void DBNumericEdit::focusOutEvent(QFocusEvent *e)
     if (HandlerGuard::run([this] { flush(); }, this))
         showValue();
 }
+
+} // namespace cns::ui

@@ -4,6 +4,8 @@
 
 #include <QLineEdit>
 
+namespace cns::ui {
+
 // A numeric edit bound to a float field: the field's display format while the control has not the
 // focus ("1.234,50"), the plain number while it is edited ("1234,5"). What is typed is written when
 // the control is left or the record posted; a text that is not a number is refused there.
@@ -28,3 +30,5 @@ private:
     FieldLink m_link;
     bool m_dirty = false;
 };
+
+} // namespace cns::ui

@@ -2,6 +2,8 @@
 
 #include "HandlerGuard.h"
 
+namespace cns::ui {
+
 DataSetModel::DataSetModel(QObject *parent) : QAbstractTableModel(parent) {}
 
 DataSetModel::~DataSetModel()
@@ -137,3 +139,5 @@ void DataSetModel::recordChanged(cns::DataSet &ds, cns::Field *)
     if (row >= 0 && row < m_rows && !m_columns.isEmpty())
         emit dataChanged(index(row, 0), index(row, int(m_columns.size()) - 1));
 }
+
+} // namespace cns::ui

@@ -7,6 +7,8 @@
 #include <QAbstractTableModel>
 #include <QList>
 
+namespace cns::ui {
+
 // A DataSet as a table for a grid: one row per visible record (the record being inserted among
 // them), one column per grid column. Texts come through the fields' get-text handlers; an edit
 // moves the DataSet's cursor to the row, puts it into editing and sets the field's text.
@@ -55,3 +57,5 @@ private:
     int m_rows = 0;
     bool m_readOnly = false;
 };
+
+} // namespace cns::ui

@@ -2,6 +2,8 @@
 
 #include <QStringList>
 
+namespace cns::ui {
+
 EditMask::EditMask(const QString &delphiMask)
 {
     // "mask;save;blank": the blank may itself be ';' or ' ', so split from the right by position.
@@ -106,3 +108,5 @@ QString EditMask::format(const QString &raw) const
     }
     return out + raw.mid(r);
 }
+
+} // namespace cns::ui

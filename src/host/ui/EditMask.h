@@ -2,6 +2,8 @@
 
 #include <QString>
 
+namespace cns::ui {
+
 // Edit masks as the screens write them ("999.999.999-99;1; ", ">aaaa;0; "): the mask, whether the
 // literals are part of the text, and the blank character. 0 is a required digit, 9 an optional one,
 // A/a a letter or digit (required/optional), L/l a letter, C/c any character, > and < change case,
@@ -27,3 +29,5 @@ private:
     bool m_saveLiterals = true;
     QChar m_blank = u'_';
 };
+
+} // namespace cns::ui

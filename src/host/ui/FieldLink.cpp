@@ -2,6 +2,8 @@
 
 #include "HandlerGuard.h"
 
+namespace cns::ui {
+
 FieldLink::FieldLink(Callback dataChanged, Callback stateChanged, Callback flush)
     : m_dataChanged(std::move(dataChanged)), m_stateChanged(std::move(stateChanged)), m_flush(std::move(flush))
 {
@@ -82,3 +84,5 @@ void FieldLink::destroyed(cns::DataSet &)
     m_stateChanged();
     m_dataChanged();
 }
+
+} // namespace cns::ui

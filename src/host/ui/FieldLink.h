@@ -7,6 +7,8 @@
 #include <QString>
 #include <functional>
 
+namespace cns::ui {
+
 // What a data-aware control knows of its field: the data source and the field's name. The field
 // is looked up on the data source's current DataSet each time, so the control follows a data
 // source that is re-pointed and a DataSet whose fields were rebuilt.
@@ -47,3 +49,5 @@ private:
     cns::DataSource *m_source = nullptr;
     QString m_fieldName;
 };
+
+} // namespace cns::ui

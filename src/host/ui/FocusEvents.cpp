@@ -4,6 +4,8 @@
 
 #include <QApplication>
 
+namespace cns::ui {
+
 FocusEvents &FocusEvents::instance()
 {
     static FocusEvents *events = new FocusEvents; // lives as long as the application
@@ -98,3 +100,5 @@ void FocusEvents::move(QWidget *from, QWidget *to)
         }
     }
 }
+
+} // namespace cns::ui

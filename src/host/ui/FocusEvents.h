@@ -6,6 +6,8 @@
 #include <QWidget>
 #include <functional>
 
+namespace cns::ui {
+
 // Enter and exit events of controls and of containers (panels, group boxes): a container is
 // entered when the focus moves into it from outside and left when the focus moves out of it.
 // The focus is followed per window, so that a message box or a dialog opened by a handler does not
@@ -44,3 +46,5 @@ private:
     QHash<QWidget *, QPointer<QWidget>> m_previous;  // by window
     bool m_restoring = false;
 };
+
+} // namespace cns::ui

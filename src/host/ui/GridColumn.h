@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+namespace cns::ui {
+
 // A column of a data grid: the field it shows, its title and width, and how it is edited.
 struct GridColumn
 {
@@ -18,3 +20,5 @@ struct GridColumn
     QStringList pickList;  // edited by choosing one of these texts
     bool ellipsis = false; // its editor shows an edit button ("...") that raises the grid's button event
 };
+
+} // namespace cns::ui

@@ -8,6 +8,8 @@
 #include <QLineEdit>
 #include <QToolButton>
 
+namespace cns::ui {
+
 GridDelegate::GridDelegate(DBGrid *grid) : QStyledItemDelegate(grid), m_grid(grid) {}
 
 void GridDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
@@ -90,3 +92,5 @@ void GridDelegate::setModelData(QWidget *editor, QAbstractItemModel *model, cons
     if (edit && edit->isModified())
         model->setData(index, edit->text(), Qt::EditRole);
 }
+
+} // namespace cns::ui

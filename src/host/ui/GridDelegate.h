@@ -2,6 +2,8 @@
 
 #include <QStyledItemDelegate>
 
+namespace cns::ui {
+
 class DBGrid;
 
 // Draws the cells of a DBGrid through its drawing hook and gives its columns their editors: a
@@ -21,3 +23,5 @@ public:
 private:
     DBGrid *m_grid;
 };
+
+} // namespace cns::ui

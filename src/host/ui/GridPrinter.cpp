@@ -9,6 +9,8 @@
 #include <QPrinter>
 #include <QTextDocument>
 
+namespace cns::ui {
+
 namespace GridPrinter {
 
 void fillDocument(DBGrid &grid, const QString &title, QTextDocument *doc)
@@ -66,3 +68,5 @@ void saveCsv(DBGrid &grid, const QString &path)
 }
 
 } // namespace GridPrinter
+
+} // namespace cns::ui

@@ -2,8 +2,11 @@
 
 #include <QString>
 
-class DBGrid;
 class QTextDocument;
+
+namespace cns::ui {
+
+class DBGrid;
 
 // A grid's rows as the operator prints or saves them: a table of its columns' titles and shown
 // texts, previewed and printed (or saved as PDF) through the print preview, or written as CSV.
@@ -17,3 +20,5 @@ void saveCsv(DBGrid &grid, const QString &path);
 QString csvText(DBGrid &grid);
 
 } // namespace GridPrinter
+
+} // namespace cns::ui

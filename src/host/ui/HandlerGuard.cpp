@@ -6,6 +6,8 @@
 
 #include <QTimer>
 
+namespace cns::ui {
+
 namespace HandlerGuard {
 
 namespace {
@@ -42,3 +44,5 @@ bool run(const std::function<void()> &handler, QWidget *focusBack)
 }
 
 } // namespace HandlerGuard
+
+} // namespace cns::ui

@@ -4,6 +4,8 @@
 #include <QWidget>
 #include <functional>
 
+namespace cns::ui {
+
 // Every Qt event handler of a screen runs inside this guard, so that no exception crosses the event
 // loop: the silent abort ends the handler quietly, an error is shown with its text, anything else
 // with a generic text. When the handler failed and a control is given, the focus goes back to it.
@@ -21,3 +23,5 @@ auto guarded(F f, QWidget *focusBack = nullptr)
 }
 
 } // namespace HandlerGuard
+
+} // namespace cns::ui

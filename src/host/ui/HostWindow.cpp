@@ -3,6 +3,8 @@
 #include <QPointer>
 #include <functional>
 
+namespace cns::ui {
+
 namespace HostWindow {
 
 namespace {
@@ -31,3 +33,5 @@ void showChild(QWidget *screen)
 }
 
 } // namespace HostWindow
+
+} // namespace cns::ui

@@ -3,6 +3,8 @@
 #include <QWidget>
 #include <functional>
 
+namespace cns::ui {
+
 // Where the module's screens live: the host's main window. Modeless screens become its child
 // windows; modal ones are owned by it. Without a host window (tests) screens are top-level.
 namespace HostWindow {
@@ -13,3 +15,5 @@ QWidget *mainWindow();
 void showChild(QWidget *screen);
 
 } // namespace HostWindow
+
+} // namespace cns::ui

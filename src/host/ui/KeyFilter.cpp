@@ -6,6 +6,8 @@
 #include <QKeyEvent>
 #include <QWidget>
 
+namespace cns::ui {
+
 KeyFilter::KeyFilter(QWidget *widget, Handler handler) : QObject(widget), m_handler(std::move(handler))
 {
     widget->installEventFilter(this);
@@ -51,3 +53,5 @@ bool KeyFilter::eventFilter(QObject *watched, QEvent *event)
     m_resending = false;
     return true;
 }
+
+} // namespace cns::ui

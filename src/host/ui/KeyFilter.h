@@ -6,6 +6,8 @@
 
 class QWidget;
 
+namespace cns::ui {
+
 // A key filter of one control, as the screens write them: the handler gets each typed character
 // and returns it, another character to type instead, or a null QChar to drop it. Keys without a
 // character (arrows, function keys) pass untouched.
@@ -28,3 +30,5 @@ private:
     Handler m_handler;
     bool m_resending = false;
 };
+
+} // namespace cns::ui

@@ -9,6 +9,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+namespace cns::ui {
+
 ListDialog::ListDialog(const QString &title, cns::DataSet &rows, const QString &keyField, QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmPesquisaLista"));
@@ -68,3 +70,5 @@ bool ListDialog::choose(const QString &title, cns::DataSet &rows, const QString 
     *keys = dlg.tickedKeys();
     return true;
 }
+
+} // namespace cns::ui

@@ -8,6 +8,8 @@ class DataSet;
 }
 class QListWidget;
 
+namespace cns::ui {
+
 // The multi-select list: every row of a DataSet with a tick box, "all" and "none" buttons.
 class ListDialog : public QDialog
 {
@@ -22,3 +24,5 @@ public:
 private:
     QListWidget *m_list;
 };
+
+} // namespace cns::ui

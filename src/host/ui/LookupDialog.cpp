@@ -9,6 +9,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+namespace cns::ui {
+
 LookupDialog::LookupDialog(const QString &title, cns::DataSet &rows, const QStringList &fields, QWidget *parent)
     : QDialog(parent), m_rows(rows), m_source(&rows), m_fields(fields)
 {
@@ -67,3 +69,5 @@ bool LookupDialog::choose(const QString &title, cns::DataSet &rows, const QStrin
     LookupDialog dlg(title, rows, fields, QApplication::activeWindow());
     return dlg.exec() == QDialog::Accepted && rows.RecNo() > 0;
 }
+
+} // namespace cns::ui

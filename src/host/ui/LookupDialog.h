@@ -5,8 +5,11 @@
 #include <QDialog>
 #include <QStringList>
 
-class DBGrid;
 class QLineEdit;
+
+namespace cns::ui {
+
+class DBGrid;
 
 // The lookup window: the rows of a DataSet in a grid, a search box that moves to the first row
 // whose shown text begins with what is typed (letter case ignored), Enter or a double click picks.
@@ -28,3 +31,5 @@ private:
     QLineEdit *m_search;
     QStringList m_fields;
 };
+
+} // namespace cns::ui

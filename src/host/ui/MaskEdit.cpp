@@ -2,6 +2,8 @@
 
 #include <QSignalBlocker>
 
+namespace cns::ui {
+
 MaskEdit::MaskEdit(QWidget *parent) : QLineEdit(parent) {}
 
 void MaskEdit::setEditMask(const QString &delphiMask)
@@ -16,3 +18,5 @@ void MaskEdit::setMaskAndText(const QString &delphiMask, const QString &text)
     setEditMask(delphiMask);
     setText(m_mask.isEmpty() ? text : m_mask.format(text));
 }
+
+} // namespace cns::ui

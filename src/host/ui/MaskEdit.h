@@ -4,6 +4,8 @@
 
 #include <QLineEdit>
 
+namespace cns::ui {
+
 // A masked edit that is not bound to a field (the client's registration number, the CPF): the
 // system's mask, its text with or without literals, and a mask change that does not raise the
 // change handler.
@@ -24,3 +26,5 @@ public:
 private:
     EditMask m_mask;
 };
+
+} // namespace cns::ui

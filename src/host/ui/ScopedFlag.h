@@ -1,5 +1,7 @@
 #pragma once
 
+namespace cns::ui {
+
 // Sets a flag for the life of a scope, also when it is left by an exception (a control writing its
 // own value must not react to the change it causes).
 class ScopedFlag
@@ -13,3 +15,5 @@ public:
 private:
     bool &m_flag;
 };
+
+} // namespace cns::ui

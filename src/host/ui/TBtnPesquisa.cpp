@@ -4,6 +4,8 @@
 #include "HandlerGuard.h"
 #include "Pesquisa.h"
 
+namespace cns::ui {
+
 TBtnPesquisa::TBtnPesquisa(QWidget *parent) : QToolButton(parent)
 {
     setText(QStringLiteral("..."));
@@ -27,3 +29,5 @@ bool TBtnPesquisa::Pesquisar()
         AfterPesq();
     return true;
 }
+
+} // namespace cns::ui

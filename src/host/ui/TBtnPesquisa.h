@@ -8,6 +8,8 @@ namespace cns {
 class DataSet;
 }
 
+namespace cns::ui {
+
 // A lookup button: before the lookup opens, BeforePesq sets its source up (and may cancel by
 // setting its flag); when a row was picked, AfterPesq copies it. Both run inside the handler guard.
 class TBtnPesquisa : public QToolButton
@@ -27,3 +29,5 @@ public:
     // What a click does; true when a row was picked.
     bool Pesquisar();
 };
+
+} // namespace cns::ui

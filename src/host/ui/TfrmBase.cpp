@@ -12,6 +12,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+namespace cns::ui {
+
 TfrmBase::TfrmBase(QWidget *parent) : QDialog(parent)
 {
     setAttribute(Qt::WA_DeleteOnClose);
@@ -91,3 +93,5 @@ void TfrmBase::closeEvent(QCloseEvent *event)
     HandlerGuard::run([this] { FormClose(); });
     QDialog::closeEvent(event);
 }
+
+} // namespace cns::ui

@@ -8,6 +8,8 @@ class QLabel;
 class QToolBar;
 class QVBoxLayout;
 
+namespace cns::ui {
+
 // What every screen of the module has: its message table, its screen code shown in a corner, a tool
 // bar, the place for its content, and the life events of the system's screens (creation, each
 // activation, closing), each run inside the handler guard. Screens are released when closed.
@@ -45,3 +47,5 @@ private:
     bool m_wasActive = false;
     bool m_shown = false;
 };
+
+} // namespace cns::ui

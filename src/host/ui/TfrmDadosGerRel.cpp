@@ -8,6 +8,8 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
+namespace cns::ui {
+
 TfrmDadosGerRel::TfrmDadosGerRel(QWidget *parent) : TfrmBase(parent)
 {
     actPreview = addToolAction(QStringLiteral("sbtPreview"), QStringLiteral("Visualizar"));
@@ -28,3 +30,5 @@ TfrmDadosGerRel::TfrmDadosGerRel(QWidget *parent) : TfrmBase(parent)
     row->addWidget(lblCodRel);
     body()->addLayout(row);
 }
+
+} // namespace cns::ui

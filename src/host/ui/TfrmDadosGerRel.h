@@ -5,6 +5,8 @@
 class QComboBox;
 class QLabel;
 
+namespace cns::ui {
+
 // The report parameter screen: the choice of report (cbbReportNames) and the buttons preview,
 // print, save as and edit report; the report code in lblCodRel. The report engine runs the chosen
 // report and asks the screen for its query parameters (rpddPadraoBeforeGetQueryParams).
@@ -24,3 +26,5 @@ public:
     virtual void sbtSalvarComoClick() {}
     virtual void sbtReportEditClick() {}
 };
+
+} // namespace cns::ui

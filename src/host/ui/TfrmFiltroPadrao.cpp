@@ -4,6 +4,8 @@
 
 #include <QAction>
 
+namespace cns::ui {
+
 TfrmFiltroPadrao::TfrmFiltroPadrao(QWidget *parent) : TfrmBase(parent)
 {
     actConfirma = addToolAction(QStringLiteral("sbtConfirma"), QStringLiteral("Confirmar"));
@@ -11,3 +13,5 @@ TfrmFiltroPadrao::TfrmFiltroPadrao(QWidget *parent) : TfrmBase(parent)
     actCarregaOpcao = addToolAction(QStringLiteral("sbtCarregaOpcao"), QStringLiteral("Carregar opções"));
     connect(actConfirma, &QAction::triggered, this, HandlerGuard::guarded([this] { sbtConfirmaClick(); }));
 }
+
+} // namespace cns::ui

@@ -2,6 +2,8 @@
 
 #include "TfrmBase.h"
 
+namespace cns::ui {
+
 // The filter screen: a confirm button (sbtConfirma) and the buttons that save and load the
 // operator's options (sbtSalvaOpcao, sbtCarregaOpcao), which a screen may hide.
 class TfrmFiltroPadrao : public TfrmBase
@@ -17,3 +19,5 @@ public:
 
     virtual void sbtConfirmaClick() {}
 };
+
+} // namespace cns::ui

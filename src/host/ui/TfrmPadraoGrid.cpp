@@ -14,6 +14,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+namespace cns::ui {
+
 TfrmPadraoGrid::TfrmPadraoGrid(QWidget *parent) : TfrmBase(parent)
 {
     msgPadrao.load(u"Excl|Confirma exclusão?");
@@ -156,3 +158,5 @@ void TfrmPadraoGrid::dtsPadraoStateChange()
     for (QAction *a : {actPrimeiro, actAnterior, actProximo, actUltimo})
         a->setEnabled(browsing && rows);
 }
+
+} // namespace cns::ui

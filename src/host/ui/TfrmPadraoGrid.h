@@ -3,11 +3,14 @@
 #include "DataSource.h"
 #include "TfrmBase.h"
 
-class DBGrid;
 class QMenu;
 class QMenuBar;
 class QTabWidget;
 class QWidget;
+
+namespace cns::ui {
+
+class DBGrid;
 
 // The grid-and-form screen: a page control whose first tab holds the grid of the main data source
 // (dtsPadrao) and whose other tabs hold the forms; the record actions (include, alter, delete,
@@ -49,3 +52,5 @@ protected:
 private:
     QAction *recordAction(const QString &name, const QString &text, const QKeySequence &key, void (TfrmPadraoGrid::*slot)());
 };
+
+} // namespace cns::ui

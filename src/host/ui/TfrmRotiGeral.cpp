@@ -4,6 +4,8 @@
 
 #include <QAction>
 
+namespace cns::ui {
+
 TfrmRotiGeral::TfrmRotiGeral(QWidget *parent) : TfrmBase(parent)
 {
     actConfirma = addToolAction(QStringLiteral("sbtConfirma"), QStringLiteral("Confirmar"));
@@ -12,3 +14,5 @@ TfrmRotiGeral::TfrmRotiGeral(QWidget *parent) : TfrmBase(parent)
     connect(actConfirma, &QAction::triggered, this, HandlerGuard::guarded([this] { sbtConfirmaClick(); }));
     connect(actCancel, &QAction::triggered, this, HandlerGuard::guarded([this] { sbtCancelClick(); }));
 }
+
+} // namespace cns::ui

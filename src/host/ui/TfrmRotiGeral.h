@@ -2,6 +2,8 @@
 
 #include "TfrmBase.h"
 
+namespace cns::ui {
+
 // The general routine screen: a modal dialog with a confirm button (sbtConfirma) and a cancel
 // button (sbtCancel) whose handlers a derived screen extends.
 class TfrmRotiGeral : public TfrmBase
@@ -17,3 +19,5 @@ public:
     virtual void sbtConfirmaClick() {}
     virtual void sbtCancelClick() { close(); }
 };
+
+} // namespace cns::ui

@@ -9,6 +9,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+namespace cns::ui {
+
 namespace {
 
 struct ButtonSpec
@@ -117,3 +119,5 @@ bool WidgetDialogs::chooseRows(const QString &title, cns::DataSet &rows, const Q
 {
     return ListDialog::choose(title, rows, keyField, keys);
 }
+
+} // namespace cns::ui

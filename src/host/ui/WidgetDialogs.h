@@ -2,6 +2,8 @@
 
 #include "HostDialogs.h"
 
+namespace cns::ui {
+
 // The host's dialogs in windows: message boxes with the system's button captions in Portuguese,
 // the input box and the file dialog.
 class WidgetDialogs : public cns::HostDialogs
@@ -14,3 +16,5 @@ public:
     bool chooseRow(const QString &title, cns::DataSet &rows, const QStringList &fields) override;
     bool chooseRows(const QString &title, cns::DataSet &rows, const QString &keyField, QStringList *keys) override;
 };
+
+} // namespace cns::ui

@@ -27,6 +27,9 @@
 #include <QSplitter>
 #include <QToolBar>
 
+using namespace cns::ui;
+using namespace cns::import;
+
 namespace Cli_cns72202 {
 TfrmImportConsu *frmImportConsu = nullptr;
 bool boActivate = false;

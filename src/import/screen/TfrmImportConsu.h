@@ -8,20 +8,23 @@
 
 #include <QElapsedTimer>
 
-class DBGrid;
-class MaskEdit;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QMenu;
 class QProgressBar;
 class QRadioButton;
+
+namespace cns::ui {
+class DBGrid;
+class MaskEdit;
 class TBtnPesquisa;
+} // namespace cns::ui
 
 // "Importação de Consumidor": chooses the layout and the client, loads the layout's files into the
 // import rows, runs the consistency run and confirms the import. The rules are the engine's; the
 // screen collects the choices, switches its controls and shows the progress.
-class TfrmImportConsu : public TfrmRotiGeral, public ImportProgress
+class TfrmImportConsu : public cns::ui::TfrmRotiGeral, public cns::import::ImportProgress
 {
     Q_OBJECT
 
@@ -30,16 +33,16 @@ public:
     ~TfrmImportConsu() override;
 
     TNetConnection netImportConsu;
-    ImportEngine engine;
+    cns::import::ImportEngine engine;
     cns::DataSource dtsArquivo, dtsConsumidor;
 
     QWidget *panFiltro;
     QGroupBox *grpCliente;
     QRadioButton *rdbClienteInf, *rdbClienteTxt;
-    MaskEdit *medCdCliente;
-    TBtnPesquisa *btpCliente, *btpLayout;
+    cns::ui::MaskEdit *medCdCliente;
+    cns::ui::TBtnPesquisa *btpCliente, *btpLayout;
     QLineEdit *edtNmCliente, *edtCdLayout, *edtNmLayout, *dbeFilialLayout;
-    DBGrid *dbgTabela, *dbgDados;
+    cns::ui::DBGrid *dbgTabela, *dbgDados;
     QLineEdit *edtNrReg, *edtRegImp, *edtFiliProc;
     QWidget *panAnimacao;
     QLabel *anmImport, *anmVerifcDados, *lblArquivo, *lblVerific, *lblGeraLog;

@@ -20,6 +20,7 @@
 #include <QTest>
 
 using namespace cns;
+using namespace cns::ui;
 
 namespace {
 
