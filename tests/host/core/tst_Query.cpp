@@ -1,6 +1,8 @@
+#include "BulkInsert.h"
 #include "DatabaseUrl.h"
 #include "EErro.h"
 #include "NamedSql.h"
+#include "SqlDialect.h"
 #include "TADOIBQuery.h"
 #include "TestDatabases.h"
 
@@ -46,6 +48,11 @@ private slots:
     void dialectTextIsChosenByTheConnection();
     void unknownParameterAndBadSqlAreNamed();
     void execAndPersistentFields();
+    void loadsStoreEveryRow_data();
+    void loadsStoreEveryRow();
+    void loadsStopAtTheFailingRow_data();
+    void loadsStopAtTheFailingRow();
+    void insertMarkTellsTheNewRows();
 
 private:
     void addDatabases();
@@ -246,6 +253,166 @@ void tst_Query::execAndPersistentFields()
         del.setSQL(QStringLiteral("DELETE FROM FILIAL WHERE CDFILIAL = :P_CD"));
         del.ParamByName(u"P_CD") = Value(QStringLiteral("0099"));
         QCOMPARE(del.ExecSQL(), 1);
+    }
+}
+
+namespace {
+
+// A table of its own for the loads, made anew for each case.
+void makeLoadTable(QSqlDatabase db, const char *keyType = "INTEGER")
+{
+    QSqlQuery q(db);
+    q.exec(QStringLiteral("DROP TABLE CARGA"));
+    QVERIFY2(q.exec(QStringLiteral("CREATE TABLE CARGA (CD %1 NOT NULL PRIMARY KEY, NM VARCHAR(40), VR NUMERIC(18,2), "
+                                   "DT TIMESTAMP)")
+                        .arg(QLatin1StringView(keyType))),
+             qPrintable(q.lastError().text()));
+}
+
+const QStringList kLoadColumns = {QStringLiteral("CD"), QStringLiteral("NM"), QStringLiteral("VR"), QStringLiteral("DT")};
+
+// Row n: its text given as UTF-8 bytes, every third one null, the amount and the date as values.
+void fillLoadRow(qsizetype n, RowSink &cells, QList<QByteArray> &texts)
+{
+    texts[n % texts.size()] = QStringLiteral("Conceição %1").arg(n).toUtf8();
+    cells.set(0, Value(qint64(n)));
+    if (n % 3 == 0)
+        cells.setNull(1);
+    else
+        cells.setText(1, texts[n % texts.size()]);
+    cells.set(2, Value(double(n) / 4));
+    cells.set(3, Value(QDateTime(QDate(2026, 1, 1).addDays(n % 365), QTime(8, 30), Qt::UTC)));
+    cells.endRow();
+}
+
+} // namespace
+
+void tst_Query::loadsStoreEveryRow_data()
+{
+    QTest::addColumn<QString>("connection");
+    QTest::addColumn<bool>("atOnce");
+    QTest::addColumn<int>("rows");
+    for (const QString &c : std::as_const(m_connections)) {
+        for (int rows : {1, 4999}) {
+            QTest::addRow("%s, row by row, %d", qPrintable(c), rows) << c << false << rows;
+            QTest::addRow("%s, at once, %d", qPrintable(c), rows) << c << true << rows;
+        }
+    }
+}
+
+// The dialect's fastest ways (SQLite's own statement and virtual table, multi-row INSERTs through
+// Qt elsewhere) store the same rows: batches full and partial, texts with accents, nulls, values.
+void tst_Query::loadsStoreEveryRow()
+{
+    QFETCH(QString, connection);
+    QFETCH(bool, atOnce);
+    QFETCH(int, rows);
+    QSqlDatabase db = QSqlDatabase::database(connection);
+    makeLoadTable(db);
+    QList<QByteArray> texts(1); // the bytes of a text stay until its row ends
+    if (atOnce) {
+        BulkInsert::insertRows(db, QStringLiteral("CARGA"), kLoadColumns, rows,
+                               [&](qsizetype n, RowSink &cells) { fillLoadRow(n, cells, texts); });
+    } else {
+        const std::unique_ptr<BulkInsert> load = BulkInsert::open(db, QStringLiteral("CARGA"), kLoadColumns);
+        for (int n = 0; n < rows; ++n)
+            fillLoadRow(n, *load, texts);
+        load->finish();
+        QCOMPARE(load->rowsWritten(), rows);
+    }
+    QSqlQuery q(db);
+    QVERIFY(q.exec(QStringLiteral("SELECT COUNT(*), COUNT(NM), SUM(VR), MAX(CD) FROM CARGA")) && q.next());
+    QCOMPARE(q.value(0).toInt(), rows);
+    QCOMPARE(q.value(1).toInt(), rows - (rows + 2) / 3);
+    QCOMPARE(q.value(2).toDouble(), double(rows - 1) * rows / 8);
+    QCOMPARE(q.value(3).toInt(), rows - 1);
+    TADOIBQuery last(QStringLiteral("qryCarga"), connection);
+    last.setSQL(QStringLiteral("SELECT NM, DT FROM CARGA WHERE CD = :P_CD"));
+    last.ParamByName(u"P_CD") = Value(qint64(rows - 1));
+    last.Open();
+    QCOMPARE(last.FieldByName(u"NM").AsString(), (rows - 1) % 3 ? QStringLiteral("Conceição %1").arg(rows - 1) : QString());
+    QCOMPARE(last.FieldByName(u"DT").AsDateTime(), QDateTime(QDate(2026, 1, 1).addDays((rows - 1) % 365), QTime(8, 30), Qt::UTC));
+}
+
+void tst_Query::loadsStopAtTheFailingRow_data()
+{
+    QTest::addColumn<QString>("connection");
+    QTest::addColumn<bool>("atOnce");
+    QTest::addColumn<bool>("duplicate"); // a row the table refuses; otherwise the filling fails
+    for (const QString &c : std::as_const(m_connections)) {
+        QTest::addRow("%s, row by row, duplicate key", qPrintable(c)) << c << false << true;
+        QTest::addRow("%s, at once, duplicate key", qPrintable(c)) << c << true << true;
+        QTest::addRow("%s, at once, filling fails", qPrintable(c)) << c << true << false;
+    }
+}
+
+// A failure is raised with its own text, naming the table when the database refused the row; the
+// caller's transaction then stores nothing.
+void tst_Query::loadsStopAtTheFailingRow()
+{
+    QFETCH(QString, connection);
+    QFETCH(bool, atOnce);
+    QFETCH(bool, duplicate);
+    QSqlDatabase db = QSqlDatabase::database(connection);
+    makeLoadTable(db);
+    QList<QByteArray> texts(1);
+    auto fill = [&](qsizetype n, RowSink &cells) {
+        if (n == 1500 && !duplicate)
+            throw EErro(QStringLiteral("linha 1501 ilegível"));
+        fillLoadRow(n == 1500 ? 7 : n, cells, texts);
+    };
+    QVERIFY(db.transaction());
+    QString error;
+    try {
+        if (atOnce) {
+            BulkInsert::insertRows(db, QStringLiteral("CARGA"), kLoadColumns, 3000, fill);
+        } else {
+            const std::unique_ptr<BulkInsert> load = BulkInsert::open(db, QStringLiteral("CARGA"), kLoadColumns);
+            for (int n = 0; n < 3000; ++n)
+                fill(n, *load);
+            load->finish();
+        }
+    } catch (const EErro &e) {
+        error = e.message();
+    }
+    QVERIFY(db.rollback());
+    if (duplicate)
+        QVERIFY2(error.startsWith(QStringLiteral("Falha ao gravar na tabela CARGA: ")), qPrintable(error));
+    else
+        QCOMPARE(error, QStringLiteral("linha 1501 ilegível"));
+    QSqlQuery q(db);
+    QVERIFY(q.exec(QStringLiteral("SELECT COUNT(*) FROM CARGA")) && q.next());
+    QCOMPARE(q.value(0).toInt(), 0);
+}
+
+// Where the database keeps the order of insertion, the mark taken before a load tells the rows it
+// inserted from those that were there, whatever their keys (a text key, as the system's tables have).
+void tst_Query::insertMarkTellsTheNewRows()
+{
+    for (const QString &c : std::as_const(m_connections)) {
+        QSqlDatabase db = QSqlDatabase::database(c);
+        const SqlDialect &dialect = SqlDialect::of(db);
+        if (dialect.insertMarkQuery.isEmpty())
+            continue;
+        makeLoadTable(db, "VARCHAR(10)");
+        QList<QByteArray> texts(1);
+        auto load = [&](qsizetype from, qsizetype count) {
+            BulkInsert::insertRows(db, QStringLiteral("CARGA"), kLoadColumns, count,
+                                   [&](qsizetype n, RowSink &cells) { fillLoadRow(from + n, cells, texts); });
+        };
+        load(1000, 10); // codes after the next load's in text order: the mark is not the key
+        TADOIBQuery mark(QStringLiteral("qryMarca"), c);
+        mark.setSQL(dialect.insertMarkQuery.arg(QStringLiteral("CARGA")));
+        mark.Open();
+        const Value before = mark.Fields(0).AsValue();
+        load(0, 25);
+        TADOIBQuery fresh(QStringLiteral("qryNovas"), c);
+        fresh.setSQL(QStringLiteral("SELECT COUNT(*), SUM(VR) FROM CARGA WHERE %1")
+                         .arg(dialect.insertedAfterMark.arg(QStringLiteral(":P_MARCA"))));
+        fresh.ParamByName(u"P_MARCA") = before;
+        fresh.Open();
+        QCOMPARE(fresh.Fields(0).AsInteger(), 25);
+        QCOMPARE(fresh.Fields(1).AsFloat(), 24.0 * 25 / 8);
     }
 }
 

@@ -52,6 +52,8 @@ public:
     // The mark of the rows a table holds before an insert ("%1": the table), and the condition that
     // tells the rows inserted after it ("%1": the parameter holding the mark), so that what was
     // just inserted is read again in one statement; empty where the database keeps no such order.
+    // SQLite: the ROWID, which grows with each insert unless the table's key is an INTEGER PRIMARY
+    // KEY (the system's tables have text keys).
     QString insertMarkQuery;
     QString insertedAfterMark;
     // An INSERT that skips the rows whose key the table already holds ("%1": the table and its

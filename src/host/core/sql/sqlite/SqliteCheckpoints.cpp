@@ -10,8 +10,14 @@ namespace cns::SqliteCheckpoints {
 
 namespace {
 
-QMutex g_mutex;
-QSet<QByteArray> g_pending; // files whose checkpoint is queued or running
+// The files whose checkpoint is queued or running. Never freed: a task may still run while the
+// process's statics go, when the thread pool waits for it at exit.
+QBasicMutex g_mutex;
+QSet<QByteArray> &pending()
+{
+    static auto *files = new QSet<QByteArray>;
+    return *files;
+}
 
 void checkpoint(const QByteArray &path)
 {
@@ -25,7 +31,7 @@ void checkpoint(const QByteArray &path)
     }
     sqlite3_close(db);
     QMutexLocker lock(&g_mutex);
-    g_pending.remove(path);
+    pending().remove(path);
 }
 
 int onCommit(void *, sqlite3 *db, const char *schema, int pages)
@@ -38,9 +44,9 @@ int onCommit(void *, sqlite3 *db, const char *schema, int pages)
     const QByteArray path(file);
     {
         QMutexLocker lock(&g_mutex);
-        if (g_pending.contains(path))
+        if (pending().contains(path))
             return SQLITE_OK;
-        g_pending.insert(path);
+        pending().insert(path);
     }
     QThreadPool::globalInstance()->start([path] { checkpoint(path); });
     return SQLITE_OK;
