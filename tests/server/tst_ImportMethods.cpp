@@ -59,6 +59,8 @@ private slots:
     void backends_data();
     void layoutsFilesAndDefaults_data() { backends_data(); }
     void layoutsFilesAndDefaults();
+    void layoutPartsComeInNumberOrder_data() { backends_data(); }
+    void layoutPartsComeInNumberOrder();
     void badgesOfTheBranchAndTheRegister_data() { backends_data(); }
     void badgesOfTheBranchAndTheRegister();
     void importInsertsUpdatesTiesAndInactivates_data() { backends_data(); }
@@ -177,6 +179,39 @@ void tst_ImportMethods::layoutsFilesAndDefaults()
     QCOMPARE(call(backend, "getBuscaParamValorNeg", {Value("0002")}).at(0).toPacket().value(0, 0), Value("S"));
     QCOMPARE(call(backend, "getExistLayout", {Value("0000000001"), Value("cdconsumidor")}), Value(true));
     QCOMPARE(call(backend, "getExistLayout", {Value("0000000001"), Value("CDCLIENTE")}), Value(false));
+}
+
+// Files, columns and value rules come in the order of their sequence numbers, 10 after 9, on both
+// databases: on PostgreSQL they once came in the order of their texts, so that the delimited demo
+// layout read its tenth column second and every column after it one field off.
+void tst_ImportMethods::layoutPartsComeInNumberOrder()
+{
+    QFETCH(QString, backend);
+    DbSession &db = DbSession::forThread(DatabaseUrl::parse(m_urls[backend]));
+    db.exec("DELETE FROM VALLAYOUTIMP WHERE CDLAYOUTIMP = '0000000098'");
+    db.exec("DELETE FROM COLLAYOUTIMP WHERE CDLAYOUTIMP = '0000000098'");
+    db.exec("DELETE FROM TABLAYOUTIMP WHERE CDLAYOUTIMP = '0000000098'");
+    db.exec("DELETE FROM LAYOUTIMP WHERE CDLAYOUTIMP = '0000000098'");
+    db.exec("INSERT INTO LAYOUTIMP (CDLAYOUTIMP, NMLAYOUTIMP, IDSEPARCAMPO) VALUES ('0000000098', 'Doze partes', 'D')");
+    for (int n : {12, 2, 10, 1, 11, 3, 4, 5, 6, 7, 8, 9}) {
+        const QHash<QString, Value> p = {{"N", Value(qint64(n))}};
+        db.exec("INSERT INTO TABLAYOUTIMP (CDLAYOUTIMP, NRSEQTABELAY, NMARQLAYIMP) VALUES ('0000000098', :N, 'a.txt')", p);
+        db.exec("INSERT INTO COLLAYOUTIMP (CDLAYOUTIMP, NRSEQTABELAY, NRSEQCOLULAY, NRPOSICOLLAY, NMCOLUNAIMP) "
+                "VALUES ('0000000098', 1, :N, :N, 'DSEMAILCONS')", p);
+        db.exec("INSERT INTO VALLAYOUTIMP (CDLAYOUTIMP, NRSEQTABELAY, NRSEQVALLAY, NRPOSINIVALLAY, NRTAMVALLAY, DSVALVALLAY) "
+                "VALUES ('0000000098', 1, :N, :N, 1, 'X')", p);
+    }
+    const auto sequence = [](const Packet &p, const char16_t *field) {
+        QStringList out;
+        for (qsizetype i = 0; i < p.rowCount(); ++i)
+            out.append(p.value(i, QStringView(field)).toString());
+        return out.join(',');
+    };
+    const QString expected = "1,2,3,4,5,6,7,8,9,10,11,12";
+    QCOMPARE(sequence(call(backend, "getTabLayoutImp", {Value("0000000098")}).at(0).toPacket(), u"NRSEQTABELAY"), expected);
+    QCOMPARE(sequence(call(backend, "getColLayoutImp", {Value("0000000098")}).at(0).toPacket(), u"NRSEQCOLULAY"), expected);
+    QCOMPARE(sequence(call(backend, "getValLayout", {Value("0000000098"), Value("1")}).at(0).toPacket(), u"NRSEQVALLAY"),
+             expected);
 }
 
 void tst_ImportMethods::badgesOfTheBranchAndTheRegister()

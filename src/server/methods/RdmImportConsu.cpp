@@ -66,12 +66,14 @@ Value getLayoutImp(MethodCall &call)
                    t("CDFILIAL", 4), t("IDPARALISAIMPARQ", 1), t("IDREMOVEZEROESQ", 1)});
 }
 
-// The files of a layout, in their sequence.
+// The files of a layout, in their sequence. The sequences go out as texts; the order is the
+// numbers' own: ORDER BY names the table's column through its alias, since PostgreSQL would take a
+// bare name for the output column of the same name, the text, and put "10" before "2".
 Value getTabLayoutImp(MethodCall &call)
 {
     return select(call,
-                  QStringLiteral("SELECT NMARQLAYIMP, CDLAYOUTIMP, CAST(NRSEQTABELAY AS VARCHAR(20)) FROM TABLAYOUTIMP "
-                                 "WHERE CDLAYOUTIMP = :L ORDER BY NRSEQTABELAY"),
+                  QStringLiteral("SELECT T.NMARQLAYIMP, T.CDLAYOUTIMP, CAST(T.NRSEQTABELAY AS VARCHAR(20)) FROM TABLAYOUTIMP T "
+                                 "WHERE T.CDLAYOUTIMP = :L ORDER BY T.NRSEQTABELAY"),
                   {{QStringLiteral("L"), Value(call.text(0).trimmed())}},
                   {t("NMARQLAYIMP", 250), t("CDLAYOUTIMP", 20), t("NRSEQTABELAY", 20)});
 }
@@ -98,10 +100,11 @@ Value getDefCliente(MethodCall &call)
 Value getColLayoutImp(MethodCall &call)
 {
     return select(call,
-                  QStringLiteral("SELECT CDLAYOUTIMP, CAST(NRSEQTABELAY AS VARCHAR(10)), IDFUNARQLAY, CAST(NRSEQCOLULAY AS VARCHAR(10)), "
-                                 "NRPOSICOLLAY, NRTAMCOLLAY, NRCASASDECIM, DSDEFACOLLAY, IDGERSEQCOLU, IDTDADCOLLAY, IDGERCODCOLU, "
-                                 "CDFRMTCOLLAY, NMTABELAIMP, NMCOLUNAIMP, DSCONCATESQ, DSCONCATDIR FROM COLLAYOUTIMP "
-                                 "WHERE CDLAYOUTIMP = :L ORDER BY NRSEQTABELAY, NRSEQCOLULAY"),
+                  QStringLiteral("SELECT C.CDLAYOUTIMP, CAST(C.NRSEQTABELAY AS VARCHAR(10)), C.IDFUNARQLAY, "
+                                 "CAST(C.NRSEQCOLULAY AS VARCHAR(10)), C.NRPOSICOLLAY, C.NRTAMCOLLAY, C.NRCASASDECIM, C.DSDEFACOLLAY, "
+                                 "C.IDGERSEQCOLU, C.IDTDADCOLLAY, C.IDGERCODCOLU, C.CDFRMTCOLLAY, C.NMTABELAIMP, C.NMCOLUNAIMP, "
+                                 "C.DSCONCATESQ, C.DSCONCATDIR FROM COLLAYOUTIMP C "
+                                 "WHERE C.CDLAYOUTIMP = :L ORDER BY C.NRSEQTABELAY, C.NRSEQCOLULAY"),
                   {{QStringLiteral("L"), Value(call.text(0).trimmed())}},
                   {t("CDLAYOUTIMP", 10), t("NRSEQTABELAY", 10), t("IDFUNARQLAY", 3), t("NRSEQCOLULAY", 10), n("NRPOSICOLLAY"),
                    n("NRTAMCOLLAY"), n("NRCASASDECIM"), t("DSDEFACOLLAY", 50), t("IDGERSEQCOLU", 1), t("IDTDADCOLLAY", 1),
@@ -113,9 +116,9 @@ Value getColLayoutImp(MethodCall &call)
 Value getValLayout(MethodCall &call)
 {
     return select(call,
-                  QStringLiteral("SELECT CDLAYOUTIMP, CAST(NRSEQTABELAY AS VARCHAR(20)), CAST(NRSEQVALLAY AS VARCHAR(20)), "
-                                 "CAST(NRPOSINIVALLAY AS VARCHAR(20)), CAST(NRTAMVALLAY AS VARCHAR(20)), DSVALVALLAY FROM VALLAYOUTIMP "
-                                 "WHERE CDLAYOUTIMP = :L AND NRSEQTABELAY = :S ORDER BY NRSEQVALLAY"),
+                  QStringLiteral("SELECT V.CDLAYOUTIMP, CAST(V.NRSEQTABELAY AS VARCHAR(20)), CAST(V.NRSEQVALLAY AS VARCHAR(20)), "
+                                 "CAST(V.NRPOSINIVALLAY AS VARCHAR(20)), CAST(V.NRTAMVALLAY AS VARCHAR(20)), V.DSVALVALLAY "
+                                 "FROM VALLAYOUTIMP V WHERE V.CDLAYOUTIMP = :L AND V.NRSEQTABELAY = :S ORDER BY V.NRSEQVALLAY"),
                   {{QStringLiteral("L"), Value(call.text(0).trimmed())}, {QStringLiteral("S"), Value(sequence(call, 1))}},
                   {t("CDLAYOUTIMP", 20), t("NRSEQTABELAY", 20), t("NRSEQVALLAY", 20), t("NRPOSINIVALLAY", 20), t("NRTAMVALLAY", 20),
                    t("DSVALVALLAY", 300)});
