@@ -1,6 +1,7 @@
 #include "ChangeSet.h"
 #include "ChangeSetWriter.h"
 #include "ConsumerQueries.h"
+#include "RdmImportConsu.h"
 #include "DataSet.h"
 #include "DbSession.h"
 #include "EErro.h"
@@ -76,6 +77,8 @@ private slots:
     void schemaIsVersioned();
     void versionOneIsUpgraded_data() { backends_data(); }
     void versionOneIsUpgraded();
+    void versionThreeGetsTheBadgeRegisterIndex_data() { backends_data(); }
+    void versionThreeGetsTheBadgeRegisterIndex();
     void versionTwoGetsTheSparseSiteCodeIndex_data() { backends_data(); }
     void versionTwoGetsTheSparseSiteCodeIndex();
     void largeCommitIsCheckpointedInTheBackground();
@@ -427,6 +430,36 @@ void tst_ServerMethods::versionOneIsUpgraded()
     QVERIFY_THROWS_EXCEPTION(EErro, s.exec("INSERT INTO REGIDENTCONS (CDIDCONSUMID, CDCLIENTE, CDCONSUMIDOR) VALUES ('UPG1', :C, :K)",
                                            {{"C", Value(client(1))}, {"K", Value(consumer(1))}}));
     s.exec("DELETE FROM REGIDENTCONS WHERE CDIDCONSUMID = 'UPG1'");
+}
+
+// A database of version 3 looks a badge up in the register by reading the whole register, once
+// per line of a per-branch import; it gets the index of the badge as compared, which the lookup uses.
+void tst_ServerMethods::versionThreeGetsTheBadgeRegisterIndex()
+{
+    QFETCH(QString, backend);
+    DbSession &s = DbSession::forThread(d(backend).url());
+    const bool sqlite = backend == "sqlite";
+    {
+        QSqlQuery q(s.db());
+        QVERIFY2(q.exec("DROP INDEX IXREGIDENTCONS_CRACHA"), qPrintable(q.lastError().text()));
+    }
+    s.exec("UPDATE VERSAOBANCO SET NRVERSAO = 3");
+    Schema::createOrUpgrade(s.db());
+    QCOMPARE(Schema::installedVersion(s.db()), Schema::currentVersion());
+    const QString text = sqlite ? "SELECT COUNT(*) FROM sqlite_master WHERE name = :N AND UPPER(sql) LIKE :L"
+                                : "SELECT COUNT(*) FROM pg_indexes WHERE UPPER(indexname) = :N AND UPPER(indexdef) LIKE :L";
+    QCOMPARE(s.count(text, {{"N", Value("IXREGIDENTCONS_CRACHA")}, {"L", Value("%UPPER(%CDIDCONSUMID%")}}), 1);
+    if (!sqlite)
+        return;
+    QSqlQuery plan(s.db());
+    QVERIFY(plan.prepare("EXPLAIN QUERY PLAN " + RdmImportConsu::badgeHeldByOthers()));
+    for (const char *p : {":B", ":C", ":K"})
+        plan.bindValue(QString::fromLatin1(p), QString("x"));
+    QVERIFY2(plan.exec(), qPrintable(plan.lastError().text()));
+    QStringList steps;
+    while (plan.next())
+        steps.append(plan.value(3).toString());
+    QVERIFY2(steps.join('\n').contains("INDEX IXREGIDENTCONS_CRACHA"), qPrintable(steps.join('\n')));
 }
 
 // A database of version 2 indexes every consumer's site access code, null or not; it gets the index

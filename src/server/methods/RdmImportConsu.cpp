@@ -163,9 +163,7 @@ Value getCrachaFilial(MethodCall &call)
 // How often the register of badges holds this badge for another consumer (an exchanged badge).
 Value getVrIdentificador(MethodCall &call)
 {
-    return select(call,
-                  QStringLiteral("SELECT COUNT(*) FROM REGIDENTCONS WHERE UPPER(CDIDCONSUMID) = UPPER(:B) "
-                                 "AND NOT (CDCLIENTE = :C AND CDCONSUMIDOR = :K)"),
+    return select(call, badgeHeldByOthers(),
                   {{QStringLiteral("B"), Value(call.text(0).trimmed())}, {QStringLiteral("C"), Value(call.text(1))},
                    {QStringLiteral("K"), Value(call.text(2))}},
                   {n("NRREGISTROS")});
@@ -193,6 +191,12 @@ Value setConsumidor(MethodCall &call)
 }
 
 } // namespace
+
+QString badgeHeldByOthers()
+{
+    return QStringLiteral("SELECT COUNT(*) FROM REGIDENTCONS WHERE UPPER(CDIDCONSUMID) = UPPER(:B) "
+                          "AND NOT (CDCLIENTE = :C AND CDCONSUMIDOR = :K)");
+}
 
 QString moduleName()
 {

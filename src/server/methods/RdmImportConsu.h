@@ -13,6 +13,10 @@ namespace RdmImportConsu {
 QString moduleName();
 QList<RemoteMethod> methods();
 
+// getVrIdentificador's count of the register's rows of a badge (:B, any case) held by other
+// consumers than :C, :K; it reads them through the register's badge index.
+QString badgeHeldByOthers();
+
 } // namespace RdmImportConsu
 
 } // namespace cns

@@ -17,7 +17,9 @@ namespace {
 // access code index is on the code as it is compared.
 // Version 3: the site access code index leaves out the consumers without a code, as most imported
 // consumers are.
-constexpr int kVersion = 3;
+// Version 4: the badge register has an index on the badge as it is compared (without regard to
+// case), so that the import's check of each line's badge reads a few rows instead of the register.
+constexpr int kVersion = 4;
 
 TableDef consumidor()
 {
@@ -147,7 +149,8 @@ QList<TableDef> build()
                    .varchar("CDIDCONSUMID", 21).varchar("CDCLIENTE", 21).varchar("CDCONSUMIDOR", 21).timestamp("DTREGIDENT")
                    .key({"CDIDCONSUMID", "CDCLIENTE", "CDCONSUMIDOR"})
                    .keyOnly()
-                   .index("IXREGIDENTCONS_CONSUMIDOR", "CDCLIENTE, CDCONSUMIDOR"));
+                   .index("IXREGIDENTCONS_CONSUMIDOR", "CDCLIENTE, CDCONSUMIDOR")
+                   .index("IXREGIDENTCONS_CRACHA", "UPPER(CDIDCONSUMID)"));
     all.append(TableDef(QStringLiteral("ANONIMIZACONS"),
                         QStringLiteral("anonymisation requests: who asked, when, and the request document"))
                    .integer("NRANONIMIZA", true).varchar("CDCLIENTE", 21).varchar("CDCONSUMIDOR", 21)
@@ -227,6 +230,14 @@ void upgradeFrom2(QSqlQuery &q)
     recreateIndex(q, u"IXCONSUMIDOR_LOGIN");
 }
 
+void upgradeFrom3(QSqlQuery &q)
+{
+    // The step from version 1 may have made it already, with the register made anew.
+    const TableDef &reg = table(u"REGIDENTCONS");
+    exec(q, reg.createIndexStatement(*reg.index(u"IXREGIDENTCONS_CRACHA"))
+                .replace(QStringLiteral("CREATE INDEX"), QStringLiteral("CREATE INDEX IF NOT EXISTS")));
+}
+
 } // namespace
 
 void createOrUpgrade(QSqlDatabase &db)
@@ -251,6 +262,8 @@ void createOrUpgrade(QSqlDatabase &db)
             upgradeFrom1(q, dialect);
         if (installed >= 1 && installed <= 2)
             upgradeFrom2(q);
+        if (installed >= 1 && installed <= 3)
+            upgradeFrom3(q);
         // Later versions add their steps here, each from the version before it.
         exec(q, QStringLiteral("DELETE FROM VERSAOBANCO"));
         exec(q, QStringLiteral("INSERT INTO VERSAOBANCO (NRVERSAO) VALUES (%1)").arg(kVersion));
