@@ -103,18 +103,19 @@ ImportLayout ImportLayout::fromPackets(const cns::DataSet &header, const cns::Da
 bool ImportLayout::ValidaLayout(QStringView line) const
 {
     for (const ValueRule &rule : rules) {
-        if (rule.size <= 0)
-            return false; // a rule of no length can accept nothing (and would never end its walk)
+        // A rule of length 0 compares empty texts: its first value matches at once, so the walk
+        // below always ends.
+        const qsizetype size = qMax(0, rule.size);
         const qsizetype start = qMax(1, rule.position) - 1;
-        const QStringView field = start < line.size() ? line.mid(start, rule.size) : QStringView();
+        const QStringView field = start < line.size() ? line.mid(start, size) : QStringView();
         QStringView rest(rule.values);
         bool accepted = false;
         while (!Consiste::EmptyString(rest)) {
-            if (rest.left(rule.size) == field) {
+            if (rest.left(size) == field) {
                 accepted = true;
                 break;
             }
-            rest = rest.size() > rule.size + 1 ? rest.mid(rule.size + 1) : QStringView();
+            rest = rest.size() > size + 1 ? rest.mid(size + 1) : QStringView();
         }
         if (!accepted)
             return false;

@@ -245,6 +245,11 @@ void tst_ImportReading::valueRulesPickTheRecordLines_data()
     QTest::newRow("before trimming") << 1 << 2 << "01" << " 01" << false;
     QTest::newRow("short line") << 5 << 2 << "01" << "abc" << false;
     QTest::newRow("any separator") << 1 << 2 << "01|02x03" << "03" << true;
+    // A rule of length 0 compares the empty field with the empty first value: every line passes
+    // while the list holds something (once every line failed).
+    QTest::newRow("length 0 accepts") << 1 << 0 << "01" << "99000003" << true;
+    QTest::newRow("length 0, empty line") << 4 << 0 << "X" << "" << true;
+    QTest::newRow("length 0, blank list") << 1 << 0 << "   " << "01JOAO" << false;
 }
 
 void tst_ImportReading::valueRulesPickTheRecordLines()
