@@ -181,6 +181,7 @@ void ImportEngine::clearRows()
 void ImportEngine::reset()
 {
     boCarregou = false;
+    m_loadFailed = false;
     cdsArquivo.Close();
     clearRows();
     cdsConsumidor.Close();
@@ -305,11 +306,15 @@ void ImportEngine::Carregar(ImportProgress &progress)
         progress.showPanel(ImportProgress::Panel::Hidden);
         publishRows();
         boCarregou = true;
+        m_loadFailed = true;
+        m_loaded = rowsLoaded();
+        m_toImport = 0;
         throw;
     }
     progress.showPanel(ImportProgress::Panel::Hidden);
     publishRows();
     boCarregou = true;
+    m_loadFailed = false;
     m_loaded = m_toImport = rowsLoaded();
 }
 
@@ -396,6 +401,8 @@ ImportEngine::Outcome ImportEngine::Confirmar(ImportProgress &progress)
         Consiste::MensErro(m_messages.Msg(u"LayoutInvalido"));
     if (!boCarregou)
         Consiste::MensErro(m_messages.Msg(u"NAO_CARREGOU"));
+    if (m_loadFailed)
+        Consiste::MensErro(m_messages.Msg(u"CARGA_INCOMPLETA"));
     const QString code = layoutField(u"CDLAYOUTIMP");
     if (!getExistLayout(code, QStringLiteral("CDCONSUMIDOR")))
         Consiste::MensErro(m_messages.Msg(u"NAO_CDCONSUMIDOR"));

@@ -83,9 +83,12 @@ public:
     // Replaces the layout's file names (cns-import --file): the rows beyond the names given go.
     void replaceFiles(const QStringList &files);
 
-    // The load. On a failure the rows made so far stay, the engine counts as loaded, the count of
-    // rows to import keeps its value and the failure passes on.
+    // The load. On a failure the rows made so far stay for a look (and a consistency run), the
+    // counters say what the failed load read and that nothing is to be imported, the failure passes
+    // on, and nothing can be confirmed until a load reads its files to the end: confirming part
+    // of a file would inactivate every consumer that stood in the unread rest.
     void Carregar(ImportProgress &progress);
+    bool loadFailed() const { return m_loadFailed; }
     int rowsLoaded() const { return int(m_rows.size()); }
     // The rows' keys (filled by the load) and pass orders (by the first consistency run).
     const ConsistencyRun::Prepared &prepared() const { return m_prepared; }
@@ -125,6 +128,7 @@ private:
     ConsistencyRun::Prepared m_prepared; // of m_rows; emptied with them
     int m_loaded = 0;
     int m_toImport = 0;
+    bool m_loadFailed = false;
     quintptr m_reference = 0;
     std::unique_ptr<ImportLookups> m_lookups;
 };

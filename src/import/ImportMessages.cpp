@@ -48,6 +48,8 @@ const QString &lines()
         "ImpSuces|Importação realizada com sucesso.\n"
         "ImpFalhou|Importação não realizada.\n"
         "NAO_CARREGOU|O arquivo de consumidores ainda não foi carregado.\n"
+        "CARGA_INCOMPLETA|A última carga parou antes do fim do arquivo. Corrija o arquivo e carregue-o novamente "
+        "antes de confirmar a importação.\n"
         "NAO_CDCONSUMIDOR|O campo Código do Consumidor (CDCONSUMIDOR) deve estar no layout.\n"
         "CdConNull|O código do consumidor não pode ser nulo.\n"
         "NmConNull|O nome do consumidor não pode ser vazio.\n"

@@ -86,6 +86,7 @@ private slots:
     void fixedLayoutFromTheScreen();
     void delimitedLayoutFromTheScreenWithTheLog();
     void resetEventsCloseTheRows();
+    void failedLoadCannotBeConfirmed();
     void headlessImportStoresTheSameAndWritesTheSameLog();
     void logViewerShowsTheLogAndRefusesAStaleReference();
 
@@ -245,6 +246,54 @@ void tst_ImportScreen::resetEventsCloseTheRows()
     f->edtCdLayout->clear();
     QVERIFY_THROWS_EXCEPTION(EAbort, f->panFiltroExit());
     QCOMPARE(m_dialogs->lastText(), QString("Layout deve ser informado."));
+    f->close();
+}
+
+// A load that stops half way keeps the rows it read for a look, but confirming them would import
+// part of the file and inactivate the consumers of the unread rest: the confirmation is off, the
+// engine refuses it anyway, and the counters say what this load read, not what the last one did.
+void tst_ImportScreen::failedLoadCannotBeConfirmed()
+{
+    TfrmImportConsu *f = open("0002");
+    // On the button's circle: a wide radio button takes clicks on its circle and text only.
+    QTest::mouseClick(f->rdbClienteTxt, Qt::LeftButton, {}, QPoint(6, f->rdbClienteTxt->height() / 2));
+    QVERIFY(f->rdbClienteTxt->isChecked());
+    chooseLayout(*f, "2");
+    QWidget *load = f->findChild<QWidget *>("btfCarregar");
+    QVERIFY(load);
+    QTest::mouseClick(load, Qt::LeftButton);
+    QVERIFY(f->actConfirma->isEnabled());
+    QVERIFY(f->edtNrReg->text().toInt() > 10);
+
+    QFile sample(m_dir.filePath("a/consumidores_delimitado.txt"));
+    QVERIFY(sample.open(QIODevice::ReadOnly));
+    QList<QByteArray> lines = sample.readAll().split('\n');
+    lines[3] = QByteArray("1;2;\0;4", 7);
+    const QString broken = m_dir.filePath("a/quebrado.txt");
+    QFile out(broken);
+    QVERIFY(out.open(QIODevice::WriteOnly));
+    out.write(lines.join('\n'));
+    out.close();
+    m_dialogs->fileNames << broken;
+    f->dbgTabelaEditButtonClick("NMARQLAYIMP");
+    QTest::mouseClick(load, Qt::LeftButton);
+    QVERIFY2(m_dialogs->lastText().contains("linha 4"), qPrintable(m_dialogs->lastText()));
+    QCOMPARE(f->edtNrReg->text(), QString("3"));
+    QCOMPARE(f->edtRegImp->text(), QString("0"));
+    QVERIFY(!f->actConfirma->isEnabled());
+    QVERIFY(f->actGeraLog->isEnabled()); // the rows read may still be looked at
+
+    const QStringList before = stored(m_screen.url);
+    f->actConfirma->setEnabled(true);
+    f->actConfirma->trigger();
+    QCOMPARE(m_dialogs->lastText(), ImportMessages::table().Msg(u"CARGA_INCOMPLETA"));
+    QCOMPARE(stored(m_screen.url), before);
+
+    // A load that reads its file to the end may be confirmed again.
+    m_dialogs->fileNames << m_dir.filePath("a/consumidores_delimitado.txt");
+    f->dbgTabelaEditButtonClick("NMARQLAYIMP");
+    QTest::mouseClick(load, Qt::LeftButton);
+    QVERIFY(f->actConfirma->isEnabled());
     f->close();
 }
 

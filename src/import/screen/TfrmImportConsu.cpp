@@ -373,7 +373,7 @@ void TfrmImportConsu::panFiltroExit()
 void TfrmImportConsu::enableResults()
 {
     const bool rows = engine.cdsConsumidor.Active() && !engine.cdsConsumidor.IsEmpty();
-    actConfirma->setEnabled(rows);
+    actConfirma->setEnabled(rows && !engine.loadFailed());
     actGeraLog->setEnabled(rows);
 }
 
@@ -455,14 +455,17 @@ void TfrmImportConsu::btfCarregarClick()
         Habilita(true);
     });
     dbgDados->setFocus();
+    // The counters say what this load read, also when it failed.
+    auto counters = qScopeGuard([this] {
+        edtNrReg->setText(QString::number(engine.loadedCount()));
+        edtRegImp->setText(QString::number(engine.rowsToImport()));
+    });
     try {
         engine.Carregar(*this);
     } catch (...) {
         focusMissingFile();
         throw;
     }
-    edtNrReg->setText(QString::number(engine.loadedCount()));
-    edtRegImp->setText(QString::number(engine.rowsToImport()));
 }
 
 void TfrmImportConsu::validateChoice()
