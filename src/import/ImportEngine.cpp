@@ -150,6 +150,7 @@ QString ImportEngine::Vd_Layout(const QString &code, bool demanded)
 
 QString ImportEngine::Vd_CdCliente(const QString &registration, bool demanded)
 {
+    m_screenClient.clear();
     if (Consiste::EmptyString(registration)) {
         if (demanded)
             Consiste::MensErro(m_messages.Msg(u"Clie_Inf"));
@@ -164,12 +165,8 @@ QString ImportEngine::Vd_CdCliente(const QString &registration, bool demanded)
     qryCliente.Open();
     if (qryCliente.IsEmpty())
         Consiste::MensErro(m_messages.Msg(u"Cod_NCad"));
+    m_screenClient = qryCliente.FieldByName(u"CDCLIENTE").AsString();
     return qryCliente.FieldByName(u"NMFANTCLIE").AsString();
-}
-
-QString ImportEngine::screenClient() const
-{
-    return text(qryCliente, u"CDCLIENTE");
 }
 
 void ImportEngine::clearRows()
@@ -212,6 +209,8 @@ void ImportEngine::replaceFiles(const QStringList &files)
 
 void ImportEngine::checkLayoutForLoad()
 {
+    if (!clientFromFile && m_screenClient.isEmpty())
+        Consiste::MensErro(m_messages.Msg(u"Clie_Inf"));
     loadInto(cdsValLayoutCli, call(QStringLiteral("getValLayoutCli"),
                                    {Value(text(cdsArquivo, u"CDLAYOUTIMP")), Value(text(cdsArquivo, u"NRSEQTABELAY"))}));
     if (clientFromFile && cdsValLayoutCli.IsEmpty())
@@ -292,7 +291,7 @@ void ImportEngine::Carregar(ImportProgress &progress)
 
         RowBuilder::Settings settings;
         settings.clientFromFile = clientFromFile;
-        settings.screenClient = screenClient();
+        settings.screenClient = m_loadedClient = m_screenClient;
         settings.removeLeadingZeros = m_layout.removeLeadingZeros;
         settings.negativeDebitLimit = text(cdsBuscaParamValorNeg, u"IDIMPBLOLANCNEG") == u"S";
         settings.emptyClient = m_messages.Msg(u"VAZIO");
@@ -384,7 +383,8 @@ void ImportEngine::ChamaGeraLog(ImportProgress &progress, bool showLog)
         // A run that marks no other rows (the confirmation's, after the log's) leaves the grid as it is.
         if (m_invalid != m_publishedMarks)
             publishRows();
-        stP_CDCLIENTE = clientFromFile ? stListaCliente : screenClient();
+        // The client whose consumers the rows are, whatever the field says since the load.
+        stP_CDCLIENTE = clientFromFile ? stListaCliente : m_loadedClient;
         if (showLog)
             abreLog();
     } catch (...) {

@@ -74,9 +74,12 @@ public:
 
     // Vd_Layout: the code brought to its width and validated; throws the screen's message.
     QString Vd_Layout(const QString &code, bool demanded);
-    // Vd_CdCliente: the client's name; qryCliente stays on the client. Throws the message.
+    // Vd_CdCliente: the client's name; qryCliente stays on the client, whose code becomes the
+    // screen's client. Throws the message (and the screen has no client then).
     QString Vd_CdCliente(const QString &registration, bool demanded);
-    QString screenClient() const; // CDCLIENTE of qryCliente's current row
+    // The CDCLIENTE the client field named when it was last validated: not qryCliente's current
+    // row, which the client lookup moves (also when the operator gives it up).
+    QString screenClient() const { return m_screenClient; }
 
     // Drops what was loaded (a reset event).
     void reset();
@@ -129,6 +132,8 @@ private:
     int m_loaded = 0;
     int m_toImport = 0;
     bool m_loadFailed = false;
+    QString m_screenClient;
+    QString m_loadedClient; // the screen's client the rows were built with
     quintptr m_reference = 0;
     std::unique_ptr<ImportLookups> m_lookups;
 };

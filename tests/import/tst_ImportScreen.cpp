@@ -12,6 +12,7 @@
 #include "Schema.h"
 #include "ScriptedDialogs.h"
 #include "TADOIBQuery.h"
+#include "TBtnPesquisa.h"
 #include "TestDatabases.h"
 #include "TfrmImportConsu.h"
 #include "TfrmLogImp.h"
@@ -87,6 +88,7 @@ private slots:
     void delimitedLayoutFromTheScreenWithTheLog();
     void resetEventsCloseTheRows();
     void failedLoadCannotBeConfirmed();
+    void rowsTakeTheTypedClientAfterAGivenUpLookup();
     void headlessImportStoresTheSameAndWritesTheSameLog();
     void logViewerShowsTheLogAndRefusesAStaleReference();
 
@@ -294,6 +296,35 @@ void tst_ImportScreen::failedLoadCannotBeConfirmed()
     f->dbgTabelaEditButtonClick("NMARQLAYIMP");
     QTest::mouseClick(load, Qt::LeftButton);
     QVERIFY(f->actConfirma->isEnabled());
+    f->close();
+}
+
+// Giving up the client lookup moves the client query to another client; with the focus then in the
+// layout field nothing checked the client again, and the rows were built for the query's client
+// (whose consumers the confirmation would then inactivate). The rows take the typed client.
+void tst_ImportScreen::rowsTakeTheTypedClientAfterAGivenUpLookup()
+{
+    TfrmImportConsu *f = open("0001");
+    QTest::mouseClick(f->medCdCliente, Qt::LeftButton);
+    QTest::keyClicks(f->medCdCliente, m_screen.fixedClientRegistration);
+    QTest::mouseClick(f->edtCdLayout, Qt::LeftButton); // leaves the client field
+    QCOMPARE(f->edtNmCliente->text(), QString("Metalúrgica Paulista"));
+    chooseLayout(*f, "1");
+    m_dialogs->rowChoices << -1;
+    QTest::mouseClick(f->btpCliente, Qt::LeftButton);
+    QCOMPARE(m_dialogs->lookupTitles.size(), 1);
+    QVERIFY(f->engine.qryCliente.FieldByName(u"CDCLIENTE").AsString() != "000000000000000000002");
+    QTest::mouseClick(f->edtCdLayout, Qt::LeftButton);
+    QTest::mouseClick(f->findChild<QWidget *>("btfCarregar"), Qt::LeftButton);
+    QCOMPARE(f->edtNrReg->text(), QString("60"));
+    const Packet rows = f->engine.rowsPacket();
+    QSet<QString> clients;
+    for (qsizetype i = 0; i < rows.rowCount(); ++i)
+        clients.insert(rows.value(i, u"CDCLIENTE").toString());
+    QCOMPARE(clients, QSet<QString>{"000000000000000000002"});
+    m_dialogs->answers << mrYes; // Conf_Log
+    QTest::mouseClick(f->findChild<QWidget *>("btfGeraLog"), Qt::LeftButton);
+    QCOMPARE(f->engine.stP_CDCLIENTE, QString("000000000000000000002"));
     f->close();
 }
 

@@ -443,6 +443,10 @@ void TfrmImportConsu::advance(qint64 bytes)
 
 void TfrmImportConsu::btfCarregarClick()
 {
+    // The rows take the client the field names, checked now: the lookup may have moved the
+    // client query since the field was left (given up, or with the focus elsewhere).
+    if (screenClientMode())
+        validateClient(true);
     Habilita(false);
     // The actions are blocked too: the screen repaints (and so takes input) between rows.
     const bool canLoad = actCarregar->isEnabled();
