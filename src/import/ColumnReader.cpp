@@ -39,30 +39,36 @@ int digits(QStringView text, qsizetype from, qsizetype to)
     return n;
 }
 
-// "ddmmyyyy" or "dd/mm/yyyy" (day and month may have one digit when slashes are written).
+// "ddmmyyyy", "ddmmyy", "dd/mm/yyyy" or "dd/mm/yy" (day and month may have one digit when slashes
+// are written); a two-digit year as fourDigitYear reads it.
 std::optional<QDate> date(const QString &value, QString *why)
 {
     const QStringView text = QStringView(value).trimmed();
     int d = -1, m = -1, y = -1;
+    qsizetype yearDigits = 0;
     const qsizetype first = text.indexOf(u'/');
     if (first < 0) {
-        if (text.size() >= 8) { // what follows the eighth character is not read
+        if (text.size() >= 8 || text.size() == 6) { // what follows the eighth character is not read
+            yearDigits = text.size() == 6 ? 2 : 4;
             d = digits(text, 0, 2);
             m = digits(text, 2, 4);
-            y = digits(text, 4, 8);
+            y = digits(text, 4, 4 + yearDigits);
         }
     } else {
         const qsizetype second = text.indexOf(u'/', first + 1);
-        if (second > 0 && first <= 2 && second - first - 1 <= 2 && text.size() - second - 1 == 4) {
+        yearDigits = second > 0 ? text.size() - second - 1 : 0;
+        if (second > 0 && first <= 2 && second - first - 1 <= 2 && (yearDigits == 4 || yearDigits == 2)) {
             d = digits(text, 0, first);
             m = digits(text, first + 1, second);
             y = digits(text, second + 1, text.size());
         }
     }
+    if (y >= 0 && yearDigits == 2)
+        y = ColumnReader::fourDigitYear(y, QDate::currentDate().year());
     const QDate dt(y, m, d);
     if (d >= 0 && m >= 0 && y >= 0 && dt.isValid())
         return dt;
-    *why = QStringLiteral("o valor \"%1\" não é uma data (dia, mês e ano: ddmmaaaa ou dd/mm/aaaa).").arg(value);
+    *why = QStringLiteral("o valor \"%1\" não é uma data (dia, mês e ano: ddmmaaaa, ddmmaa, dd/mm/aaaa ou dd/mm/aa).").arg(value);
     return std::nullopt;
 }
 
@@ -74,6 +80,12 @@ QString ColumnReader::rawValue(const ImportLayout::Column &column, QStringView f
     if (start >= fixedLine.size() || column.size <= 0)
         return {};
     return ImportText::trimmed(fixedLine.mid(start, column.size));
+}
+
+int ColumnReader::fourDigitYear(int twoDigits, int currentYear)
+{
+    const int year = currentYear - currentYear % 100 + twoDigits;
+    return year > currentYear ? year - 100 : year;
 }
 
 QString ColumnReader::withDecimals(const QString &value, int decimals)

@@ -28,6 +28,10 @@ public:
     static QString rawValue(const ImportLayout::Column &column, QStringView fixedLine);
     // Implied decimals: a comma before the last `decimals` digits of a number written without one.
     static QString withDecimals(const QString &value, int decimals);
+    // The year of a date written with two digits: the latest year ending in them that is not after
+    // currentYear (in 2026: 90 is 1990, 26 is 2026, 27 is 1927, 05 is 2005). Import files give birth
+    // dates, which are never in the future.
+    static int fourDigitYear(int twoDigits, int currentYear);
     // A value column's amount as NumberFormat::format("###0.00") writes it, without reading the
     // pattern again for every value of every line.
     static QString amountText(double d);

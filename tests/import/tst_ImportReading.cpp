@@ -139,6 +139,8 @@ private slots:
     void numbersDatesAndAmounts_data();
     void numbersDatesAndAmounts();
     void amountsAsTheirFormatWritesThem();
+    void twoDigitYearsAreTheLatestNotInTheFuture_data();
+    void twoDigitYearsAreTheLatestNotInTheFuture();
     void badValuesNameFileLineAndColumn_data();
     void badValuesNameFileLineAndColumn();
     void unknownTargetIsReadAndIgnored();
@@ -320,6 +322,10 @@ void tst_ImportReading::numbersDatesAndAmounts_data()
     QTest::newRow("empty number is 0") << "VRMESUBCONS" << QChar('N') << 2 << "" << Value(0);
     QTest::newRow("eight digits") << "DTNASCCONS" << QChar('D') << 0 << "05031990" << Value::date(QDate(1990, 3, 5));
     QTest::newRow("with slashes") << "DTNASCCONS" << QChar('D') << 0 << "05/03/1990" << Value::date(QDate(1990, 3, 5));
+    // Two-digit years used to end the load.
+    QTest::newRow("six digits") << "DTNASCCONS" << QChar('D') << 0 << "050390" << Value::date(QDate(1990, 3, 5));
+    QTest::newRow("two-digit year with slashes") << "DTNASCCONS" << QChar('D') << 0 << "5/3/90" << Value::date(QDate(1990, 3, 5));
+    QTest::newRow("two-digit year of this century") << "DTNASCCONS" << QChar('D') << 0 << "05/03/05" << Value::date(QDate(2005, 3, 5));
     QTest::newRow("empty date is 0") << "DTNASCCONS" << QChar('D') << 0 << "" << Value(0);
     QTest::newRow("amount, any type") << "VRLIMDEBCONS" << QChar('T') << 0 << "150" << Value("150,00");
     QTest::newRow("amount with decimals") << "VRLIMDEBCONS" << QChar('N') << 2 << "000015050" << Value("150,50");
@@ -349,7 +355,7 @@ void tst_ImportReading::badValuesNameFileLineAndColumn_data()
                             << "Arquivo \"consumidores.txt\", linha 7, coluna VRMESUBCONS (campo 2): o valor \"12x\" não é um número.";
     QTest::newRow("date") << "DTNASCCONS" << QChar('D') << "31021990"
                           << "Arquivo \"consumidores.txt\", linha 7, coluna DTNASCCONS (campo 2): o valor \"31021990\" não é uma "
-                             "data (dia, mês e ano: ddmmaaaa ou dd/mm/aaaa).";
+                             "data (dia, mês e ano: ddmmaaaa, ddmmaa, dd/mm/aaaa ou dd/mm/aa).";
     QTest::newRow("amount") << "VRLIMDEBCONS" << QChar('T') << "cem"
                             << "Arquivo \"consumidores.txt\", linha 7, coluna VRLIMDEBCONS (campo 2): o valor \"cem\" não é um número.";
 }
@@ -376,6 +382,27 @@ void tst_ImportReading::unknownTargetIsReadAndIgnored()
     const ColumnReader::Values v = read(l, "Maria;Ana");
     QCOMPARE(entry(v, 0), QString("Maria")); // entry 0 takes it and is never read
     QCOMPARE(entry(v, ImportColumns::NMCONSUMIDOR), QString("Ana"));
+}
+
+void tst_ImportReading::twoDigitYearsAreTheLatestNotInTheFuture_data()
+{
+    QTest::addColumn<int>("twoDigits");
+    QTest::addColumn<int>("currentYear");
+    QTest::addColumn<int>("year");
+    QTest::newRow("90 in 2026") << 90 << 2026 << 1990;
+    QTest::newRow("05 in 2026") << 5 << 2026 << 2005;
+    QTest::newRow("this year") << 26 << 2026 << 2026;
+    QTest::newRow("next year's digits") << 27 << 2026 << 1927;
+    QTest::newRow("00 in 2000") << 0 << 2000 << 2000;
+    QTest::newRow("99 in 2000") << 99 << 2000 << 1999;
+}
+
+void tst_ImportReading::twoDigitYearsAreTheLatestNotInTheFuture()
+{
+    QFETCH(int, twoDigits);
+    QFETCH(int, currentYear);
+    QFETCH(int, year);
+    QCOMPARE(ColumnReader::fourDigitYear(twoDigits, currentYear), year);
 }
 
 void tst_ImportReading::amountsAsTheirFormatWritesThem()
