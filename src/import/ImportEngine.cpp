@@ -6,6 +6,7 @@
 #include "Corvane.h"
 #include "EErro.h"
 #include "FileRowBuilder.h"
+#include "ImportError.h"
 #include "Parallel.h"
 #include "ImportLogRegistry.h"
 #include "ImportLookups.h"
@@ -220,8 +221,16 @@ void ImportEngine::checkLayoutForLoad()
     if (Consiste::EmptyString(layoutField(u"CDFILIAL")))
         Consiste::MensErro(m_messages.Msg(u"FALTA_FILIAL"));
     cdsArquivo.First();
+    refuseUnreadableFile();
+}
+
+void ImportEngine::refuseUnreadableFile()
+{
+    const QString path = text(cdsArquivo, u"NMARQLAYIMP");
     if (fileMissing())
-        Consiste::MensErro(m_messages.Msg(u"LayoutInvalido"));
+        Consiste::MensErro(m_messages.Msg(u"LayoutInvalido") + QStringLiteral("\"%1\"").arg(path));
+    if (const QString why = ImportError::unreadableFile(path); !why.isEmpty())
+        Consiste::MensErro(why);
 }
 
 bool ImportEngine::fileMissing() const
@@ -244,9 +253,11 @@ void ImportEngine::reserveFor(qint64 fileBytes, qint64 lineBytes, size_t lines)
 void ImportEngine::readFile(const QString &path, const ColumnReader &reader, const RowBuilder::Settings &settings,
                             ImportProgress &progress)
 {
+    if (const QString why = ImportError::unreadableFile(path); !why.isEmpty())
+        throw cns::EErro(why);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw cns::EErro(QStringLiteral("Não foi possível abrir o arquivo \"%1\": %2").arg(path, file.errorString()));
+        throw cns::EErro(ImportError::openFailed(path, file));
     progress.fileStarted(m_messages.Msg(u"LendoArq"), file.size());
     FileRowBuilder rows(file, path, m_layout, reader, m_valueArray, settings, *m_lookups);
     FileRowBuilder::Batch batch;
@@ -397,8 +408,7 @@ void ImportEngine::ChamaGeraLog(ImportProgress &progress, bool showLog)
 
 ImportEngine::Outcome ImportEngine::Confirmar(ImportProgress &progress)
 {
-    if (fileMissing())
-        Consiste::MensErro(m_messages.Msg(u"LayoutInvalido"));
+    refuseUnreadableFile();
     if (!boCarregou)
         Consiste::MensErro(m_messages.Msg(u"NAO_CARREGOU"));
     if (m_loadFailed)

@@ -115,6 +115,9 @@ private:
     cns::Value call(const QString &method, const QList<cns::Value> &args);
     void loadInto(cns::DataSet &ds, const cns::Value &payload);
     void checkLayoutForLoad();
+    // LayoutInvalido, with the file's name, when the file row names no file; why the file cannot be
+    // read when it names something else.
+    void refuseUnreadableFile();
     // Room for the rows of a file of fileBytes whose first lines took lineBytes.
     void reserveFor(qint64 fileBytes, qint64 lineBytes, size_t lines);
     void readFile(const QString &path, const ColumnReader &reader, const RowBuilder::Settings &settings, ImportProgress &progress);

@@ -10,10 +10,12 @@
 #include "ServerFixture.h"
 #include "TNetConnection.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 #include <algorithm>
+#include <sys/stat.h>
 
 using namespace cns;
 using namespace cns::import;
@@ -354,11 +356,17 @@ void tst_ImportEngine::loadRefusals_data()
     QTest::addColumn<QString>("layout");
     QTest::addColumn<bool>("fromFile");
     QTest::addColumn<QString>("file");
-    QTest::addColumn<QString>("key");
-    QTest::newRow("file mode, no client column") << "0000000012" << true << QString() << "Lay_Cli";
-    QTest::newRow("screen mode, client column") << "0000000011" << false << QString() << "Lay_Cli_Esta";
-    QTest::newRow("layout without branch") << "0000000015" << false << QString() << "FALTA_FILIAL";
-    QTest::newRow("first file missing") << "0000000012" << false << "nao_existe.txt" << "LayoutInvalido";
+    QTest::addColumn<QString>("message");
+    const TMessages &m = ImportMessages::table();
+    QTest::newRow("file mode, no client column") << "0000000012" << true << QString() << m.Msg(u"Lay_Cli");
+    QTest::newRow("screen mode, client column") << "0000000011" << false << QString() << m.Msg(u"Lay_Cli_Esta");
+    QTest::newRow("layout without branch") << "0000000015" << false << QString() << m.Msg(u"FALTA_FILIAL");
+    // Files (%1: the file's path): named, with why in Portuguese; a pipe is refused before it is
+    // opened, which would wait for a writer forever.
+    QTest::newRow("first file missing") << "0000000012" << false << "nao_existe.txt" << m.Msg(u"LayoutInvalido") + "\"%1\"";
+    QTest::newRow("first file is a folder") << "0000000012" << false << "pasta" << "\"%1\" é uma pasta, não um arquivo.";
+    QTest::newRow("first file is a pipe") << "0000000012" << false << "fila"
+                                          << "\"%1\" não é um arquivo comum (é um dispositivo, uma fila ou um soquete).";
 }
 
 void tst_ImportEngine::loadRefusals()
@@ -366,11 +374,20 @@ void tst_ImportEngine::loadRefusals()
     QFETCH(QString, layout);
     QFETCH(bool, fromFile);
     QFETCH(QString, file);
-    QFETCH(QString, key);
-    auto e = engine(layout.toLatin1().constData(), fromFile, file);
+    QFETCH(QString, message);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(file);
+    if (file == "pasta")
+        QVERIFY(QDir().mkdir(path));
+    if (file == "fila")
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    auto e = engine(layout.toLatin1().constData(), fromFile);
+    if (!file.isEmpty())
+        e->replaceFiles({path});
+    message = message.arg(path);
     ImportProgress none;
     QVERIFY_THROWS_EXCEPTION(EAbort, e->Carregar(none));
-    QCOMPARE(m_dialogs->texts(), QStringList{ImportMessages::table().Msg(key)});
+    QCOMPARE(m_dialogs->texts(), QStringList{message});
     QVERIFY(!e->boCarregou);
     QCOMPARE(m_target->calls.value("getColLayoutImp"), 0);
 }
