@@ -66,7 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     ColumnReader::Values values;
     QList<QByteArray> lines;
     try {
-        lines = LineReader::split(in.rest(), QStringLiteral("fuzz.txt"));
+        lines = LineReader::split(in.rest(), QStringLiteral("fuzz.txt"), !layout.delimited);
     } catch (const cns::EErro &) {
         return 0;
     }

@@ -106,7 +106,7 @@ FileRowBuilder::FileRowBuilder(QIODevice &file, const QString &path, const Impor
                                ColumnReader::Values values, const RowBuilder::Settings &settings, RowLookups &lookups)
     : m_path(path), m_fileName(QFileInfo(path).fileName()), m_layout(layout), m_reader(reader), m_values(std::move(values)),
       m_known(std::make_unique<KnownLookups>(lookups)), m_builder(settings, *m_known),
-      m_lineReader(std::make_unique<LineReader>(file, path))
+      m_lineReader(std::make_unique<LineReader>(file, path, !layout.delimited))
 {
 }
 

@@ -82,14 +82,15 @@ QByteArray clientLines(int count)
 
 struct FileRows
 {
-    QStringList clients, codes;
+    QStringList clients, codes, names;
     QString error;
 };
 
-// Every row of the file through FileRowBuilder, stopping at what it raises.
-FileRows fileRows(const QByteArray &bytes, ThreadLookups &lookups)
+// Every row of the file through FileRowBuilder, stopping at what it raises; by default the layout
+// reads client, code, name and birth date from four delimited fields.
+FileRows fileRows(const QByteArray &bytes, ThreadLookups &lookups, std::optional<ImportLayout> given = std::nullopt)
 {
-    const ImportLayout l = layout(true, {col("CDCLIENTE", 1), col("CDCONSUMIDOR", 2), col("NMCONSUMIDOR", 3), col("DTNASCCONS", 4)});
+    const ImportLayout l = given ? *given : layout(true, {col("CDCLIENTE", 1), col("CDCONSUMIDOR", 2), col("NMCONSUMIDOR", 3), col("DTNASCCONS", 4)});
     const ColumnReader reader(l);
     QByteArray copy = bytes;
     QBuffer file(&copy);
@@ -104,6 +105,7 @@ FileRows fileRows(const QByteArray &bytes, ThreadLookups &lookups)
             for (size_t i = 0; i < batch.rows.size(); ++i) {
                 out.clients.append(batch.keys[i].client);
                 out.codes.append(batch.keys[i].consumer);
+                out.names.append(batch.keys[i].name);
             }
         }
     } catch (const EErro &e) {
@@ -127,6 +129,9 @@ private slots:
     void linesAtByteLevel_data();
     void linesAtByteLevel();
     void binaryAndRunawayLinesAreRefusedWithTheirPlace();
+    void carriageReturnsEndTheLinesOfAFileWithoutLineFeeds_data();
+    void carriageReturnsEndTheLinesOfAFileWithoutLineFeeds();
+    void nulPadsFixedPositionLines();
     void removeCaracteres_data();
     void removeCaracteres();
     void windows1252AndUtf8BothReadIntact();
@@ -174,6 +179,54 @@ void tst_ImportReading::linesAtByteLevel()
     QList<QByteArray> padded = LineReader::split(pad + bytes);
     QCOMPARE(padded.size(), lines.size() + 4096);
     QCOMPARE(padded.mid(4096), lines);
+}
+
+void tst_ImportReading::carriageReturnsEndTheLinesOfAFileWithoutLineFeeds_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QList<QByteArray>>("lines");
+    QTest::newRow("CR alone") << QByteArray("a\rb\rc") << QList<QByteArray>{"a", "b", "c"};
+    QTest::newRow("final CR makes no empty line") << QByteArray("a\rb\r") << QList<QByteArray>{"a", "b"};
+    QTest::newRow("empty line between") << QByteArray("a\r\rb\r") << QList<QByteArray>{"a", "", "b"};
+    QTest::newRow("a line feed anywhere: CRs dropped") << QByteArray("a\rb\nc\r") << QList<QByteArray>{"ab", "c"};
+}
+
+// Such a file used to be one line: every consumer but one vanished, silently.
+void tst_ImportReading::carriageReturnsEndTheLinesOfAFileWithoutLineFeeds()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QList<QByteArray>, lines);
+    QCOMPARE(LineReader::split(bytes), lines);
+    // Across the reader's chunks (256 KiB), and a CR LF pair split between two of them.
+    QByteArray many = QByteArray(63, 'x').append('\r').repeated(4095) + QByteArray(63, 'y') + "\r\nz";
+    QCOMPARE(many.indexOf('\n'), 256 * 1024);
+    const QList<QByteArray> split = LineReader::split(many);
+    QCOMPARE(split.size(), 4097);
+    QCOMPARE(split.at(4095), QByteArray(63, 'y'));
+    QCOMPARE(split.last(), QByteArray("z"));
+}
+
+// A NUL pads a fixed-position line and reads as a blank; binary lines are still refused there.
+void tst_ImportReading::nulPadsFixedPositionLines()
+{
+    QCOMPARE(LineReader::split(QByteArray("AB\0\0CD\0\n\0\0\n", 11), "f.txt", true), (QList<QByteArray>{"AB  CD ", "  "}));
+    QCOMPARE(LineReader::split(QByteArray("form\ffeed, tab\t and old end\x1a\n"), "f.txt", true).size(), 1);
+    QCOMPARE(LineReader::split(QByteArray("one stray\x01 control in a long enough line\n"), "f.txt", true).size(), 1);
+    try {
+        LineReader::split(QByteArray("ok\nPK\x03\x04\x14\0\x08\0\x08\0\n"), "planilha.txt", true);
+        QFAIL("a binary line must be refused");
+    } catch (const EErro &e) {
+        QCOMPARE(e.message(), QString("Arquivo \"planilha.txt\", linha 2, coluna 3: o arquivo contém caracteres binários (não é um arquivo texto)."));
+    }
+    // Through the load of a fixed layout: the padding is trimmed from the values.
+    ThreadLookups lookups;
+    const ImportLayout fixed = layout(false, {col("CDCLIENTE", 1, 4), col("CDCONSUMIDOR", 5, 4), col("NMCONSUMIDOR", 9, 8)});
+    const QByteArray nul(1, '\0');
+    const QByteArray file = "X1" + nul + nul + "0012Ana" + nul.repeated(5) + "\r\nX2" + nul + nul + "0013Bia Luz" + nul + "\r\n";
+    const FileRows rows = fileRows(file, lookups, fixed);
+    QCOMPARE(rows.error, QString());
+    QCOMPARE(rows.clients, (QStringList{"C1", "C2"}));
+    QCOMPARE(rows.names, (QStringList{"Ana", "Bia Luz"}));
 }
 
 void tst_ImportReading::binaryAndRunawayLinesAreRefusedWithTheirPlace()
