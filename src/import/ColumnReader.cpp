@@ -185,6 +185,7 @@ void ColumnReader::read(const QString &line, Values &values, const QString &file
         }
         if (Consiste::EmptyString(value))
             value.clear();
+        const QString asWritten = value;
         if (c.type == u'N')
             value = withDecimals(value, c.decimals);
         if (c.name == u"CDCLIENTE") {
@@ -195,8 +196,12 @@ void ColumnReader::read(const QString &line, Values &values, const QString &file
         }
         QString why;
         std::optional<cns::Value> v = convert(c, value, &why);
-        if (!v)
+        if (!v) {
+            // The value as the file writes it, not as the decimals rule changed it.
+            if (value != asWritten)
+                why.replace(u'"' + value + u'"', u'"' + asWritten + u'"');
             throw cns::EErro(ImportError::columnText(fileName, lineNumber, columnLabel(c, fieldNumber), why));
+        }
         values[size_t(c.index)] = std::move(*v);
     }
 }

@@ -411,6 +411,10 @@ void tst_ImportReading::badValuesNameFileLineAndColumn_data()
                              "data (dia, mês e ano: ddmmaaaa, ddmmaa, dd/mm/aaaa ou dd/mm/aa).";
     QTest::newRow("amount") << "VRLIMDEBCONS" << QChar('T') << "cem"
                             << "Arquivo \"consumidores.txt\", linha 7, coluna VRLIMDEBCONS (campo 2): o valor \"cem\" não é um número.";
+    // A point is no decimal separator in Brazil: refused, never read as 125 or 12,5, and named as
+    // the file writes it (not as the decimals rule made it, "12,.5").
+    QTest::newRow("point, two decimals") << "VRLIMDEBCONS" << QChar('N') << "12.5"
+                                         << "Arquivo \"consumidores.txt\", linha 7, coluna VRLIMDEBCONS (campo 2): o valor \"12.5\" não é um número.";
 }
 
 void tst_ImportReading::badValuesNameFileLineAndColumn()
@@ -420,7 +424,7 @@ void tst_ImportReading::badValuesNameFileLineAndColumn()
     QFETCH(QString, field);
     QFETCH(QString, message);
     const QByteArray name = column.toLatin1();
-    const ImportLayout l = layout(true, {col("CDCONSUMIDOR", 1), col(name.constData(), 2, 0, type)});
+    const ImportLayout l = layout(true, {col("CDCONSUMIDOR", 1), col(name.constData(), 2, 0, type, type == u'N' ? 2 : 0)});
     try {
         read(l, "1;" + field);
         QFAIL("the value must be refused");
