@@ -366,6 +366,49 @@ void ImportEngine::abreLog()
     Corvane::LoadBPL(QStringLiteral("Cns72500"), {Value(qint64(m_reference))});
 }
 
+QString ImportEngine::registerKey(const QString &badge, const QString &client, const QString &consumer)
+{
+    return badge + u'\x1f' + client + u'\x1f' + consumer;
+}
+
+QHash<QString, qint64> ImportEngine::registerCounts()
+{
+    if (m_prepared.keys.size() != m_rows.size()) {
+        m_prepared.keys = ConsistencyRun::extract(m_rows);
+        m_prepared.byCode.clear();
+    }
+    cns::Packet asked({{QStringLiteral("CDIDCONSUMID"), cns::FieldType::String, 21},
+                       {QStringLiteral("CDCLIENTE"), cns::FieldType::String, 21},
+                       {QStringLiteral("CDCONSUMIDOR"), cns::FieldType::String, 21}});
+    QHash<QString, qint64> counts;
+    QStringList order;
+    for (const ConsistencyRun::Keys &k : m_prepared.keys) {
+        if (Consiste::EmptyString(k.badge))
+            continue; // the run asks nothing of a blank badge
+        const QString key = registerKey(k.badge, k.client, k.consumer);
+        if (counts.contains(key))
+            continue;
+        counts.insert(key, 0);
+        order.append(key);
+        cns::Row::Builder b(64);
+        for (const QString *s : {&k.badge, &k.client, &k.consumer})
+            b.addText(*s);
+        asked.appendRow(b.take());
+    }
+    if (order.isEmpty())
+        return counts;
+    const Value reply = call(QStringLiteral("getVrIdentificadorLista"), {Value(std::move(asked))});
+    if (reply.kind() != Value::Kind::Array || reply.toArray().isEmpty())
+        throw cns::EErro(QStringLiteral("Resposta do servidor inesperada ao consultar os crachás."));
+    const cns::Packet &answers = reply.at(0).toPacket();
+    for (qsizetype i = 0; i < answers.rowCount(); ++i) {
+        const qint64 line = answers.value(i, 0).toInt();
+        if (line >= 0 && line < order.size())
+            counts[order.at(line)] = answers.value(i, 1).toInt();
+    }
+    return counts;
+}
+
 void ImportEngine::ChamaGeraLog(ImportProgress &progress, bool showLog)
 {
     cdsLogImp.EmptyDataSet();
@@ -377,8 +420,13 @@ void ImportEngine::ChamaGeraLog(ImportProgress &progress, bool showLog)
         ConsistencyRun::Settings settings;
         settings.clientFromFile = clientFromFile;
         settings.checkRegister = layoutField(u"IDINACONSARQIMP") == u"N";
+        // The register's answers for every badge of the rows come in one call; a badge the run asks
+        // about beyond them (none, as the rows stand) gets its own.
+        const QHash<QString, qint64> held = settings.checkRegister ? registerCounts() : QHash<QString, qint64>();
         ConsistencyRun run(settings, m_messages, *m_lookups,
-                           [this](const QString &badge, const QString &client, const QString &consumer) -> qint64 {
+                           [this, &held](const QString &badge, const QString &client, const QString &consumer) -> qint64 {
+                               if (const auto it = held.constFind(registerKey(badge, client, consumer)); it != held.constEnd())
+                                   return *it;
                                loadInto(cdsVrIdentificador, call(QStringLiteral("getVrIdentificador"),
                                                                  {Value(badge), Value(client), Value(consumer)}));
                                return cdsVrIdentificador.IsEmpty() ? 0 : cdsVrIdentificador.FieldByName(u"NRREGISTROS").AsInteger();

@@ -122,6 +122,10 @@ private:
     void reserveFor(qint64 fileBytes, qint64 lineBytes, size_t lines);
     void readFile(const QString &path, const ColumnReader &reader, const RowBuilder::Settings &settings, ImportProgress &progress);
     void publishRows();
+    // getVrIdentificador's answer for every badge of the rows (getVrIdentificadorLista), by
+    // registerKey.
+    QHash<QString, qint64> registerCounts();
+    static QString registerKey(const QString &badge, const QString &client, const QString &consumer);
     void clearRows();
 
     TNetConnection &m_net;

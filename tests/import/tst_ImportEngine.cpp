@@ -243,9 +243,13 @@ void tst_ImportEngine::duplicatesBadgesAndTheLogInItsOrder()
     ImportProgress none;
     e->Carregar(none);
     QCOMPARE(e->rowsLoaded(), 10);
+    const int single = m_target->calls.value("getVrIdentificador"), batch = m_target->calls.value("getVrIdentificadorLista");
     e->ChamaGeraLog(none, true);
     QCOMPARE(logKeys(*e), QStringList({"Eva:Cod_Duplicado", "Eva 2:Cod_Duplicado", "Eva 3:Cod_Duplicado", "Hugo:CdIdJaCad_log",
                                        "Ana:Cracha_Duplicado", "Bia:Cracha_Duplicado", "Fred:CrachaFilial"}));
+    // The register is asked once for every badge of the file, not once per line.
+    QCOMPARE(m_target->calls.value("getVrIdentificador"), single);
+    QCOMPARE(m_target->calls.value("getVrIdentificadorLista"), batch + 1);
     QCOMPARE(column("IDVALIDO"), QStringList({"N", "N", "", "", "N", "N", "N", "N", "", ""}));
     // The grid shows the run's marks.
     const Packet grid = e->cdsConsumidor.Data();

@@ -226,6 +226,27 @@ void tst_ImportMethods::badgesOfTheBranchAndTheRegister()
     QCOMPARE(registered("b10001", client(1), consumer(1)), 1); // the other consumer that had it
     QCOMPARE(registered("B10001", client(1), consumer(2)), 2);
     QCOMPARE(registered("B99999", client(1), consumer(2)), 0);
+    // Many at once, the same answers in the order asked, twice on one connection.
+    Packet asked({{"CDIDCONSUMID", FieldType::String, 21}, {"CDCLIENTE", FieldType::String, 21}, {"CDCONSUMIDOR", FieldType::String, 21}});
+    const QList<QStringList> rows = {{"b10001", client(1), consumer(1)}, {"B10001", client(1), consumer(2)},
+                                     {"B99999", client(1), consumer(2)}, {" B10001 ", client(2), consumer(1)}};
+    for (const QStringList &r : rows) {
+        Row::Builder b(64);
+        for (const QString &text : r)
+            b.addText(text);
+        asked.appendRow(b.take());
+    }
+    for (int round = 0; round < 2; ++round) {
+        const Value reply = call(backend, "getVrIdentificadorLista", {Value(asked)});
+        if (reply.isError())
+            QFAIL(qPrintable(reply.errorText()));
+        const Packet answers = reply.at(0).toPacket();
+        QCOMPARE(answers.rowCount(), rows.size());
+        for (qsizetype i = 0; i < rows.size(); ++i) {
+            QCOMPARE(answers.value(i, 0).toInt(), i);
+            QCOMPARE(answers.value(i, 1).toInt(), registered(rows[i][0].toLatin1().constData(), rows[i][1], rows[i][2]));
+        }
+    }
 }
 
 void tst_ImportMethods::importInsertsUpdatesTiesAndInactivates()

@@ -1,5 +1,6 @@
 #include "RdmImportConsu.h"
 
+#include "BulkInsert.h"
 #include "DbSession.h"
 #include "EErro.h"
 #include "ImportWriter.h"
@@ -169,6 +170,39 @@ Value getVrIdentificador(MethodCall &call)
                   {n("NRREGISTROS")});
 }
 
+// getVrIdentificador for many badges in one call, so that a consistency run over HTTP costs one
+// round trip instead of one per line. The argument is a packet of rows (CDIDCONSUMID, CDCLIENTE,
+// CDCONSUMIDOR); the reply has one row per row given, in their order: NRLINHA (0-based) and
+// NRREGISTROS, the single call's answer. The rows are staged in a temporary table of the
+// connection and answered by one query through the register's badge index.
+Value getVrIdentificadorLista(MethodCall &call)
+{
+    const Packet asked = call.packet(0);
+    const int badge = asked.indexOf(u"CDIDCONSUMID"), client = asked.indexOf(u"CDCLIENTE"), consumer = asked.indexOf(u"CDCONSUMIDOR");
+    if (badge < 0 || client < 0 || consumer < 0)
+        throw EErro(QStringLiteral("getVrIdentificadorLista: o pacote deve ter CDIDCONSUMID, CDCLIENTE e CDCONSUMIDOR."));
+    DbSession &db = call.db();
+    // Made once per connection and emptied around each use: a temporary table lasts as long as
+    // the connection, which serves call after call.
+    db.ddl(QStringLiteral("CREATE TEMPORARY TABLE IF NOT EXISTS TMPCRACHAIMP (NRLINHA INTEGER NOT NULL, "
+                          "CDIDCONSUMID VARCHAR(21), CDCLIENTE VARCHAR(21), CDCONSUMIDOR VARCHAR(21))"));
+    db.exec(QStringLiteral("DELETE FROM TMPCRACHAIMP"));
+    const std::unique_ptr<BulkInsert> stage =
+        BulkInsert::open(db.db(), QStringLiteral("TMPCRACHAIMP"),
+                         {QStringLiteral("NRLINHA"), QStringLiteral("CDIDCONSUMID"), QStringLiteral("CDCLIENTE"), QStringLiteral("CDCONSUMIDOR")});
+    for (qsizetype r = 0; r < asked.rowCount(); ++r)
+        stage->add({Value(qint64(r)), Value(asked.value(r, badge).toString().trimmed()), asked.value(r, client), asked.value(r, consumer)});
+    stage->finish();
+    const Packet counts = db.select(
+        QStringLiteral("SELECT T.NRLINHA, COUNT(R.CDIDCONSUMID) FROM TMPCRACHAIMP T LEFT JOIN REGIDENTCONS R "
+                       "ON UPPER(R.CDIDCONSUMID) = UPPER(T.CDIDCONSUMID) "
+                       "AND NOT (R.CDCLIENTE = T.CDCLIENTE AND R.CDCONSUMIDOR = T.CDCONSUMIDOR) "
+                       "GROUP BY T.NRLINHA ORDER BY T.NRLINHA"),
+        {}, {n("NRLINHA"), n("NRREGISTROS")});
+    db.exec(QStringLiteral("DELETE FROM TMPCRACHAIMP"));
+    return one(counts);
+}
+
 // Whether a layout has a column with that target name.
 Value getExistLayout(MethodCall &call)
 {
@@ -222,6 +256,7 @@ QList<RemoteMethod> methods()
         {QStringLiteral("getBuscaParamValorNeg"), {text("filial")}, false, getBuscaParamValorNeg},
         {QStringLiteral("getCrachaFilial"), {text("filial")}, false, getCrachaFilial},
         {QStringLiteral("getVrIdentificador"), {text("crachá"), text("cliente"), text("consumidor")}, false, getVrIdentificador},
+        {QStringLiteral("getVrIdentificadorLista"), {{QStringLiteral("crachás"), Kind::Packet}}, false, getVrIdentificadorLista},
         {QStringLiteral("getExistLayout"), {text("layout"), text("coluna")}, false, getExistLayout},
         {QStringLiteral("setConsumidor"), confirm, true, setConsumidor},
     };

@@ -30,6 +30,8 @@ public:
 
     Packet select(const QString &sql, const QHash<QString, Value> &params, const QList<FieldDef> &fields);
     int exec(const QString &sql, const QHash<QString, Value> &params = {});
+    // A statement without parameters run as it stands, not prepared: PostgreSQL prepares no DDL.
+    void ddl(const QString &statement) { run(statement); }
     // The first column of the first row as a number (0 when there is no row).
     qint64 count(const QString &sql, const QHash<QString, Value> &params);
 
