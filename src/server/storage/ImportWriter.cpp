@@ -9,8 +9,6 @@
 #include "TADOIBQuery.h"
 
 #include <QDateTime>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <array>
 
 namespace cns {
@@ -71,14 +69,6 @@ QSet<QString> column(DbSession &db, const QString &sql, const QHash<QString, Val
     for (qsizetype i = 0; i < p.rowCount(); ++i)
         out.insert(p.value(i, 0).toString());
     return out;
-}
-
-void execPrepared(QSqlQuery &q, const QList<Value> &values)
-{
-    for (int i = 0; i < values.size(); ++i)
-        q.bindValue(i, TADOIBQuery::toSqlValue(values.at(i)));
-    if (!q.exec())
-        throw EErro(QStringLiteral("Erro no banco de dados ao gravar os consumidores: %1").arg(q.lastError().text()));
 }
 
 } // namespace
@@ -294,18 +284,6 @@ Value ImportWriter::columnValue(const Value &v, const ColumnPlan &c)
     return s.isEmpty() ? Value() : Value(s);
 }
 
-QList<Value> ImportWriter::columnValues(const Row &row, const QList<ColumnPlan> &plans)
-{
-    QList<Value> values;
-    for (Row::Reader r(row); !r.atEnd();)
-        values.append(r.next());
-    QList<Value> out;
-    out.reserve(plans.size());
-    for (const ColumnPlan &c : plans)
-        out.append(columnValue(c.field < 0 ? Value() : values.at(c.field), c));
-    return out;
-}
-
 bool ImportWriter::plainText(const char *data, qsizetype size, const ColumnPlan &c, QByteArrayView *out)
 {
     if (c.cpf)
@@ -380,19 +358,50 @@ void ImportWriter::write(const Packet &rows)
         (item.inserted ? inserts : updates).append(&item);
     }
     insertNew(rows, inserts, insertColumns);
-    QStringList sets;
-    for (const QString &c : std::as_const(updateColumns))
-        sets.append(c + QStringLiteral(" = ?"));
-    QSqlQuery update(m_db.db());
-    update.prepare(QStringLiteral("UPDATE CONSUMIDOR SET %1 WHERE CDCLIENTE = ? AND CDCONSUMIDOR = ?").arg(sets.join(QStringLiteral(", "))));
-    const QList<ColumnPlan> updatePlans = plans(rows, updateColumns);
-    for (const Item *item : std::as_const(updates)) {
-        QList<Value> values = columnValues(rows.rows()[size_t(item->row)], updatePlans);
-        values << Value(item->client) << Value(item->consumer);
-        execPrepared(update, values);
-    }
+    updateExisting(rows, updates, updateColumns);
     m_counts.inserted = int(inserts.size());
     m_counts.updated = int(updates.size());
+}
+
+void ImportWriter::stage(const QString &table, const QStringList &columns, qsizetype count, const RowFill &fill)
+{
+    // Made anew for each use, with CONSUMIDOR's column types: a temporary table lasts as long as
+    // the connection, which serves call after call, and the schema may have changed meanwhile.
+    m_db.ddl(QStringLiteral("DROP TABLE IF EXISTS %1").arg(table));
+    m_db.ddl(QStringLiteral("CREATE TEMPORARY TABLE %1 AS SELECT %2 FROM CONSUMIDOR WHERE 1 = 0").arg(table, columns.join(u',')));
+    BulkInsert::insertRows(m_db.db(), table, columns, count, fill);
+}
+
+void ImportWriter::updateExisting(const Packet &rows, const QList<const Item *> &items, const QStringList &columns)
+{
+    if (items.isEmpty())
+        return;
+    // One statement for them all (a re-import updates every consumer of the file): the rows are
+    // staged, the last row of a consumer only, which is what it ends as, and joined by the key.
+    QHash<QString, const Item *> last;
+    QList<const Item *> staged;
+    for (const Item *item : items) {
+        if (!last.contains(item->key))
+            staged.append(item);
+        last.insert(item->key, item);
+    }
+    const QStringList stagedColumns = QStringList(columns) << QStringLiteral("CDCLIENTE") << QStringLiteral("CDCONSUMIDOR");
+    const QList<ColumnPlan> plans = ImportWriter::plans(rows, stagedColumns);
+    std::vector<int> columnOf(size_t(rows.fields().size()), -1);
+    for (int i = 0; i < plans.size(); ++i) {
+        if (plans.at(i).field >= 0)
+            columnOf[size_t(plans.at(i).field)] = i;
+    }
+    stage(QStringLiteral("TMPCONSIMP"), stagedColumns, staged.size(), [&](qsizetype i, RowSink &cells) {
+        fillRow(cells, rows.rows()[size_t(last.value(staged.at(i)->key)->row)], plans, columnOf);
+    });
+    QStringList sets;
+    for (const QString &c : columns)
+        sets.append(QStringLiteral("%1 = S.%1").arg(c));
+    m_db.exec(QStringLiteral("UPDATE CONSUMIDOR SET %1 FROM TMPCONSIMP S WHERE CONSUMIDOR.CDCLIENTE = S.CDCLIENTE "
+                             "AND CONSUMIDOR.CDCONSUMIDOR = S.CDCONSUMIDOR")
+                  .arg(sets.join(QStringLiteral(", "))));
+    m_db.ddl(QStringLiteral("DROP TABLE TMPCONSIMP"));
 }
 
 void ImportWriter::insertNew(const Packet &rows, const QList<const Item *> &items, const QStringList &columns)
@@ -496,18 +505,31 @@ void ImportWriter::inactivate(const QString &clientList)
 {
     if (!m_inactivate)
         return;
-    QSqlQuery q(m_db.db());
-    q.prepare(QStringLiteral("UPDATE CONSUMIDOR SET IDSITCONSUMI = '2' WHERE CDCLIENTE = ? AND CDCONSUMIDOR = ?"));
+    QList<QStringList> gone; // client and consumer
     for (const QString &c : clientList.split(u'_', Qt::SkipEmptyParts)) {
         const QString code = c.trimmed();
         const QString prefix = key(code, QString());
         for (auto it = m_situation.cbegin(); it != m_situation.cend(); ++it) {
-            if (!it.key().startsWith(prefix) || m_inFile.contains(it.key()) || it.value() == u"2")
-                continue;
-            execPrepared(q, {Value(code), Value(it.key().mid(prefix.size()))});
-            ++m_counts.inactivated;
+            if (it.key().startsWith(prefix) && !m_inFile.contains(it.key()) && it.value() != u"2")
+                gone.append({code, it.key().mid(prefix.size())});
         }
     }
+    if (gone.isEmpty())
+        return;
+    // One statement for them all: a client's new list may leave out many of its consumers.
+    const QStringList columns{QStringLiteral("CDCLIENTE"), QStringLiteral("CDCONSUMIDOR")};
+    QList<QByteArray> texts(2);
+    stage(QStringLiteral("TMPCONSIMP"), columns, gone.size(), [&](qsizetype i, RowSink &cells) {
+        for (int c = 0; c < 2; ++c) {
+            texts[c] = gone.at(i).at(c).toUtf8();
+            cells.setText(c, texts[c]);
+        }
+        cells.endRow();
+    });
+    // Joined from the staged keys, so that each finds its consumer through the key's index.
+    m_counts.inactivated = m_db.exec(QStringLiteral("UPDATE CONSUMIDOR SET IDSITCONSUMI = '2' FROM TMPCONSIMP S "
+                                                    "WHERE CONSUMIDOR.CDCLIENTE = S.CDCLIENTE AND CONSUMIDOR.CDCONSUMIDOR = S.CDCONSUMIDOR"));
+    m_db.ddl(QStringLiteral("DROP TABLE TMPCONSIMP"));
 }
 
 ImportWriter::Counts ImportWriter::run(const Packet &rows, const QString &layout, const QString &clientList, const QString &branch)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Packet.h"
+#include "RowSink.h"
 #include "TableDef.h"
 #include "Value.h"
 
@@ -14,7 +15,6 @@
 namespace cns {
 
 class DbSession;
-class RowSink;
 
 // Stores an import (rdmImportConsu.setConsumidor) inside the caller's transaction: checks every
 // row to be imported, refuses badge clashes, creates the consumer types and cost centres that do
@@ -92,11 +92,14 @@ private:
     [[noreturn]] void refuse(const QString &text, const Item &item, const QString &badge = {}) const;
     static QList<ColumnPlan> plans(const Packet &rows, const QStringList &columns);
     static Value columnValue(const Value &v, const ColumnPlan &c);
-    static QList<Value> columnValues(const Row &row, const QList<ColumnPlan> &plans);
     // A text cell as the row holds it (UTF-8), when storing it needs no more than trimming ASCII
     // spaces; false when it takes columnValue().
     static bool plainText(const char *data, qsizetype size, const ColumnPlan &c, QByteArrayView *out);
     void insertNew(const Packet &rows, const QList<const Item *> &items, const QStringList &columns);
+    void updateExisting(const Packet &rows, const QList<const Item *> &items, const QStringList &columns);
+    // Rows given cell by cell into a temporary table of the connection made anew with CONSUMIDOR's
+    // types for the given columns.
+    void stage(const QString &table, const QStringList &columns, qsizetype count, const RowFill &fill);
     // The cells of one new consumer: columnOf gives the insert column of each field of the row
     // (-1: none).
     static void fillRow(RowSink &sink, const Row &row, const QList<ColumnPlan> &plans, const std::vector<int> &columnOf);
