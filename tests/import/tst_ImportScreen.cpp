@@ -40,11 +40,11 @@ struct Demo
     QString fixedClientRegistration;
 };
 
-// A small demo database with its two sample files.
-Demo demo(const QString &suite, const QString &files)
+// A small demo database with its two sample files (SQLite unless a URL is given).
+Demo demo(const QString &suite, const QString &files, const QString &url = {})
 {
     Demo d;
-    d.url = TestDatabases::freshSqlite(suite);
+    d.url = url.isEmpty() ? TestDatabases::freshSqlite(suite) : url;
     DbSession &s = DbSession::forThread(DatabaseUrl::parse(d.url));
     Schema::createOrUpgrade(s.db());
     DemoData::Options options;
@@ -58,19 +58,31 @@ Demo demo(const QString &suite, const QString &files)
     return d;
 }
 
-// What an import stored: the consumers of the sample files' clients, as text.
+// What an import stored: the consumers of the sample files' clients, as text alike on every database.
 QStringList stored(const QString &url)
 {
+    const QList<FieldDef> fields = {{"CDCLIENTE", FieldType::String, 0},  {"CDCONSUMIDOR", FieldType::String, 0},
+                                    {"NMCONSUMIDOR", FieldType::String, 0}, {"CDIDCONSUMID", FieldType::String, 0},
+                                    {"CDTIPOCONS", FieldType::String, 0},   {"CDCCUSCLIE", FieldType::String, 0},
+                                    {"VRLIMDEBCONS", FieldType::Float, 0},  {"DTNASCCONS", FieldType::DateTime, 0},
+                                    {"IDSITCONSUMI", FieldType::String, 0}};
+    QStringList names;
+    for (const FieldDef &f : fields)
+        names.append(f.name);
     const Packet p = DbSession::forThread(DatabaseUrl::parse(url))
-                         .select("SELECT CDCLIENTE || '|' || CDCONSUMIDOR || '|' || COALESCE(NMCONSUMIDOR, '') || '|' || "
-                                 "COALESCE(CDIDCONSUMID, '') || '|' || COALESCE(CDTIPOCONS, '') || '|' || COALESCE(CDCCUSCLIE, '') || '|' "
-                                 "|| COALESCE(CAST(VRLIMDEBCONS AS VARCHAR(20)), '') || '|' || IDSITCONSUMI FROM CONSUMIDOR "
-                                 "WHERE CDCLIENTE IN ('000000000000000000002', '000000000000000000011', '000000000000000000012', "
-                                 "'000000000000000000013', '000000000000000000014') ORDER BY CDCLIENTE, CDCONSUMIDOR",
-                                 {}, {{"R", FieldType::String, 0}});
+                         .select("SELECT " + names.join(", ") + " FROM CONSUMIDOR WHERE CDCLIENTE IN ('000000000000000000002', "
+                                 "'000000000000000000011', '000000000000000000012', '000000000000000000013', '000000000000000000014') "
+                                 "ORDER BY CDCLIENTE, CDCONSUMIDOR",
+                                 {}, fields);
     QStringList out;
-    for (qsizetype i = 0; i < p.rowCount(); ++i)
-        out.append(p.value(i, 0).toString());
+    for (qsizetype i = 0; i < p.rowCount(); ++i) {
+        QStringList cells;
+        for (int f = 0; f < fields.size(); ++f) {
+            const Value v = p.value(i, f);
+            cells.append(v.isNull() ? QString() : v.kind() == Value::Kind::Date ? v.toDateTime().toString(Qt::ISODate) : v.toString());
+        }
+        out.append(cells.join('|'));
+    }
     return out;
 }
 
@@ -97,7 +109,7 @@ private:
     void chooseLayout(TfrmImportConsu &f, const QString &layout);
 
     QTemporaryDir m_dir;
-    Demo m_screen, m_headless;
+    Demo m_screen, m_headless, m_postgres; // m_postgres.url empty without a PostgreSQL server
     std::unique_ptr<Dispatcher> m_dispatcher;
     Corvane::SimpleContext m_ctx;
     std::unique_ptr<ScriptedDialogs> m_dialogs;
@@ -109,6 +121,8 @@ void tst_ImportScreen::initTestCase()
 {
     m_screen = demo("tst_importscreen_a", m_dir.filePath("a"));
     m_headless = demo("tst_importscreen_b", m_dir.filePath("b"));
+    if (const QString pg = TestDatabases::freshPostgres("tst_importscreen"); !pg.isEmpty())
+        m_postgres = demo("tst_importscreen_pg", m_dir.filePath("pg"), pg);
     m_dispatcher = Dispatcher::standard(DatabaseUrl::parse(m_screen.url));
     m_dispatcher->setLogSink(nullptr);
     TNetConnection::setInProcessTarget(m_dispatcher.get());
@@ -331,9 +345,11 @@ void tst_ImportScreen::rowsTakeTheTypedClientAfterAGivenUpLookup()
 void tst_ImportScreen::headlessImportStoresTheSameAndWritesTheSameLog()
 {
     QVERIFY(!m_fixedLog.isEmpty() && !m_delimitedLog.isEmpty());
-    auto run = [this](const QStringList &args) {
+    auto run = [this](QStringList args) {
+        if (!args.contains("--db"))
+            args = QStringList{"--db", m_headless.url} + args;
         QProcess p;
-        p.start(CNS_IMPORT_BIN, QStringList{"--db", m_headless.url} + args);
+        p.start(CNS_IMPORT_BIN, args);
         p.waitForFinished(120000);
         return std::make_pair(p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()));
     };
@@ -350,8 +366,22 @@ void tst_ImportScreen::headlessImportStoresTheSameAndWritesTheSameLog()
         return QString::fromUtf8(f.readAll()).remove(QChar(0xFEFF));
     };
     QCOMPARE(read(fixedLog), m_fixedLog);
-    QCOMPARE(read(delimitedLog), m_delimitedLog.replace(m_dir.filePath("a"), m_dir.filePath("b")));
+    QCOMPARE(read(delimitedLog), QString(m_delimitedLog).replace(m_dir.filePath("a"), m_dir.filePath("b")));
     QCOMPARE(stored(m_headless.url), stored(m_screen.url));
+    // On PostgreSQL, the same logs and the same consumers (the delimited layout once read its
+    // columns one field off there).
+    if (!m_postgres.url.isEmpty()) {
+        auto [rc5, out5] = run({"--db", m_postgres.url, "--branch", "0001", "--layout", "1", "--client", m_postgres.fixedClientRegistration,
+                                "--confirm", "--log", fixedLog});
+        QCOMPARE(rc5, 0);
+        QCOMPARE(read(fixedLog), m_fixedLog);
+        auto [rc6, out6] = run({"--db", m_postgres.url, "--branch", "0002", "--layout", "2", "--client-from-file", "--confirm", "--log",
+                                delimitedLog});
+        QCOMPARE(rc6, 0);
+        QCOMPARE(out6, out2);
+        QCOMPARE(read(delimitedLog), QString(m_delimitedLog).replace(m_dir.filePath("a"), m_dir.filePath("pg")));
+        QCOMPARE(stored(m_postgres.url), stored(m_screen.url));
+    }
     // A blocking problem with a layout that stops on them: status 2, nothing sent.
     DbSession::forThread(DatabaseUrl::parse(m_headless.url)).exec("UPDATE LAYOUTIMP SET IDPARALISAIMPARQ = 'S' WHERE CDLAYOUTIMP = '0000000002'");
     auto [rc3, out3] = run({"--branch", "0002", "--layout", "2", "--client-from-file", "--check"});
