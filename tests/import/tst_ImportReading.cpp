@@ -153,7 +153,7 @@ private slots:
     void fileRowsComeInFileOrderWithLookupsOnTheCallerThread();
     void fileRowsStopAtTheFirstFailureInItsPlace_data();
     void fileRowsStopAtTheFirstFailureInItsPlace();
-    void fileRowsStoppedHalfWayEndTheirThread();
+    void fileRowsStoppedHalfWayLeaveNothingRunning();
 };
 
 void tst_ImportReading::linesAtByteLevel_data()
@@ -495,8 +495,8 @@ void tst_ImportReading::passOrderIsTheCaseFoldedIndexOrder()
 QTEST_GUILESS_MAIN(tst_ImportReading)
 #include "tst_ImportReading.moc"
 
-// Many batches of lines, each line a client not seen before: the other thread asks the caller for
-// every one of them, and the rows still come in file order with their own clients.
+// Many batches of lines, each line a client not seen before: the pool's threads leave every one of
+// them to the caller, and the rows still come in file order with their own clients.
 void tst_ImportReading::fileRowsComeInFileOrderWithLookupsOnTheCallerThread()
 {
     ThreadLookups lookups;
@@ -524,7 +524,8 @@ void tst_ImportReading::fileRowsStopAtTheFirstFailureInItsPlace_data()
                                  << "Arquivo \"lote.txt\", linha 2600, coluna 6: o arquivo contém caracteres binários (não é um arquivo texto).";
 }
 
-// What fails is raised after every row before it and none after, whichever thread met it.
+// What fails is raised after every row before it and none after, whichever thread met it, also when
+// it is a lookup the caller answered between two rounds.
 void tst_ImportReading::fileRowsStopAtTheFirstFailureInItsPlace()
 {
     QFETCH(int, line);
@@ -542,9 +543,9 @@ void tst_ImportReading::fileRowsStopAtTheFirstFailureInItsPlace()
         QCOMPARE(rows.codes.last().toInt(), line - 1);
 }
 
-// Giving up the file half way (the load was stopped) ends the other thread even while it waits for
-// the caller to answer a lookup.
-void tst_ImportReading::fileRowsStoppedHalfWayEndTheirThread()
+// Giving up the file half way (the load was stopped) waits for the batches still being built on the
+// pool, which read the file's lines and the lookups' answers: nothing runs on after they are freed.
+void tst_ImportReading::fileRowsStoppedHalfWayLeaveNothingRunning()
 {
     const ImportLayout l = layout(true, {col("CDCLIENTE", 1), col("CDCONSUMIDOR", 2), col("NMCONSUMIDOR", 3), col("DTNASCCONS", 4)});
     const ColumnReader reader(l);
