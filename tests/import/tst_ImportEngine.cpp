@@ -114,9 +114,13 @@ void tst_ImportEngine::addLayout(const TestLayout &s)
     }
 }
 
+// The suite runs once per database: CTest starts it again with CNS_TEST_BACKEND=postgresql.
 void tst_ImportEngine::initTestCase()
 {
-    m_url = ServerFixture::create("sqlite", "tst_importengine");
+    const QString backend = qEnvironmentVariable("CNS_TEST_BACKEND", "sqlite");
+    m_url = ServerFixture::create(backend, "tst_importengine");
+    if (m_url.isEmpty())
+        QSKIP("PostgreSQL not running (CNS_TEST_PG_URL unset)");
     m_dispatcher = ServerFixture::dispatcher(m_url);
     m_target = std::make_unique<CountingTarget>(*m_dispatcher);
     TNetConnection::setInProcessTarget(m_target.get());
