@@ -356,7 +356,10 @@ void tst_ImportMethods::storedTextsAreTrimmedAndCut()
                                                   {QString(QChar(0xA0)) + "Bia" + QChar(0xA0), "Bia"},
                                                   {QString(60, u'x'), QString(50, u'x')},
                                                   {accents, accents},
-                                                  {longAccents, longAccents.left(50)}};
+                                                  {longAccents, longAccents.left(50)},
+                                                  // An emoji across the 50th place: left out whole, never halved
+                                                  // (SQLite stored half of it as invalid UTF-8).
+                                                  {QString(49, u'y') + QString::fromUtf8("\xF0\x9F\x98\x80"), QString(49, u'y')}};
     QList<QList<Value>> rows;
     for (int i = 0; i < names.size(); ++i) {
         QHash<QString, Value> more{{"DSEMAILCONS", Value(i == 0 ? " \t " : " c@x.com ")},

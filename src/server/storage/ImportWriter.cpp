@@ -4,6 +4,7 @@
 #include "Consiste.h"
 #include "DbSession.h"
 #include "EErro.h"
+#include "FieldText.h"
 #include "NumberFormat.h"
 #include "Schema.h"
 #include "TADOIBQuery.h"
@@ -279,8 +280,7 @@ Value ImportWriter::columnValue(const Value &v, const ColumnPlan &c)
     // A CPF that the check digits refuse is stored empty, as the log warned.
     if (c.cpf && (!Consiste::CPFOk(s) || s.size() != 11))
         s.clear();
-    if (c.size > 0 && s.size() > c.size)
-        s.truncate(c.size);
+    FieldText::cutToSize(s, c.size);
     return s.isEmpty() ? Value() : Value(s);
 }
 

@@ -383,6 +383,16 @@ void tst_DataSet::textsAreCutToTheFieldSize()
     ds.Post();
     QCOMPARE(ds.FieldByName(u"CDFILIAL").AsString(), QStringLiteral("0001"));
     QCOMPARE(ds.FieldByName(u"IDSEXOCONS").AsString(), QStringLiteral("M"));
+    // Never between the halves of a character outside the BMP: half of it is no character.
+    const QString emoji = QString::fromUtf8("\xF0\x9F\x98\x80");
+    ds.Edit();
+    ds.FieldByName(u"CDFILIAL").setAsString("AB" + emoji); // two characters and one of two units: it fits
+    QCOMPARE(ds.FieldByName(u"CDFILIAL").AsString(), "AB" + emoji);
+    ds.FieldByName(u"CDFILIAL").setAsString("ABCD" + emoji);
+    QCOMPARE(ds.FieldByName(u"CDFILIAL").AsString(), QStringLiteral("ABCD"));
+    ds.FieldByName(u"CDFILIAL").setAsString("ABC" + emoji);
+    QCOMPARE(ds.FieldByName(u"CDFILIAL").AsString(), QStringLiteral("ABC"));
+    ds.Post();
 }
 
 void tst_DataSet::valuesAsTextFollowBrazilianForms()

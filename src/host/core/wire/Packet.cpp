@@ -1,6 +1,7 @@
 #include "Packet.h"
 
 #include "EErro.h"
+#include "FieldText.h"
 
 #include <QSet>
 
@@ -84,8 +85,7 @@ Value coerceToField(const FieldDef &field, const Value &v)
             || v.kind() == Value::Kind::ChangeSet || v.kind() == Value::Kind::Bytes)
             return refuse();
         QString s = v.toString();
-        if (field.size > 0 && s.size() > field.size)
-            s.truncate(field.size);
+        FieldText::cutToSize(s, field.size);
         return Value(std::move(s));
     }
     case FieldType::Float:
