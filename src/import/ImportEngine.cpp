@@ -7,7 +7,6 @@
 #include "EErro.h"
 #include "FileRowBuilder.h"
 #include "ImportError.h"
-#include "Parallel.h"
 #include "ImportLogRegistry.h"
 #include "ImportLookups.h"
 #include "ImportRecord.h"
@@ -172,8 +171,9 @@ QString ImportEngine::Vd_CdCliente(const QString &registration, bool demanded)
 
 void ImportEngine::clearRows()
 {
-    // A large load's rows, marks and keys are freed on another thread.
-    cns::Parallel::dispose(std::make_tuple(std::exchange(m_rows, {}), std::exchange(m_invalid, {}), std::exchange(m_prepared, {})));
+    m_rows = {};
+    m_invalid = {};
+    m_prepared = {};
 }
 
 void ImportEngine::reset()
@@ -485,7 +485,6 @@ ImportEngine::Outcome ImportEngine::Confirmar(ImportProgress &progress)
             args.append(Value(m_messages.Msg(QStringView(key))));
         args << Value(layoutField(u"CDFILIAL")) << Value(perBranchFlag) << Value(text(cdsArquivo, u"NRSEQTABELAY"));
         call(QStringLiteral("setConsumidor"), args);
-        cns::Parallel::dispose(std::exchange(args, {})); // the rows sent
         m_messages.ShowMsg(u"ImpSuces", cns::MsgType::Information, cns::mbOK);
         progress.showPanel(ImportProgress::Panel::Hidden);
         for (const char *table : {"CONSUMIDOR", "CCUSCLIE", "TIPOCONS"})

@@ -4,7 +4,6 @@
 #include "DbSession.h"
 #include "EErro.h"
 #include "ImportWriter.h"
-#include "Parallel.h"
 #include "MethodCall.h"
 
 namespace cns::RdmImportConsu {
@@ -218,9 +217,8 @@ Value setConsumidor(MethodCall &call)
 {
     ImportWriter::Texts texts{call.text(4), call.text(5), call.text(6), call.text(7), call.text(8),
                               call.text(9), call.text(10), call.text(11), call.text(12)};
-    auto writer = std::make_unique<ImportWriter>(call.db(), texts);
-    const ImportWriter::Counts c = writer->run(call.packet(0), call.text(1), call.text(3), call.text(13));
-    Parallel::dispose(std::move(writer)); // its sets of a large import are freed while the call commits
+    ImportWriter writer(call.db(), texts);
+    const ImportWriter::Counts c = writer.run(call.packet(0), call.text(1), call.text(3), call.text(13));
     return Value(QList<Value>{Value(c.inserted), Value(c.updated), Value(c.inactivated)});
 }
 

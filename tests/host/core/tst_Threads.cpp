@@ -5,7 +5,6 @@
 #include <QTest>
 #include <atomic>
 #include <thread>
-#include <vector>
 
 using namespace cns;
 
@@ -17,7 +16,6 @@ private slots:
     void bothRunAtTheSameTime();
     void hereRaisesFirstAndBothRunToTheirEnd_data();
     void hereRaisesFirstAndBothRunToTheirEnd();
-    void disposedObjectsAreFreedOnThePool();
 };
 
 // here() waits for there() to have started: they only meet when they run at the same time, there()
@@ -78,38 +76,6 @@ void tst_Threads::hereRaisesFirstAndBothRunToTheirEnd()
     }
     QCOMPARE(caught, raised);
     QCOMPARE(finished.load(), 2);
-}
-
-namespace {
-
-// Records where it was destroyed.
-struct Tracked
-{
-    std::atomic<int> *destroyed;
-    std::thread::id *where;
-    Tracked(std::atomic<int> *d, std::thread::id *w) : destroyed(d), where(w) {}
-    Tracked(Tracked &&o) noexcept : destroyed(std::exchange(o.destroyed, nullptr)), where(o.where) {}
-    ~Tracked()
-    {
-        if (!destroyed)
-            return;
-        *where = std::this_thread::get_id();
-        ++*destroyed;
-    }
-};
-
-} // namespace
-
-void tst_Threads::disposedObjectsAreFreedOnThePool()
-{
-    std::atomic<int> destroyed{0};
-    std::vector<std::thread::id> where(50);
-    for (auto &w : where)
-        Parallel::dispose(Tracked(&destroyed, &w));
-    QThreadPool::globalInstance()->waitForDone();
-    QCOMPARE(destroyed.load(), 50);
-    for (const auto &w : where)
-        QVERIFY(w != std::this_thread::get_id());
 }
 
 QTEST_GUILESS_MAIN(tst_Threads)

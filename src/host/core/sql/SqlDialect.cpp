@@ -63,8 +63,11 @@ std::array<SqlDialect, 5> makeDialects()
     // (SQLite's default is 4): a consumer's row and the index entries beside it take fewer pages and
     // fewer levels; for an existing one this changes nothing. It must come before the WAL mode
     // (opened), which fixes the page size.
+    // The log file is cut back to 64 MiB whenever a checkpoint starts it over, however large a
+    // write made it.
     sqlite.sessionSetup = {QStringLiteral("PRAGMA page_size = 8192"), QStringLiteral("PRAGMA foreign_keys = ON"),
-                           QStringLiteral("PRAGMA synchronous = NORMAL"), QStringLiteral("PRAGMA cache_size = -65536")};
+                           QStringLiteral("PRAGMA synchronous = NORMAL"), QStringLiteral("PRAGMA cache_size = -65536"),
+                           QStringLiteral("PRAGMA journal_size_limit = 67108864")};
     sqlite.insertMarkQuery = QStringLiteral("SELECT COALESCE(MAX(ROWID), 0) FROM %1");
     sqlite.insertedAfterMark = QStringLiteral("ROWID > %1");
     sqlite.insertIgnoringDuplicates = QStringLiteral("INSERT OR IGNORE INTO %1 %2");

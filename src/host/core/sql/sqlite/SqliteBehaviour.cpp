@@ -2,8 +2,6 @@
 
 #include "EErro.h"
 #include "SqliteBulkInsert.h"
-#include "SqliteCheckpoints.h"
-#include "SqliteRows.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -22,8 +20,6 @@ void opened(QSqlDatabase &db, const QString &path)
     QSqlQuery q(db);
     if (!q.exec(QStringLiteral("PRAGMA journal_mode = WAL")))
         throw EErro(q.lastError().text());
-    if (sqlite3 *handle = SqliteRows::handle(db))
-        SqliteCheckpoints::attach(handle);
 }
 
 } // namespace cns::SqliteBehaviour

@@ -15,7 +15,8 @@ namespace SqliteBehaviour {
 
 std::unique_ptr<BulkInsert> bulkInsert(QSqlDatabase &db, const QString &table, const QStringList &columns);
 // A connection to a database file just opened: the file in WAL mode, where readers never wait for
-// the writer, and its checkpoints handed to the thread pool. Raises EErro.
+// the writer. SQLite's own checkpoint copies the log into the file at the commit that makes it
+// pass a thousand pages. Raises EErro.
 void opened(QSqlDatabase &db, const QString &path);
 
 } // namespace SqliteBehaviour
