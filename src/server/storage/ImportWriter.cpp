@@ -126,14 +126,12 @@ void ImportWriter::checkRows(const Packet &rows)
     if (fields[F::Client] < 0 || fields[F::Consumer] < 0)
         throw EErro(QStringLiteral("setConsumidor: as linhas de importação não têm CDCLIENTE e CDCONSUMIDOR."));
     const std::vector<int> slotOf = fieldSlots(rows, fields);
-    std::vector<Draft> drafts(size_t(rows.rowCount()));
     m_filled.assign(size_t(rows.fields().size()), false);
-    for (qsizetype r = 0; r < rows.rowCount(); ++r)
-        drafts[size_t(r)] = draft(rows.rows()[size_t(r)], int(r), slotOf, fields[F::Balance] >= 0, m_filled);
     QSet<QString> clients;
     m_items.reserve(rows.rowCount());
     m_inFile.reserve(rows.rowCount());
-    for (Draft &d : drafts) {
+    for (qsizetype r = 0; r < rows.rowCount(); ++r) {
+        Draft d = draft(rows.rows()[size_t(r)], int(r), slotOf, fields[F::Balance] >= 0, m_filled);
         Item &item = d.item;
         if (!d.valid) {
             // Still a consumer the file brings: it is not inactivated.
