@@ -8,7 +8,6 @@
 #include <QByteArray>
 #include <QFuture>
 #include <QString>
-#include <deque>
 #include <exception>
 #include <memory>
 #include <vector>
