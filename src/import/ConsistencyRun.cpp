@@ -77,6 +77,14 @@ std::vector<ConsistencyRun::Keys> ConsistencyRun::extract(const std::vector<cns:
     return keys;
 }
 
+void ConsistencyRun::prepareKeys(const std::vector<cns::Row> &rows, Prepared &prepared)
+{
+    if (prepared.keys.size() == rows.size())
+        return;
+    prepared.keys = extract(rows);
+    prepared.byCode.clear();
+}
+
 bool ConsistencyRun::isWarning(QStringView key)
 {
     return key == u"CdTipoCons1" || key == u"CdCCusClie1" || key == u"CpfInvalido";
@@ -263,10 +271,7 @@ void ConsistencyRun::run(const std::vector<cns::Row> &rows, std::vector<bool> &i
     m_log.rows().clear();
     stListaCliente.clear();
     m_listed.clear();
-    if (prepared.keys.size() != rows.size()) {
-        prepared.keys = extract(rows);
-        prepared.byCode.clear();
-    }
+    prepareKeys(rows, prepared);
     if (prepared.byCode.size() != rows.size()) {
         // The two orders are independent: the badge one is sorted on another thread.
         cns::Parallel::bothAtOnce([&prepared] { prepared.byCode = order(prepared.keys, &Keys::consumer); },

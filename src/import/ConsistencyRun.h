@@ -71,6 +71,8 @@ public:
 
     // The keys of rows as the run reads them from the packed rows.
     static std::vector<Keys> extract(const std::vector<cns::Row> &rows);
+    // prepared's keys made from rows unless it holds them already (the load makes them).
+    static void prepareKeys(const std::vector<cns::Row> &rows, Prepared &prepared);
 
 private:
     // What one pass writes: the two passes run side by side, each into its own, and the run puts

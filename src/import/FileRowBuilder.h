@@ -23,9 +23,8 @@ class RowLookups;
 // Reads one import file into rows on every core. The file's lines are taken many batches at a time;
 // the batches are decoded, left out where the layout's rules refuse them, read into columns and
 // built into rows on the threads of Qt's pool while the caller reads the lines after them, and
-// handed out in file order. Each line starts from
-// the value array the file was opened with: every line writes all the layout's columns, and the
-// others never change within a file.
+// handed out in file order. Each line starts from the value array the file was opened with: every
+// line writes all the layout's columns, and the others never change within a file.
 //
 // The lookups of the row building use the caller's database connection, so they are answered on
 // the caller's thread alone: the pool's threads read the answers given so far, and a row that

@@ -373,10 +373,7 @@ QString ImportEngine::registerKey(const QString &badge, const QString &client, c
 
 QHash<QString, qint64> ImportEngine::registerCounts()
 {
-    if (m_prepared.keys.size() != m_rows.size()) {
-        m_prepared.keys = ConsistencyRun::extract(m_rows);
-        m_prepared.byCode.clear();
-    }
+    ConsistencyRun::prepareKeys(m_rows, m_prepared);
     cns::Packet asked({{QStringLiteral("CDIDCONSUMID"), cns::FieldType::String, 21},
                        {QStringLiteral("CDCLIENTE"), cns::FieldType::String, 21},
                        {QStringLiteral("CDCONSUMIDOR"), cns::FieldType::String, 21}});

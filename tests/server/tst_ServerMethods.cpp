@@ -45,6 +45,26 @@ QStringList column(const Packet &p, const QString &field)
 
 } // namespace
 
+namespace {
+
+// The steps of SQLite's plan for a query, its parameters bound to any text, one a line.
+QString sqlitePlan(QSqlDatabase db, const QString &sql, std::initializer_list<const char *> params)
+{
+    QSqlQuery plan(db);
+    if (!plan.prepare("EXPLAIN QUERY PLAN " + sql))
+        return plan.lastError().text();
+    for (const char *p : params)
+        plan.bindValue(QString::fromLatin1(p), QString("x"));
+    if (!plan.exec())
+        return plan.lastError().text();
+    QStringList steps;
+    while (plan.next())
+        steps.append(plan.value(3).toString());
+    return steps.join('\n');
+}
+
+} // namespace
+
 class tst_ServerMethods : public QObject
 {
     Q_OBJECT
@@ -451,15 +471,8 @@ void tst_ServerMethods::versionThreeGetsTheBadgeRegisterIndex()
     QCOMPARE(s.count(text, {{"N", Value("IXREGIDENTCONS_CRACHA")}, {"L", Value("%UPPER(%CDIDCONSUMID%")}}), 1);
     if (!sqlite)
         return;
-    QSqlQuery plan(s.db());
-    QVERIFY(plan.prepare("EXPLAIN QUERY PLAN " + RdmImportConsu::badgeHeldByOthers()));
-    for (const char *p : {":B", ":C", ":K"})
-        plan.bindValue(QString::fromLatin1(p), QString("x"));
-    QVERIFY2(plan.exec(), qPrintable(plan.lastError().text()));
-    QStringList steps;
-    while (plan.next())
-        steps.append(plan.value(3).toString());
-    QVERIFY2(steps.join('\n').contains("INDEX IXREGIDENTCONS_CRACHA"), qPrintable(steps.join('\n')));
+    const QString steps = sqlitePlan(s.db(), RdmImportConsu::badgeHeldByOthers(), {":B", ":C", ":K"});
+    QVERIFY2(steps.contains("INDEX IXREGIDENTCONS_CRACHA"), qPrintable(steps));
 }
 
 // A database of version 2 indexes every consumer's site access code, null or not; it gets the index
@@ -482,15 +495,9 @@ void tst_ServerMethods::versionTwoGetsTheSparseSiteCodeIndex()
     if (!sqlite)
         return;
     // A partial index serves only the queries that carry its condition.
-    QSqlQuery plan(s.db());
-    QVERIFY(plan.prepare("EXPLAIN QUERY PLAN " + ConsumerQueries::holdersOfSiteCode()));
-    for (const char *p : {":P_NMLOGINCONS", ":P_TEMCLIENTE", ":P_CDCONSUMIDOR", ":P_NRINSJURCLIE"})
-        plan.bindValue(QString::fromLatin1(p), QString("x"));
-    QVERIFY2(plan.exec(), qPrintable(plan.lastError().text()));
-    QStringList steps;
-    while (plan.next())
-        steps.append(plan.value(3).toString());
-    QVERIFY2(steps.join('\n').contains("INDEX IXCONSUMIDOR_LOGIN"), qPrintable(steps.join('\n')));
+    const QString steps =
+        sqlitePlan(s.db(), ConsumerQueries::holdersOfSiteCode(), {":P_NMLOGINCONS", ":P_TEMCLIENTE", ":P_CDCONSUMIDOR", ":P_NRINSJURCLIE"});
+    QVERIFY2(steps.contains("INDEX IXCONSUMIDOR_LOGIN"), qPrintable(steps));
 }
 
 // A write that leaves more than a thousand pages in the log has them copied into the database file

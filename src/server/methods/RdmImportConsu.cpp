@@ -181,11 +181,8 @@ Value getVrIdentificadorLista(MethodCall &call)
     if (badge < 0 || client < 0 || consumer < 0)
         throw EErro(QStringLiteral("getVrIdentificadorLista: o pacote deve ter CDIDCONSUMID, CDCLIENTE e CDCONSUMIDOR."));
     DbSession &db = call.db();
-    // Made once per connection and emptied around each use: a temporary table lasts as long as
-    // the connection, which serves call after call.
-    db.ddl(QStringLiteral("CREATE TEMPORARY TABLE IF NOT EXISTS TMPCRACHAIMP (NRLINHA INTEGER NOT NULL, "
-                          "CDIDCONSUMID VARCHAR(21), CDCLIENTE VARCHAR(21), CDCONSUMIDOR VARCHAR(21))"));
-    db.exec(QStringLiteral("DELETE FROM TMPCRACHAIMP"));
+    db.temporaryTable(QStringLiteral("TMPCRACHAIMP"), QStringLiteral("(NRLINHA INTEGER NOT NULL, CDIDCONSUMID VARCHAR(21), "
+                                                                     "CDCLIENTE VARCHAR(21), CDCONSUMIDOR VARCHAR(21))"));
     const std::unique_ptr<BulkInsert> stage =
         BulkInsert::open(db.db(), QStringLiteral("TMPCRACHAIMP"),
                          {QStringLiteral("NRLINHA"), QStringLiteral("CDIDCONSUMID"), QStringLiteral("CDCLIENTE"), QStringLiteral("CDCONSUMIDOR")});
@@ -198,7 +195,7 @@ Value getVrIdentificadorLista(MethodCall &call)
                        "AND NOT (R.CDCLIENTE = T.CDCLIENTE AND R.CDCONSUMIDOR = T.CDCONSUMIDOR) "
                        "GROUP BY T.NRLINHA ORDER BY T.NRLINHA"),
         {}, {n("NRLINHA"), n("NRREGISTROS")});
-    db.exec(QStringLiteral("DELETE FROM TMPCRACHAIMP"));
+    db.ddl(QStringLiteral("DROP TABLE TMPCRACHAIMP"));
     return one(counts);
 }
 

@@ -49,6 +49,12 @@ void DbSession::run(const QString &statement)
         throw EErro(QStringLiteral("Erro no banco de dados: %1").arg(q.lastError().text()));
 }
 
+void DbSession::temporaryTable(const QString &name, const QString &definition)
+{
+    run(QStringLiteral("DROP TABLE IF EXISTS %1").arg(name));
+    run(QStringLiteral("CREATE TEMPORARY TABLE %1 %2").arg(name, definition));
+}
+
 void DbSession::begin(bool write)
 {
     run(write ? m_dialect->beginWrite : m_dialect->beginRead);

@@ -32,6 +32,10 @@ public:
     int exec(const QString &sql, const QHash<QString, Value> &params = {});
     // A statement without parameters run as it stands, not prepared: PostgreSQL prepares no DDL.
     void ddl(const QString &statement) { run(statement); }
+    // A temporary table of this connection, made anew ("definition": its columns, or AS SELECT):
+    // such a table lasts as long as the connection, which serves call after call, and what it held
+    // or how it was made before must not carry over. The caller drops it when done.
+    void temporaryTable(const QString &name, const QString &definition);
     // The first column of the first row as a number (0 when there is no row).
     qint64 count(const QString &sql, const QHash<QString, Value> &params);
 

@@ -363,10 +363,7 @@ void ImportWriter::write(const Packet &rows)
 
 void ImportWriter::stage(const QString &table, const QStringList &columns, qsizetype count, const RowFill &fill)
 {
-    // Made anew for each use, with CONSUMIDOR's column types: a temporary table lasts as long as
-    // the connection, which serves call after call, and the schema may have changed meanwhile.
-    m_db.ddl(QStringLiteral("DROP TABLE IF EXISTS %1").arg(table));
-    m_db.ddl(QStringLiteral("CREATE TEMPORARY TABLE %1 AS SELECT %2 FROM CONSUMIDOR WHERE 1 = 0").arg(table, columns.join(u',')));
+    m_db.temporaryTable(table, QStringLiteral("AS SELECT %1 FROM CONSUMIDOR WHERE 1 = 0").arg(columns.join(u',')));
     BulkInsert::insertRows(m_db.db(), table, columns, count, fill);
 }
 

@@ -98,7 +98,7 @@ private:
     void insertNew(const Packet &rows, const QList<const Item *> &items, const QStringList &columns);
     void updateExisting(const Packet &rows, const QList<const Item *> &items, const QStringList &columns);
     // Rows given cell by cell into a temporary table of the connection made anew with CONSUMIDOR's
-    // types for the given columns.
+    // types for the given columns (DbSession::temporaryTable).
     void stage(const QString &table, const QStringList &columns, qsizetype count, const RowFill &fill);
     // The cells of one new consumer: columnOf gives the insert column of each field of the row
     // (-1: none).

@@ -20,9 +20,10 @@ namespace {
 // Version 4: the badge register has an index on the badge as it is compared (without regard to
 // case), so that the import's check of each line's badge reads a few rows instead of the register.
 //
-// Besides the tables below, a connection may make temporary tables of its own, which the method that
-// uses them creates and empties: TMPCRACHAIMP (NRLINHA, CDIDCONSUMID, CDCLIENTE, CDCONSUMIDOR), the
-// badges that getVrIdentificadorLista answers in one query.
+// Besides the tables below, a connection makes temporary tables of its own for the call that uses
+// them (DbSession::temporaryTable): TMPCRACHAIMP (NRLINHA, CDIDCONSUMID, CDCLIENTE, CDCONSUMIDOR),
+// the badges that getVrIdentificadorLista answers in one query; TMPCONSIMP, columns of CONSUMIDOR,
+// the consumers an import updates or inactivates in one statement.
 constexpr int kVersion = 4;
 
 TableDef consumidor()
