@@ -26,14 +26,14 @@ ConsistencyRun::ConsistencyRun(Settings settings, const TMessages &messages, Imp
     }
 }
 
-const QString &ConsistencyRun::text(QStringView key) const
+qsizetype ConsistencyRun::textIndex(QStringView key) const
 {
-    for (const auto &[k, t] : m_texts) {
-        if (k == key)
-            return t;
+    for (qsizetype i = 0; i < m_texts.size(); ++i) {
+        if (m_texts.at(i).first == key)
+            return i;
     }
-    static const QString unlisted; // every key this file logs is listed in the constructor
-    return unlisted;
+    Q_ASSERT_X(false, "ConsistencyRun", "every key this file logs is listed in the constructor");
+    return -1;
 }
 
 ConsistencyRun::PassLog ConsistencyRun::newPassLog(size_t rows) const
@@ -41,6 +41,7 @@ ConsistencyRun::PassLog ConsistencyRun::newPassLog(size_t rows) const
     PassLog out;
     out.log.setFields(m_log.fields());
     out.invalid.assign(rows, false);
+    out.lastLogged.resize(size_t(m_texts.size()));
     return out;
 }
 
@@ -93,13 +94,20 @@ bool ConsistencyRun::isWarning(QStringView key)
 void ConsistencyRun::Insere_Log(PassLog &out, int r, QStringView key)
 {
     const Keys &k = (*m_keysOf)[size_t(r)];
-    cns::Row::Builder b(128);
+    const qsizetype keyIndex = textIndex(key);
+    cns::Row::Builder &b = out.builder;
+    b.clear();
     for (const QString *s : {&k.client, &k.name, &k.consumer})
         b.addText(*s);
-    b.addText(QStringView(text(key)).left(250));
+    b.addText(QStringView(m_texts.at(keyIndex).second).left(250));
     for (const QString *s : {&k.badge, &k.external, &k.type, &k.costCentre, &k.cpf})
         b.addText(*s);
-    out.log.appendRow(b.take());
+    // A finding that reads as the key's finding before it (the blank lines of a file, every one
+    // short of the same fields) shares that one's bytes: the log grows by its rows, not by their text.
+    cns::Row &last = out.lastLogged[size_t(keyIndex)];
+    cns::Row row = b.sameAs(last) ? last : b.takeExact();
+    last = row;
+    out.log.appendRow(std::move(row));
     out.boInclui_Log = true;
     if (!isWarning(key))
         out.boParaImp = true;
@@ -282,9 +290,11 @@ void ConsistencyRun::run(const std::vector<cns::Row> &rows, std::vector<bool> &i
     // the code pass, which does, runs here.
     PassLog code = newPassLog(rows.size()), badge = newPassLog(rows.size());
     cns::Parallel::bothAtOnce([&] { codePass(code, prepared.byCode); }, [&] { badgePass(badge, prepared.byBadge); });
+    m_log.rows().reserve(code.log.rows().size() + badge.log.rows().size());
     for (PassLog *pass : {&code, &badge}) {
         for (cns::Row &row : pass->log.rows())
             m_log.appendRow(std::move(row));
+        pass->log.rows() = {};
         for (size_t r = 0; r < rows.size(); ++r) {
             if (pass->invalid[r])
                 invalid[r] = true;

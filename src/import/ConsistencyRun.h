@@ -64,6 +64,7 @@ public:
     static std::vector<int> order(const std::vector<Keys> &keys, QString Keys::*second);
 
     const cns::Packet &log() const { return m_log; }
+    cns::Packet takeLog() { return std::exchange(m_log, cns::Packet(m_log.fields())); }
     bool boInclui_Log = false;
     bool boParaImp = false;
     QString stListaCliente;
@@ -83,6 +84,8 @@ private:
         std::vector<char> invalid; // the rows the pass marks
         bool boInclui_Log = false, boParaImp = false;
         int itcont = 1;
+        std::vector<cns::Row> lastLogged; // by finding (index of m_texts): the pass's last log row of it
+        cns::Row::Builder builder{128};
     };
     void Gera_Log(PassLog &out, int r);
     void Insere_Log(PassLog &out, int r, QStringView key);
@@ -91,7 +94,7 @@ private:
     void compare(PassLog &out, int prev, int r, bool equal, QStringView key);
     void codePass(PassLog &out, const std::vector<int> &idx);
     void badgePass(PassLog &out, const std::vector<int> &idx);
-    const QString &text(QStringView key) const; // a finding's message text
+    qsizetype textIndex(QStringView key) const; // where a finding's key and text stand in m_texts
     PassLog newPassLog(size_t rows) const;
 
     Settings m_settings;

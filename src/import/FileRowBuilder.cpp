@@ -177,7 +177,11 @@ void FileRowBuilder::build(Piece &piece) const
             if (t_unanswered != unanswered)
                 piece.redo.push_back(out.rows.size());
             piece.lineOf.push_back(i);
-            out.rows.push_back(std::move(built.row));
+            // A row that reads as the one before it (the blank lines of a file) shares its bytes.
+            if (!out.rows.empty() && out.rows.back() == built.row)
+                out.rows.push_back(out.rows.back());
+            else
+                out.rows.push_back(std::move(built.row));
             out.invalid.push_back(built.invalid);
             out.keys.push_back(std::move(built.keys));
             out.bytes += piece.lines[i].size() + 2;

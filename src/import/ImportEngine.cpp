@@ -434,7 +434,7 @@ void ImportEngine::ChamaGeraLog(ImportProgress &progress, bool showLog)
         boParaImp = boParaImp || run.boParaImp;
         stListaCliente = run.stListaCliente;
         m_toImport = run.toImport;
-        cdsLogImp.setData(run.log());
+        cdsLogImp.setData(run.takeLog());
         cdsLogImp.First();
         // A run that marks no other rows (the confirmation's, after the log's) leaves the grid as it is.
         if (m_invalid != m_publishedMarks)

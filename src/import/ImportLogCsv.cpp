@@ -11,19 +11,31 @@ namespace cns::import {
 
 namespace ImportLogCsv {
 
+namespace {
+
+// Line by line, so that a log of millions of findings never stands in memory a second time as text.
+template<typename Sink>
+void writeLines(const cns::DataSet &log, Sink &&sink)
+{
+    QStringList fields;
+    for (int f = 0; f < log.FieldCount(); ++f)
+        fields.append(CsvText::field(log.Fields(f).displayLabel()));
+    sink(fields.join(u';') + QStringLiteral("\r\n"));
+    for (int r = 0; r < log.rowCount(); ++r) {
+        fields.clear();
+        for (int f = 0; f < log.FieldCount(); ++f)
+            fields.append(CsvText::field(log.rowText(r, f, true)));
+        sink(fields.join(u';') + QStringLiteral("\r\n"));
+    }
+}
+
+} // namespace
+
 QString text(const cns::DataSet &log)
 {
-    QStringList lines, header;
-    for (int f = 0; f < log.FieldCount(); ++f)
-        header.append(CsvText::field(log.Fields(f).displayLabel()));
-    lines.append(header.join(u';'));
-    for (int r = 0; r < log.rowCount(); ++r) {
-        QStringList row;
-        for (int f = 0; f < log.FieldCount(); ++f)
-            row.append(CsvText::field(log.rowText(r, f, true)));
-        lines.append(row.join(u';'));
-    }
-    return lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
+    QString out;
+    writeLines(log, [&out](const QString &line) { out += line; });
+    return out;
 }
 
 void save(const cns::DataSet &log, const QString &path)
@@ -32,7 +44,7 @@ void save(const cns::DataSet &log, const QString &path)
     if (!f.open(QIODevice::WriteOnly))
         throw cns::EErro(QStringLiteral("Não foi possível gravar %1: %2").arg(path, f.errorString()));
     f.write("\xEF\xBB\xBF");
-    f.write(text(log).toUtf8());
+    writeLines(log, [&f](const QString &line) { f.write(line.toUtf8()); });
     if (!f.commit())
         throw cns::EErro(QStringLiteral("Não foi possível gravar %1: %2").arg(path, f.errorString()));
 }

@@ -79,6 +79,7 @@ private slots:
     void secondLoadStartsFromAnEmptyValueArray();
     void runAfterANewLoadSeesTheNewRows();
     void loadKeysAreWhatTheRunReadsFromTheRows();
+    void blankLinesCostTheirFindingsNotTheirText();
 
 private:
     std::unique_ptr<ImportEngine> engine(const char *layout, bool clientFromFile, const QString &file = {});
@@ -513,3 +514,30 @@ void tst_ImportEngine::loadKeysAreWhatTheRunReadsFromTheRows()
 
 QTEST_GUILESS_MAIN(tst_ImportEngine)
 #include "tst_ImportEngine.moc"
+
+// A file of blank lines makes a row and the same findings per line: the log keeps one copy of each
+// finding's bytes, shared by its rows, so that a million blank lines do not hold a million copies
+// of each message.
+void tst_ImportEngine::blankLinesCostTheirFindingsNotTheirText()
+{
+    QTemporaryDir dir;
+    QFile blank(dir.filePath("vazias.txt"));
+    QVERIFY(blank.open(QIODevice::WriteOnly));
+    constexpr int kLines = 2000;
+    blank.write(QByteArray("\r\n").repeated(kLines));
+    blank.close();
+    auto e = engine("0000000012", false);
+    e->replaceFiles({blank.fileName()});
+    ImportProgress none;
+    e->Carregar(none);
+    e->ChamaGeraLog(none, false);
+    QCOMPARE(e->loadedCount(), kLines);
+    const QStringList keys = logKeys(*e);
+    QCOMPARE(keys.size() % kLines, 0);
+    QVERIFY(keys.size() >= 3 * kLines); // code, name and more are missing on every line
+    QSet<const char *> buffers;
+    const Packet log = e->cdsLogImp.Data();
+    for (const Row &r : log.rows())
+        buffers.insert(r.encoded().constData());
+    QCOMPARE(buffers.size(), QSet<QString>(keys.cbegin(), keys.cend()).size());
+}

@@ -56,9 +56,10 @@ void report(const ImportEngine &engine)
     out(QStringLiteral("Registros a importar: %1").arg(engine.rowsToImport()));
     QStringList order;
     QMap<QString, int> counts;
-    const Packet log = engine.cdsLogImp.Data();
-    for (qsizetype i = 0; i < log.rowCount(); ++i) {
-        const QString text = log.value(i, u"DSLOGIMP").toString();
+    const DataSet &log = engine.cdsLogImp;
+    const int message = log.FieldByName(u"DSLOGIMP").Index();
+    for (int i = 0; i < log.rowCount(); ++i) {
+        const QString text = log.rowValue(i, message).toString();
         if (!counts.contains(text))
             order.append(text);
         ++counts[text];

@@ -274,6 +274,7 @@ void DataSet::openWithRows(std::vector<Row> rows)
     if (m_fields.empty())
         throw EErro(QStringLiteral("%1 não tem campos definidos.").arg(m_name));
     m_slots.clear();
+    m_originals.clear();
     m_slots.reserve(rows.size());
     for (Row &r : rows)
         m_slots.push_back(newSlot(std::move(r)));
@@ -306,6 +307,7 @@ void DataSet::Close()
     m_buf.clear();
     m_modified = false;
     m_slots.clear();
+    m_originals.clear();
     m_view.clear();
     m_cur = -1;
     m_bof = m_eof = true;
@@ -315,7 +317,7 @@ void DataSet::Close()
     fire(AfterClose);
 }
 
-std::vector<Row> DataSet::adoptRows(const Packet &packet)
+std::vector<Row> DataSet::adoptRows(Packet packet)
 {
     const QList<FieldDef> &incoming = packet.fields();
     if (m_fields.empty() || m_dynamicFields) {
@@ -326,7 +328,7 @@ std::vector<Row> DataSet::adoptRows(const Packet &packet)
                 m_fields.push_back(std::make_unique<Field>(this, int(m_fields.size()), d));
         }
         m_dynamicFields = true;
-        return packet.rows();
+        return std::move(packet.rows());
     }
     // Defined fields: take the packet's columns by name.
     QList<int> source;
@@ -339,7 +341,7 @@ std::vector<Row> DataSet::adoptRows(const Packet &packet)
         same = same && col == int(i) && incoming.at(col).type == m_fields[i]->DataType();
     }
     if (same)
-        return packet.rows();
+        return std::move(packet.rows());
     std::vector<Row> rows;
     rows.reserve(packet.rows().size());
     std::vector<Value> values;
@@ -358,11 +360,16 @@ std::vector<Row> DataSet::adoptRows(const Packet &packet)
 
 void DataSet::setData(const Packet &packet)
 {
+    setData(Packet(packet));
+}
+
+void DataSet::setData(Packet &&packet)
+{
     if (m_state == DataSetState::Edit || m_state == DataSetState::Insert) {
         m_state = DataSetState::Browse;
         m_buf.clear();
     }
-    openWithRows(adoptRows(packet));
+    openWithRows(adoptRows(std::move(packet)));
 }
 
 void DataSet::setData(const std::shared_ptr<const Packet> &packet)
@@ -407,6 +414,7 @@ void DataSet::EmptyDataSet()
     m_buf.clear();
     m_modified = false;
     m_slots.clear();
+    m_originals.clear();
     m_view.clear();
     m_state = DataSetState::Browse;
     resetCursor();
@@ -852,15 +860,15 @@ void DataSet::Post()
         Slot &s = m_slots[size_t(slot)];
         if (s.cur != packed) {
             if (m_logChanges && s.status == RowStatus::Unchanged) {
-                s.orig = s.cur;
+                m_originals[s.id] = s.cur;
                 s.status = RowStatus::Modified;
                 s.seq = m_nextSeq++;
             }
             s.cur = std::move(packed);
             // An edit that brings a row back to its original is no change any more.
-            if (s.status == RowStatus::Modified && s.cur == s.orig) {
+            if (s.status == RowStatus::Modified && s.cur == m_originals.at(s.id)) {
                 s.status = RowStatus::Unchanged;
-                s.orig = Row();
+                m_originals.erase(s.id);
                 s.seq = 0;
             }
         }
@@ -925,7 +933,7 @@ void DataSet::Delete()
         m_slots.erase(m_slots.begin() + slot);
     } else {
         if (s.status == RowStatus::Unchanged) {
-            s.orig = s.cur;
+            m_originals[s.id] = s.cur;
             s.seq = m_nextSeq++;
         }
         s.status = RowStatus::Deleted;
@@ -960,8 +968,8 @@ ChangeSet DataSet::Delta() const
     for (const Slot *s : changed) {
         switch (s->status) {
         case RowStatus::Inserted: cs.add({ChangeSet::Op::Insert, Row(), s->cur}); break;
-        case RowStatus::Modified: cs.add({ChangeSet::Op::Update, s->orig, s->cur}); break;
-        case RowStatus::Deleted: cs.add({ChangeSet::Op::Delete, s->orig, Row()}); break;
+        case RowStatus::Modified: cs.add({ChangeSet::Op::Update, m_originals.at(s->id), s->cur}); break;
+        case RowStatus::Deleted: cs.add({ChangeSet::Op::Delete, m_originals.at(s->id), Row()}); break;
         case RowStatus::Unchanged: break;
         }
     }
@@ -973,8 +981,10 @@ void DataSet::compact(bool keepDeleted)
     std::vector<Slot> kept;
     kept.reserve(m_slots.size());
     for (Slot &s : m_slots) {
-        if (s.status == RowStatus::Deleted && !keepDeleted)
+        if (s.status == RowStatus::Deleted && !keepDeleted) {
+            m_originals.erase(s.id);
             continue;
+        }
         kept.push_back(std::move(s));
     }
     m_slots.swap(kept);
@@ -989,9 +999,9 @@ void DataSet::MergeChangeLog()
     compact(false);
     for (Slot &s : m_slots) {
         s.status = RowStatus::Unchanged;
-        s.orig = Row();
         s.seq = 0;
     }
+    m_originals.clear();
     rebuildView();
     if (!keep || !GotoBookmark(keep))
         resetCursor();
@@ -1012,13 +1022,13 @@ void DataSet::CancelUpdates()
         if (s.status == RowStatus::Inserted)
             continue;
         if (s.status == RowStatus::Modified || s.status == RowStatus::Deleted)
-            s.cur = s.orig;
+            s.cur = m_originals.at(s.id);
         s.status = RowStatus::Unchanged;
-        s.orig = Row();
         s.seq = 0;
         kept.push_back(std::move(s));
     }
     m_slots.swap(kept);
+    m_originals.clear();
     rebuildView();
     const int pos = currentId ? viewPosOfSlot(slotIndexOfId(currentId)) : -1;
     m_cur = pos >= 0 ? pos : (m_view.empty() ? -1 : std::clamp(oldCur, 0, int(m_view.size()) - 1));

@@ -10,6 +10,7 @@
 #include <QStringList>
 #include <functional>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 namespace cns {
@@ -70,6 +71,7 @@ public:
     void Close();
     bool Active() const { return m_state != DataSetState::Inactive; }
     void setData(const Packet &packet);            // replaces every row; the change log is empty
+    void setData(Packet &&packet);                 // the same, taking the packet's rows over
     void setData(const std::shared_ptr<const Packet> &packet);
     Packet Data() const;                           // the current rows, in their stored order
     void AppendData(const Packet &packet);         // adds rows as unchanged
@@ -158,7 +160,6 @@ private:
     struct Slot
     {
         Row cur;
-        Row orig;            // the original of a modified or deleted row
         quint32 id = 0;      // bookmark
         quint32 seq = 0;     // order of the first change
         RowStatus status = RowStatus::Unchanged;
@@ -178,7 +179,7 @@ private:
     void beginInsert(bool atCursor);
     void fire(const Event &e) { if (e) e(*this); }
     Slot newSlot(Row row);
-    std::vector<Row> adoptRows(const Packet &packet);
+    std::vector<Row> adoptRows(Packet packet);
     QList<int> fieldList(const QString &fieldNames) const;
     void rebuildView();
     bool passesFilter(const Slot &s) const;
@@ -200,6 +201,9 @@ private:
     bool m_dynamicFields = false;
     DataSetState m_state = DataSetState::Inactive;
     std::vector<Slot> m_slots;
+    // The originals of the modified and deleted rows, by their slots' ids: kept beside the slots,
+    // which then cost a row and its marks each (a log of millions of findings has one slot per finding).
+    std::unordered_map<quint32, Row> m_originals;
     std::vector<int> m_view;
     int m_cur = -1;
     bool m_bof = true;

@@ -86,6 +86,8 @@ public:
             return r;
         }
         void clear() { m_data.resize(0); } // keeps the buffer
+        // Whether the row built so far has row's bytes (a copy of row can then stand for it).
+        bool sameAs(const Row &row) const { return m_data == row.encoded(); }
 
     private:
         bool addShortAscii(QStringView s); // false, adding nothing, unless s is short ASCII
