@@ -53,6 +53,7 @@ private slots:
     void loadsStopAtTheFailingRow_data();
     void loadsStopAtTheFailingRow();
     void insertMarkTellsTheNewRows();
+    void loadsKeepTextsAsTheyAreBesideOtherWork();
 
 private:
     void addDatabases();
@@ -300,8 +301,8 @@ void tst_Query::loadsStoreEveryRow_data()
     }
 }
 
-// The dialect's fastest ways (SQLite's own statement and virtual table, multi-row INSERTs through
-// Qt elsewhere) store the same rows: batches full and partial, texts with accents, nulls, values.
+// The dialect's fastest ways (SQLite's own statement and virtual table, PostgreSQL's COPY,
+// multi-row INSERTs through Qt elsewhere) store the same rows: texts with accents, nulls, values.
 void tst_Query::loadsStoreEveryRow()
 {
     QFETCH(QString, connection);
@@ -413,6 +414,49 @@ void tst_Query::insertMarkTellsTheNewRows()
         fresh.Open();
         QCOMPARE(fresh.Fields(0).AsInteger(), 25);
         QCOMPARE(fresh.Fields(1).AsFloat(), 24.0 * 25 / 8);
+    }
+}
+
+// Texts come back byte for byte, whatever the load's own format must escape (tabs, line ends,
+// backslashes), an empty text apart from a null; and a load takes its rows while the connection
+// runs queries and fills another load in between, as the import's writer and the demo do.
+void tst_Query::loadsKeepTextsAsTheyAreBesideOtherWork()
+{
+    const QStringList texts = {QStringLiteral("a\tb"), QStringLiteral("linha 1\nlinha 2"), QStringLiteral("C:\\pasta\\N"),
+                               QStringLiteral("fim\r"), QString(""), QStringLiteral("\\N"), QStringLiteral("Conceição 😀")};
+    for (const QString &c : std::as_const(m_connections)) {
+        QSqlDatabase db = QSqlDatabase::database(c);
+        makeLoadTable(db);
+        QSqlQuery q(db);
+        q.exec(QStringLiteral("DROP TABLE CARGA2"));
+        QVERIFY(q.exec(QStringLiteral("CREATE TABLE CARGA2 (CD INTEGER NOT NULL PRIMARY KEY, NM VARCHAR(40))")));
+        QVERIFY(db.transaction());
+        const std::unique_ptr<BulkInsert> first = BulkInsert::open(db, QStringLiteral("CARGA"), {QStringLiteral("CD"), QStringLiteral("NM")});
+        const std::unique_ptr<BulkInsert> second = BulkInsert::open(db, QStringLiteral("CARGA2"), {QStringLiteral("NM"), QStringLiteral("CD")});
+        for (qsizetype i = 0; i < texts.size(); ++i) {
+            const QByteArray utf8 = texts.at(i).toUtf8();
+            first->set(0, Value(qint64(i)));
+            first->setText(1, utf8);
+            first->endRow();
+            QSqlQuery between(db);
+            QVERIFY2(between.exec(QStringLiteral("SELECT COUNT(*) FROM FILIAL")) && between.next(), qPrintable(c));
+            second->set(1, Value(qint64(i)));
+            second->set(0, i % 2 ? Value(texts.at(i)) : Value());
+            second->endRow();
+        }
+        first->finish();
+        second->finish();
+        QVERIFY(db.commit());
+        for (const char *table : {"CARGA", "CARGA2"}) {
+            QVERIFY(q.exec(QStringLiteral("SELECT CD, NM FROM %1 ORDER BY CD").arg(QLatin1StringView(table))));
+            for (qsizetype i = 0; i < texts.size(); ++i) {
+                QVERIFY(q.next());
+                const bool null = qstrcmp(table, "CARGA2") == 0 && i % 2 == 0;
+                QCOMPARE(q.value(1).isNull(), null);
+                if (!null)
+                    QCOMPARE(q.value(1).toString(), texts.at(i));
+            }
+        }
     }
 }
 

@@ -3,6 +3,7 @@
 #include "BulkInsert.h"
 #include "EErro.h"
 #include "MultiRowInsert.h"
+#include "PostgresCopy.h"
 #include "SqlRows.h"
 #include "SqliteBehaviour.h"
 #include "SqliteRowSource.h"
@@ -79,6 +80,7 @@ std::array<SqlDialect, 5> makeDialects()
     sqlite.keyOnlyTable = QStringLiteral(" WITHOUT ROWID");
     SqlDialect &postgresql = all[1];
     postgresql.sessionSetup = {QStringLiteral("SET client_encoding TO 'UTF8'"), QStringLiteral("SET client_min_messages TO WARNING")};
+    postgresql.bulkInsert = PostgresCopy::open;
     // SQLite's LIKE ignores the case of ASCII letters, as its UPPER does; PostgreSQL has ILIKE.
     sqlite.caseInsensitiveLike = QStringLiteral("%1 LIKE %2 ESCAPE '\\'");
     postgresql.caseInsensitiveLike = QStringLiteral("%1 ILIKE %2 ESCAPE '\\'");
