@@ -1,6 +1,7 @@
 #include "ConsistencyRun.h"
 
 #include "Consiste.h"
+#include "EErro.h"
 #include "ImportLookups.h"
 #include "ImportRecord.h"
 #include "TMessages.h"
@@ -32,8 +33,8 @@ qsizetype ConsistencyRun::textIndex(QStringView key) const
         if (m_texts.at(i).first == key)
             return i;
     }
-    Q_ASSERT_X(false, "ConsistencyRun", "every key this file logs is listed in the constructor");
-    return -1;
+    // Every key this file logs is listed in the constructor.
+    throw cns::EErro(QStringLiteral("Ocorrência sem texto na consistência da importação: %1.").arg(key));
 }
 
 ConsistencyRun::PassLog ConsistencyRun::newPassLog(size_t rows) const
