@@ -10,6 +10,7 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QUrl>
 #include <cstdio>
 #include <cstdlib>
@@ -189,6 +190,34 @@ qint64 BenchStore::count(const cns::DatabaseUrl &url, const QString &sql) const
         if (!q.exec(sql) || !q.next())
             fail(QStringLiteral("%1: %2").arg(sql, q.lastError().text()));
         return q.value(0).toLongLong();
+    });
+}
+
+QStringList BenchStore::texts(const cns::DatabaseUrl &url, const QString &sql) const
+{
+    return withConnection(url, [&sql](QSqlDatabase &db) {
+        QSqlQuery q(db);
+        if (!q.exec(sql))
+            fail(QStringLiteral("%1: %2").arg(sql, q.lastError().text()));
+        QStringList out;
+        while (q.next())
+            out.append(q.value(0).toString());
+        return out;
+    });
+}
+
+QStringList BenchStore::columns(const cns::DatabaseUrl &url, const QString &table) const
+{
+    return withConnection(url, [&table](QSqlDatabase &db) {
+        QSqlQuery q(db);
+        const QString sql = QStringLiteral("SELECT * FROM %1 WHERE 1 = 0").arg(table);
+        if (!q.exec(sql))
+            fail(QStringLiteral("%1: %2").arg(sql, q.lastError().text()));
+        QStringList out;
+        const QSqlRecord r = q.record();
+        for (int i = 0; i < r.count(); ++i)
+            out.append(r.fieldName(i).toUpper());
+        return out;
     });
 }
 

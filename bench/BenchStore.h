@@ -41,6 +41,10 @@ public:
     QString sessionSetup() const;
 
     qint64 count(const cns::DatabaseUrl &url, const QString &sql) const;
+    // The first column of every row of sql, as texts.
+    QStringList texts(const cns::DatabaseUrl &url, const QString &sql) const;
+    // The names of a table's columns, in their order.
+    QStringList columns(const cns::DatabaseUrl &url, const QString &table) const;
 
 private:
     BenchStore() = default;

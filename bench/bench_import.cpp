@@ -27,8 +27,6 @@
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QSqlDatabase>
-#include <QSqlQuery>
-#include <QSqlRecord>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
@@ -73,7 +71,7 @@ public:
 };
 
 // One import as cns-import makes it.
-struct ImportSpec
+struct ImportJob
 {
     QString layout, branch, client; // client: the registration typed in screen-client mode, else empty
     QString file;
@@ -97,7 +95,7 @@ QString quotedList(const QStringList &texts)
     return out.join(u',');
 }
 
-QString storedConsumers(const ImportSpec &s)
+QString storedConsumers(const ImportJob &s)
 {
     return QStringLiteral("CDCLIENTE IN (%1) AND CAST(CDCONSUMIDOR AS INTEGER) >= %2").arg(quotedList(s.clients)).arg(kFirstCode);
 }
@@ -120,8 +118,8 @@ void onThreadOfItsOwn(Work &&work)
         fail(error);
 }
 
-// The import of spec's file into url, through the in-process server or the one listening on httpPort.
-Phases importRun(const DatabaseUrl &url, const ImportSpec &spec, Corvane::SimpleContext &ctx, int httpPort = 0)
+// The import of job's file into url, through the in-process server or the one listening on httpPort.
+Phases importRun(const DatabaseUrl &url, const ImportJob &job, Corvane::SimpleContext &ctx, int httpPort = 0)
 {
     Phases out;
     ImportEngine::Outcome outcome = ImportEngine::Outcome::NotAsked;
@@ -132,7 +130,7 @@ Phases importRun(const DatabaseUrl &url, const ImportSpec &spec, Corvane::Simple
             dispatcher->setLogSink(nullptr);
         }
         TNetConnection::setInProcessTarget(dispatcher.get());
-        ctx.filiProc = spec.branch;
+        ctx.filiProc = job.branch;
         ctx.webURL = httpPort ? QStringLiteral("127.0.0.1") : QString(); // no address: the in-process server
         ctx.webPort = httpPort;
         url.open(TADOIBQuery::defaultConnectionName());
@@ -140,12 +138,12 @@ Phases importRun(const DatabaseUrl &url, const ImportSpec &spec, Corvane::Simple
             TNetConnection net(QStringLiteral("Cns72200.rdmImportConsu"));
             net.Open();
             ImportEngine engine(net, ImportMessages::table());
-            engine.clientFromFile = spec.client.isEmpty();
+            engine.clientFromFile = job.client.isEmpty();
             if (!engine.clientFromFile)
-                engine.Vd_CdCliente(spec.client, true);
-            engine.Vd_Layout(spec.layout, true);
+                engine.Vd_CdCliente(job.client, true);
+            engine.Vd_Layout(job.layout, true);
             engine.getTabLayoutImp();
-            engine.replaceFiles({spec.file});
+            engine.replaceFiles({job.file});
             ImportProgress none;
             QElapsedTimer t;
             t.start();
@@ -164,7 +162,7 @@ Phases importRun(const DatabaseUrl &url, const ImportSpec &spec, Corvane::Simple
     });
     QSqlDatabase::removeDatabase(TADOIBQuery::defaultConnectionName());
     if (outcome != ImportEngine::Outcome::Imported)
-        fail(QStringLiteral("the import of %1 into %2 did not store its rows").arg(spec.file, url.display()));
+        fail(QStringLiteral("the import of %1 into %2 did not store its rows").arg(job.file, url.display()));
     return out;
 }
 
@@ -204,38 +202,23 @@ private:
     int m_port = 0;
 };
 
-QStringList tableColumns(const DatabaseUrl &url, const QString &table)
-{
-    QStringList out;
-    {
-        QSqlDatabase db = url.open(QStringLiteral("bench-columns"));
-        QSqlQuery q(db);
-        q.exec(QStringLiteral("SELECT * FROM %1 WHERE 1 = 0").arg(table));
-        const QSqlRecord r = q.record();
-        for (int i = 0; i < r.count(); ++i)
-            out.append(r.fieldName(i).toUpper());
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("bench-columns"));
-    return out;
-}
-
-// SQL alone storing what the import of spec stores, from the CSV of the consumers as stored:
+// SQL alone storing what the import of job stores, from the CSV of the consumers as stored:
 // inserts them (first import) or updates them (every one exists).
-QString referenceScript(const BenchStore &store, const ImportSpec &spec, const QString &csv, const QStringList &columns, bool existing)
+QString referenceScript(const BenchStore &store, const ImportJob &job, const QString &csv, const QStringList &columns, bool existing)
 {
     auto staged = [&store](const QString &c) { return store.staged(c); };
     QString sql = store.sessionSetup() + QStringLiteral("BEGIN;\n") + store.stage(csv);
     sql += QStringLiteral("INSERT INTO CCUSCLIE (CDCLIENTE, CDCCUSCLIE, NMCCUSCLIE) SELECT DISTINCT %1, %2, %2 FROM ENTRADA E "
                           "WHERE NOT EXISTS (SELECT 1 FROM CCUSCLIE C WHERE C.CDCLIENTE = %1 AND C.CDCCUSCLIE = %2);\n")
                .arg(staged(QStringLiteral("CDCLIENTE")), staged(QStringLiteral("CDCCUSCLIE")));
-    if (spec.inactivates)
+    if (job.inactivates)
         sql += QStringLiteral("UPDATE CONSUMIDOR SET IDSITCONSUMI = '2' WHERE CDCLIENTE IN (%1) AND IDSITCONSUMI <> '2' "
                               "AND NOT EXISTS (SELECT 1 FROM ENTRADA E WHERE E.CDCLIENTE = CONSUMIDOR.CDCLIENTE "
                               "AND E.CDCONSUMIDOR = CONSUMIDOR.CDCONSUMIDOR);\n")
-                   .arg(quotedList(spec.clients));
+                   .arg(quotedList(job.clients));
     if (existing) {
         QStringList sets;
-        for (const QString &c : spec.updated)
+        for (const QString &c : job.updated)
             sets.append(QStringLiteral("%1 = %2").arg(c, staged(c)));
         sql += QStringLiteral("UPDATE CONSUMIDOR SET %1 FROM ENTRADA E WHERE CONSUMIDOR.CDCLIENTE = E.CDCLIENTE "
                               "AND CONSUMIDOR.CDCONSUMIDOR = E.CDCONSUMIDOR;\n")
@@ -249,7 +232,7 @@ QString referenceScript(const BenchStore &store, const ImportSpec &spec, const Q
     sql += QStringLiteral("INSERT INTO CONSUMIFILIAL (CDCLIENTE, CDCONSUMIDOR, CDFILIAL) SELECT E.CDCLIENTE, E.CDCONSUMIDOR, '%1' "
                           "FROM ENTRADA E WHERE NOT EXISTS (SELECT 1 FROM CONSUMIFILIAL F WHERE F.CDCLIENTE = E.CDCLIENTE "
                           "AND F.CDCONSUMIDOR = E.CDCONSUMIDOR AND F.CDFILIAL = '%1');\n")
-               .arg(spec.branch);
+               .arg(job.branch);
     const QString badge = QStringLiteral("UPPER(%1)").arg(staged(QStringLiteral("CDIDCONSUMID")));
     sql += QStringLiteral("INSERT INTO REGIDENTCONS (CDIDCONSUMID, CDCLIENTE, CDCONSUMIDOR, DTREGIDENT) "
                           "SELECT %1, E.CDCLIENTE, E.CDCONSUMIDOR, CURRENT_TIMESTAMP FROM ENTRADA E WHERE %1 <> '' "
@@ -310,33 +293,19 @@ struct Figures
 
 struct Cases
 {
-    ImportSpec delimited, delimited200k, fixed, fixed200k;
+    ImportJob delimited, delimited200k, fixed, fixed200k;
 };
 
 // The demo's clients as the files name them: four for the delimited file, the fixed file's one.
-Cases prepareCases(const DatabaseUrl &seed, const QString &dir)
+Cases prepareCases(const BenchStore &store, const DatabaseUrl &seed, const QString &dir)
 {
-    auto one = [&](const QString &sql) {
-        QString out;
-        {
-            QSqlDatabase db = seed.open(QStringLiteral("bench-cases"));
-            QSqlQuery q(db);
-            if (!q.exec(sql))
-                fail(sql);
-            QStringList all;
-            while (q.next())
-                all.append(q.value(0).toString());
-            out = all.join(u'\n');
-        }
-        QSqlDatabase::removeDatabase(QStringLiteral("bench-cases"));
-        return out;
-    };
+    auto one = [&](const QString &sql) { return store.texts(seed, sql).join(u'\n'); };
     const QStringList types = {QStringLiteral("01"), QStringLiteral("02"), QStringLiteral("03"), QStringLiteral("04")};
     auto fileClient = [&](const QString &code) {
         FileClient c;
         c.code = code;
         c.registration = one(QStringLiteral("SELECT NRINSJURCLIE FROM CLIENTE WHERE CDCLIENTE = '%1'").arg(code));
-        c.costCentres = one(QStringLiteral("SELECT CDCCUSCLIE FROM CCUSCLIE WHERE CDCLIENTE = '%1' ORDER BY 1").arg(code)).split(u'\n');
+        c.costCentres = store.texts(seed, QStringLiteral("SELECT CDCCUSCLIE FROM CCUSCLIE WHERE CDCLIENTE = '%1' ORDER BY 1").arg(code));
         c.costCentres.append(QStringLiteral("00000009") + code.right(2)); // one the import creates
         c.types = types;
         return c;
@@ -350,7 +319,7 @@ Cases prepareCases(const DatabaseUrl &seed, const QString &dir)
 
     Cases cases;
     auto delimited = [&](int lines) {
-        ImportSpec s;
+        ImportJob s;
         s.layout = QStringLiteral("2");
         s.branch = QStringLiteral("0002");
         s.file = QStringLiteral("%1/delimitado%2.txt").arg(dir).arg(lines);
@@ -365,7 +334,7 @@ Cases prepareCases(const DatabaseUrl &seed, const QString &dir)
         return s;
     };
     auto fixed = [&](int lines) {
-        ImportSpec s;
+        ImportJob s;
         s.layout = QStringLiteral("1");
         s.branch = QStringLiteral("0001");
         s.client = fixedClient.registration;
@@ -382,11 +351,11 @@ Cases prepareCases(const DatabaseUrl &seed, const QString &dir)
     return cases;
 }
 
-void checkStored(const BenchStore &store, const DatabaseUrl &url, const ImportSpec &spec)
+void checkStored(const BenchStore &store, const DatabaseUrl &url, const ImportJob &job)
 {
-    const qint64 stored = store.count(url, QStringLiteral("SELECT COUNT(*) FROM CONSUMIDOR WHERE %1").arg(storedConsumers(spec)));
-    if (stored != spec.lines)
-        fail(QStringLiteral("%1: %2 of %3 consumers stored from %4").arg(store.name()).arg(stored).arg(spec.lines).arg(spec.file));
+    const qint64 stored = store.count(url, QStringLiteral("SELECT COUNT(*) FROM CONSUMIDOR WHERE %1").arg(storedConsumers(job)));
+    if (stored != job.lines)
+        fail(QStringLiteral("%1: %2 of %3 consumers stored from %4").arg(store.name()).arg(stored).arg(job.lines).arg(job.file));
 }
 
 // The database system's rounds: every case and its reference side by side in each round.
@@ -395,13 +364,13 @@ Figures measure(BenchStore &store, Cases &cases, const QString &dir, int rounds,
     // A first, untimed import of each case gives the consumers as stored, for the references.
     const QString csvDelimited = dir + QStringLiteral("/stored-delimited-") + store.name() + QStringLiteral(".csv"),
                   csvFixed = dir + QStringLiteral("/stored-fixed-") + store.name() + QStringLiteral(".csv");
-    for (const auto &[spec, csv] : {std::pair{&cases.delimited, csvDelimited}, std::pair{&cases.fixed, csvFixed}}) {
+    for (const auto &[job, csv] : {std::pair{&cases.delimited, csvDelimited}, std::pair{&cases.fixed, csvFixed}}) {
         const DatabaseUrl first = store.fresh(QStringLiteral("first"));
-        importRun(first, *spec, ctx);
-        checkStored(store, first, *spec);
-        store.exportCsv(first, QStringLiteral("SELECT * FROM CONSUMIDOR WHERE %1").arg(storedConsumers(*spec)), csv);
+        importRun(first, *job, ctx);
+        checkStored(store, first, *job);
+        store.exportCsv(first, QStringLiteral("SELECT * FROM CONSUMIDOR WHERE %1").arg(storedConsumers(*job)), csv);
     }
-    const QStringList columns = tableColumns(store.fresh(QStringLiteral("columns")), QStringLiteral("CONSUMIDOR"));
+    const QStringList columns = store.columns(store.fresh(QStringLiteral("columns")), QStringLiteral("CONSUMIDOR"));
 
     Figures f;
     for (int r = 0; r < rounds; ++r) {
@@ -505,7 +474,7 @@ int main(int argc, char **argv)
     for (BenchStore &store : stores) {
         store.makeSeed();
         if (!cases)
-            cases = prepareCases(store.fresh(QStringLiteral("clients")), dir.path());
+            cases = prepareCases(store, store.fresh(QStringLiteral("clients")), dir.path());
         figures.push_back(measure(store, *cases, dir.path(), rounds, ctx));
     }
     bool ok = true;
