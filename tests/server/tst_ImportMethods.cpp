@@ -73,6 +73,8 @@ private slots:
     void storedTextsAreTrimmedAndCut();
     void repeatedConsumerIsInsertedThenUpdated_data() { backends_data(); }
     void repeatedConsumerIsInsertedThenUpdated();
+    void reimportWritesWhatDiffers_data() { backends_data(); }
+    void reimportWritesWhatDiffers();
     void columnsSomeRowsFill_data() { backends_data(); }
     void columnsSomeRowsFill();
     void shortRowStoresNothing_data();
@@ -400,6 +402,34 @@ void tst_ImportMethods::repeatedConsumerIsInsertedThenUpdated()
     QCOMPARE(db("SELECT COUNT(*) FROM CONSUMIFILIAL WHERE CDFILIAL = '0002' AND CDCONSUMIDOR IN ('R300', 'R301')"), 2);
     QCOMPARE(db("SELECT COUNT(*) FROM REGIDENTCONS WHERE CDCONSUMIDOR = 'R300' AND CDIDCONSUMID = 'R300'"), 1);
     QCOMPARE(db("SELECT COUNT(*) FROM REGIDENTCONS WHERE CDCONSUMIDOR = 'R301'"), 0);
+}
+
+// A re-import leaves a consumer whose columns already hold the file's values as it stands, and
+// rewrites one whose values differ, a null on either side included, and one inactive since.
+void tst_ImportMethods::reimportWritesWhatDiffers()
+{
+    QFETCH(QString, backend);
+    auto full = [](const char *badge) { return QHash<QString, Value>{{"NRCPFRESPCON", Value("52998224725")}, {"CDIDCONSUMID", Value(badge)}}; };
+    const QList<QList<Value>> first = {importRow(client(2), "V1", "Igual", full("VB1")), importRow(client(2), "V2", "Esvazia", full("VB2")),
+                                       importRow(client(2), "V3", "Preenche"), importRow(client(2), "V4", "Volta", full("VB4"))};
+    QCOMPARE(confirm(backend, packet(first), "0000000002", client(2) + "_").toArray().at(0), Value(qint64(4)));
+    DbSession::forThread(DatabaseUrl::parse(m_urls[backend]))
+        .exec("UPDATE CONSUMIDOR SET IDSITCONSUMI = '2' WHERE CDCLIENTE = :C AND CDCONSUMIDOR = 'V4'", {{"C", Value(client(2))}});
+    const QList<QList<Value>> again = {importRow(client(2), "V1", "Igual", full("VB1")), importRow(client(2), "V2", "Esvazia"),
+                                       importRow(client(2), "V3", "Preenche", full("VB3")), importRow(client(2), "V4", "Volta", full("VB4"))};
+    const Value reply = confirm(backend, packet(again), "0000000002", client(2) + "_");
+    QVERIFY2(!reply.isError(), qPrintable(reply.isError() ? reply.errorText() : QString()));
+    QCOMPARE(reply.toArray().mid(0, 2), QList<Value>({Value(0), Value(4)}));
+    const Packet stored = this->stored(backend, {"CDCONSUMIDOR", "NRCPFRESPCON", "CDIDCONSUMID", "IDSITCONSUMI"}, "V");
+    QCOMPARE(stored.rowCount(), 4);
+    for (int i : {0, 2, 3}) {
+        QCOMPARE(stored.value(i, 1).toString(), QString("52998224725"));
+        QCOMPARE(stored.value(i, 2).toString(), QString("VB%1").arg(i + 1));
+    }
+    QVERIFY(stored.value(1, 1).isNull());
+    QVERIFY(stored.value(1, 2).isNull());
+    for (int i = 0; i < 4; ++i)
+        QCOMPARE(stored.value(i, 3).toString(), QString("1"));
 }
 
 // New consumers are inserted naming only the columns some row fills: a column filled by the last

@@ -390,12 +390,17 @@ void ImportWriter::updateExisting(const Packet &rows, const QList<const Item *> 
     stage(QStringLiteral("TMPCONSIMP"), stagedColumns, staged.size(), [&](qsizetype i, RowSink &cells) {
         fillRow(cells, rows.rows()[size_t(last.value(staged.at(i)->key)->row)], plans, columnOf);
     });
-    QStringList sets;
-    for (const QString &c : columns)
+    // A consumer whose columns already hold what the file brings is left as it stands: in the
+    // monthly re-import most are, and rewriting them would cost the database a new row version,
+    // its index entries and its log for nothing.
+    QStringList sets, same;
+    for (const QString &c : columns) {
         sets.append(QStringLiteral("%1 = S.%1").arg(c));
+        same.append(QStringLiteral("CONSUMIDOR.%1 %2 S.%1").arg(c, m_db.dialect().nullSafeEqual));
+    }
     m_db.exec(QStringLiteral("UPDATE CONSUMIDOR SET %1 FROM TMPCONSIMP S WHERE CONSUMIDOR.CDCLIENTE = S.CDCLIENTE "
-                             "AND CONSUMIDOR.CDCONSUMIDOR = S.CDCONSUMIDOR")
-                  .arg(sets.join(QStringLiteral(", "))));
+                             "AND CONSUMIDOR.CDCONSUMIDOR = S.CDCONSUMIDOR AND NOT (%2)")
+                  .arg(sets.join(QStringLiteral(", ")), same.join(QStringLiteral(" AND "))));
     m_db.ddl(QStringLiteral("DROP TABLE TMPCONSIMP"));
 }
 
