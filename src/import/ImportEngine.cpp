@@ -397,6 +397,7 @@ QHash<QString, qint64> ImportEngine::registerCounts()
     const Value reply = call(QStringLiteral("getVrIdentificadorLista"), {Value(std::move(asked))});
     if (reply.kind() != Value::Kind::Array || reply.toArray().isEmpty())
         throw cns::EErro(QStringLiteral("Resposta do servidor inesperada ao consultar os crachás."));
+    // Only the badges the register holds for others come back; the others stay 0.
     const cns::Packet &answers = reply.at(0).toPacket();
     for (qsizetype i = 0; i < answers.rowCount(); ++i) {
         const qint64 line = answers.value(i, 0).toInt();

@@ -228,7 +228,8 @@ void tst_ImportMethods::badgesOfTheBranchAndTheRegister()
     QCOMPARE(registered("b10001", client(1), consumer(1)), 1); // the other consumer that had it
     QCOMPARE(registered("B10001", client(1), consumer(2)), 2);
     QCOMPARE(registered("B99999", client(1), consumer(2)), 0);
-    // Many at once, the same answers in the order asked, twice on one connection.
+    // Many at once, the same answers (the rows whose answer is 0 left out) in the order asked,
+    // twice on one connection.
     Packet asked({{"CDIDCONSUMID", FieldType::String, 21}, {"CDCLIENTE", FieldType::String, 21}, {"CDCONSUMIDOR", FieldType::String, 21}});
     const QList<QStringList> rows = {{"b10001", client(1), consumer(1)}, {"B10001", client(1), consumer(2)},
                                      {"B99999", client(1), consumer(2)}, {" B10001 ", client(2), consumer(1)}};
@@ -243,11 +244,17 @@ void tst_ImportMethods::badgesOfTheBranchAndTheRegister()
         if (reply.isError())
             QFAIL(qPrintable(reply.errorText()));
         const Packet answers = reply.at(0).toPacket();
-        QCOMPARE(answers.rowCount(), rows.size());
+        QList<qint64> lines, expected;
+        for (qsizetype i = 0; i < answers.rowCount(); ++i)
+            lines.append(answers.value(i, 0).toInt());
         for (qsizetype i = 0; i < rows.size(); ++i) {
-            QCOMPARE(answers.value(i, 0).toInt(), i);
-            QCOMPARE(answers.value(i, 1).toInt(), registered(rows[i][0].toLatin1().constData(), rows[i][1], rows[i][2]));
+            const int held = registered(rows[i][0].toLatin1().constData(), rows[i][1], rows[i][2]);
+            if (held > 0) {
+                expected.append(i);
+                QCOMPARE(answers.value(expected.size() - 1, 1).toInt(), held);
+            }
         }
+        QCOMPARE(lines, expected);
     }
 }
 

@@ -171,9 +171,11 @@ Value getVrIdentificador(MethodCall &call)
 
 // getVrIdentificador for many badges in one call, so that a consistency run over HTTP costs one
 // round trip instead of one per line. The argument is a packet of rows (CDIDCONSUMID, CDCLIENTE,
-// CDCONSUMIDOR); the reply has one row per row given, in their order: NRLINHA (0-based) and
-// NRREGISTROS, the single call's answer. The rows are staged in a temporary table of the
-// connection and answered by one query through the register's badge index.
+// CDCONSUMIDOR); the reply has, in their order, the rows given whose badge the register holds for
+// another consumer: NRLINHA (0-based) and NRREGISTROS, the single call's answer; a row not in the
+// reply has the answer 0 (an import's badges are mostly new or their own consumer's, so the reply
+// stays short). The rows are staged in a temporary table of the connection and answered by one
+// query through the register's badge index.
 Value getVrIdentificadorLista(MethodCall &call)
 {
     const Packet asked = call.packet(0);
@@ -190,7 +192,7 @@ Value getVrIdentificadorLista(MethodCall &call)
         stage->add({Value(qint64(r)), Value(asked.value(r, badge).toString().trimmed()), asked.value(r, client), asked.value(r, consumer)});
     stage->finish();
     const Packet counts = db.select(
-        QStringLiteral("SELECT T.NRLINHA, COUNT(R.CDIDCONSUMID) FROM TMPCRACHAIMP T LEFT JOIN REGIDENTCONS R "
+        QStringLiteral("SELECT T.NRLINHA, COUNT(*) FROM TMPCRACHAIMP T JOIN REGIDENTCONS R "
                        "ON UPPER(R.CDIDCONSUMID) = UPPER(T.CDIDCONSUMID) "
                        "AND NOT (R.CDCLIENTE = T.CDCLIENTE AND R.CDCONSUMIDOR = T.CDCONSUMIDOR) "
                        "GROUP BY T.NRLINHA ORDER BY T.NRLINHA"),
