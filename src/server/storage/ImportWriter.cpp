@@ -480,6 +480,8 @@ void ImportWriter::registerBadges()
                           .arg(insertedHere())),
                   {{QStringLiteral("D"), now}, {QStringLiteral("P_MARCA"), Value(m_insertMark)}});
     const QList<const Item *> rest = notInsertedHere();
+    // The one time of the call, written once in the form queries bind dates.
+    const QByteArray nowText = TADOIBQuery::toSqlValue(now).toString().toUtf8();
     QHash<QString, QSet<QString>> known;
     const std::unique_ptr<BulkInsert> reg =
         BulkInsert::open(m_db.db(), QStringLiteral("REGIDENTCONS"),
@@ -496,7 +498,12 @@ void ImportWriter::registerBadges()
         if (it->contains(k))
             continue;
         it->insert(k);
-        reg->add({Value(item->badge), Value(item->client), Value(item->consumer), now});
+        const QByteArray badge = item->badge.toUtf8(), client = item->client.toUtf8(), consumer = item->consumer.toUtf8();
+        reg->setText(0, badge);
+        reg->setText(1, client);
+        reg->setText(2, consumer);
+        reg->setText(3, nowText);
+        reg->endRow();
     }
     reg->finish();
 }

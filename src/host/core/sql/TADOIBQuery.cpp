@@ -14,10 +14,6 @@
 namespace {
 QString g_defaultConnection = QStringLiteral("cns");
 
-QString sqlDateText(const QDateTime &dt)
-{
-    return dt.toString(dt.time().msec() ? QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz") : QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-}
 
 QDateTime parseSqlDate(const QString &s)
 {
@@ -115,12 +111,44 @@ QVariant TADOIBQuery::toSqlValue(const cns::Value &v)
     case K::Int: return qlonglong(v.toInt());
     case K::Float: return v.toDouble();
     case K::Text: return v.toString();
-    case K::Date: return sqlDateText(v.toDateTime());
+    case K::Date: return QString::fromLatin1(dateText(v.toDateTime()));
     case K::Bytes: return v.toBytes();
     default:
         throw cns::EErro(QStringLiteral("Um valor do tipo %1 não pode ser parâmetro de consulta.")
                              .arg(cns::Value::kindName(v.kind())));
     }
+}
+
+QByteArray TADOIBQuery::dateText(const QDateTime &dt)
+{
+    if (!dt.isValid())
+        return {};
+    const QDate d = dt.date();
+    const QTime t = dt.time();
+    // Written digit by digit, without QDateTime's formatter: an import binds one per consumer.
+    if (d.year() < 1000 || d.year() > 9999)
+        return dt.toString(t.msec() ? QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz") : QStringLiteral("yyyy-MM-dd HH:mm:ss")).toLatin1();
+    QByteArray out(t.msec() ? 23 : 19, Qt::Uninitialized);
+    auto put = [&out](int at, int value, int digits) {
+        for (int i = digits - 1; i >= 0; --i, value /= 10)
+            out[at + i] = char('0' + value % 10);
+    };
+    put(0, d.year(), 4);
+    out[4] = '-';
+    put(5, d.month(), 2);
+    out[7] = '-';
+    put(8, d.day(), 2);
+    out[10] = ' ';
+    put(11, t.hour(), 2);
+    out[13] = ':';
+    put(14, t.minute(), 2);
+    out[16] = ':';
+    put(17, t.second(), 2);
+    if (t.msec()) {
+        out[19] = '.';
+        put(20, t.msec(), 3);
+    }
+    return out;
 }
 
 cns::Value TADOIBQuery::fromSqlValue(const QVariant &v, cns::FieldType type)

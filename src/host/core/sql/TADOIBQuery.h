@@ -45,6 +45,9 @@ public:
 
     // How values are bound and read, shared with the server.
     static QVariant toSqlValue(const cns::Value &v);
+    // A date-time in the text form the queries bind and the databases store ("yyyy-MM-dd
+    // HH:mm:ss", ".zzz" when there are milliseconds), as UTF-8; empty for an invalid one.
+    static QByteArray dateText(const QDateTime &dt);
     static cns::Value fromSqlValue(const QVariant &v, cns::FieldType type);
 
 private:

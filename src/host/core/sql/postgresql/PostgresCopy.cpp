@@ -91,8 +91,13 @@ void PostgresCopy::set(int column, const Value &v)
     case K::Int: cell = QByteArray::number(v.toInt()); return;
     case K::Float: cell = QByteArray::number(v.toDouble(), 'g', QLocale::FloatingPointShortest); return;
     case K::Bytes: cell = QByteArrayLiteral("\\\\x") + v.toBytes().toHex(); return;
+    case K::Date: {
+        const QByteArray t = TADOIBQuery::dateText(v.toDateTime());
+        cell = t.isEmpty() ? kNull : t;
+        return;
+    }
     default:
-        // Texts, and dates in the form the queries bind them.
+        // Texts.
         cell.resize(0);
         appendEscaped(cell, TADOIBQuery::toSqlValue(v).toString().toUtf8());
     }

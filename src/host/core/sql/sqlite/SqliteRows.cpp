@@ -52,41 +52,6 @@ bool parseSqlDate(const unsigned char *s, int n, qint64 *msecs)
     return true;
 }
 
-// A date as sqlDateText writes it ("yyyy-MM-dd HH:mm:ss", ".zzz" when there are milliseconds),
-// without QDateTime's formatter: an import binds one per consumer. False for years it does not
-// write with four digits, left to the formatter.
-bool sqlDateUtf8(const QDateTime &dt, char (&out)[24], int *size)
-{
-    if (!dt.isValid())
-        return false;
-    const QDate d = dt.date();
-    const QTime t = dt.time();
-    if (d.year() < 1000 || d.year() > 9999)
-        return false;
-    auto put = [&out](int at, int value, int digits) {
-        for (int i = digits - 1; i >= 0; --i, value /= 10)
-            out[at + i] = char('0' + value % 10);
-    };
-    put(0, d.year(), 4);
-    out[4] = '-';
-    put(5, d.month(), 2);
-    out[7] = '-';
-    put(8, d.day(), 2);
-    out[10] = ' ';
-    put(11, t.hour(), 2);
-    out[13] = ':';
-    put(14, t.minute(), 2);
-    out[16] = ':';
-    put(17, t.second(), 2);
-    *size = 19;
-    if (t.msec()) {
-        out[19] = '.';
-        put(20, t.msec(), 3);
-        *size = 23;
-    }
-    return true;
-}
-
 // A value in the sqlite3 C API's terms, handed to out (a parameter binder or a function result).
 template <class Out>
 int putSqlite(const Value &v, Out &&out)
@@ -105,12 +70,11 @@ int putSqlite(const Value &v, Out &&out)
         return out.text(t.constData(), t.size());
     }
     case Value::Kind::Date: {
-        char text[24];
-        int size = 0;
-        if (sqlDateUtf8(v.toDateTime(), text, &size))
-            return out.text(text, size);
+        const QByteArray t = TADOIBQuery::dateText(v.toDateTime());
+        if (t.isEmpty())
+            return out.null();
+        return out.text(t.constData(), t.size());
     }
-        [[fallthrough]];
     default: {
         const QByteArray t = TADOIBQuery::toSqlValue(v).toString().toUtf8();
         return out.text(t.constData(), t.size());
