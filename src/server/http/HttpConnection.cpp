@@ -1,20 +1,18 @@
 #include "HttpConnection.h"
 
+#include "CallMemory.h"
 #include "CallTarget.h"
 #include "EErro.h"
 #include "HttpServer.h"
-#include "JsonCodec.h"
+#include "HttpSocket.h"
 #include "WireEnvelope.h"
 
 #include <QCryptographicHash>
 #include <QPointer>
-#include <QTcpSocket>
 
 namespace cns {
 
 namespace {
-
-constexpr qsizetype kMaxHead = 64 * 1024;
 
 QByteArray statusText(int status)
 {
@@ -24,6 +22,7 @@ QByteArray statusText(int status)
     case 401: return "Unauthorized";
     case 404: return "Not Found";
     case 405: return "Method Not Allowed";
+    case 408: return "Request Timeout";
     case 411: return "Length Required";
     case 413: return "Payload Too Large";
     case 431: return "Request Header Fields Too Large";
@@ -43,223 +42,243 @@ bool sameToken(const QByteArray &a, const QByteArray &b)
     return diff == 0;
 }
 
+bool authorized(const QByteArray &authorization, const QByteArray &token)
+{
+    if (token.isEmpty())
+        return true;
+    const QByteArray prefix = "Bearer ";
+    return authorization.startsWith(prefix) && sameToken(authorization.mid(prefix.size()).trimmed(), token);
+}
+
+// Where the blank line ending a head starts, and its length; -1 while it has not come.
+qsizetype headEnd(const QByteArray &in, qsizetype *separator)
+{
+    const qsizetype crlf = in.indexOf("\r\n\r\n");
+    const qsizetype lf = in.indexOf("\n\n");
+    if (lf >= 0 && (crlf < 0 || lf < crlf)) {
+        *separator = 2;
+        return lf;
+    }
+    *separator = 4;
+    return crlf;
+}
+
 } // namespace
 
-HttpConnection::HttpConnection(QTcpSocket *socket, HttpServer &server) : QObject(&server), m_socket(socket), m_server(server)
+HttpConnection::HttpConnection(qintptr descriptor, HttpServer &server)
+    : QObject(&server), m_socket(new HttpSocket(descriptor, this)), m_server(server)
 {
-    m_socket->setParent(this);
-    m_socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
-    connect(m_socket, &QTcpSocket::readyRead, this, &HttpConnection::onReadyRead);
-    connect(m_socket, &QTcpSocket::disconnected, this, &HttpConnection::closeWhenIdle);
+    connect(m_socket, &HttpSocket::readable, this, &HttpConnection::process);
+    connect(m_socket, &HttpSocket::closed, this, &HttpConnection::onClosed);
     m_idle.setSingleShot(true);
     m_idle.setInterval(server.options().idleTimeoutMs);
-    connect(&m_idle, &QTimer::timeout, this, [this] { m_socket->disconnectFromHost(); });
+    connect(&m_idle, &QTimer::timeout, m_socket, &HttpSocket::abort);
+    m_deadline.setSingleShot(true);
+    connect(&m_deadline, &QTimer::timeout, this, &HttpConnection::onDeadline);
+    m_socket->setReadLimit(kMaxHead);
     m_idle.start();
 }
 
 HttpConnection::~HttpConnection() = default;
 
-void HttpConnection::closeWhenIdle()
+void HttpConnection::onClosed()
 {
-    m_closing = true;
+    m_closed = true;
+    m_idle.stop();
+    m_deadline.stop();
     if (!m_busy)
         deleteLater();
 }
 
-void HttpConnection::onReadyRead()
+void HttpConnection::process()
 {
-    if (m_discard > 0) {
-        m_discard -= m_socket->readAll().size();
-        if (m_discard <= 0)
-            m_socket->disconnectFromHost();
-        return;
-    }
-    if (m_closing)
-        return;
-    m_buffer.append(m_socket->readAll());
-    m_idle.start();
-    process();
-}
-
-bool HttpConnection::authorized() const
-{
-    const QByteArray &token = m_server.options().token;
-    if (token.isEmpty())
-        return true;
-    const QByteArray prefix = "Bearer ";
-    return m_request.authorization.startsWith(prefix) && sameToken(m_request.authorization.mid(prefix.size()).trimmed(), token);
-}
-
-bool HttpConnection::parseHead(qsizetype headEnd)
-{
-    const QList<QByteArray> lines = m_buffer.left(headEnd).split('\n');
-    m_buffer.remove(0, headEnd + 4);
-    m_request = Request();
-    const QList<QByteArray> first = lines.value(0).trimmed().split(' ');
-    if (first.size() != 3) {
-        replyError(400, QStringLiteral("Requisição HTTP mal formada."), true);
-        return false;
-    }
-    m_request.method = first.at(0);
-    m_request.path = first.at(1);
-    m_request.version = first.at(2);
-    if (!m_request.version.startsWith("HTTP/1.")) {
-        replyError(505, QStringLiteral("Versão de HTTP não suportada."), true);
-        return false;
-    }
-    m_request.keepAlive = m_request.version != "HTTP/1.0";
-    for (qsizetype i = 1; i < lines.size(); ++i) {
-        const QByteArray line = lines.at(i).trimmed();
-        const qsizetype colon = line.indexOf(':');
-        if (colon <= 0)
-            continue;
-        const QByteArray name = line.left(colon).trimmed().toLower();
-        const QByteArray value = line.mid(colon + 1).trimmed();
-        if (name == "content-length") {
-            bool ok = false;
-            m_request.length = value.toLongLong(&ok);
-            if (!ok || m_request.length < 0) {
-                replyError(400, QStringLiteral("Content-Length inválido."), true);
-                return false;
+    while (!m_busy && !m_closing && m_socket->isOpen()) {
+        if (!m_haveHead) {
+            if (m_socket->received().isEmpty()) {
+                if (m_socket->peerFinished())
+                    m_socket->closeAfterWriting();
+                return;
             }
-        } else if (name == "connection") {
-            const QByteArray v = value.toLower();
-            if (v.contains("close"))
-                m_request.keepAlive = false;
-            else if (v.contains("keep-alive"))
-                m_request.keepAlive = true;
-        } else if (name == "authorization") {
-            m_request.authorization = value;
-        } else if (name == "expect") {
-            m_request.expectContinue = value.toLower() == "100-continue";
-        } else if (name == "transfer-encoding") {
-            m_request.chunked = true;
+            if (!m_deadline.isActive()) {
+                // From the first byte of a request, more bytes do not buy more time.
+                m_idle.stop();
+                m_deadline.start(m_server.options().headTimeoutMs);
+            }
+            if (!readHead())
+                return;
         }
+        const qint64 length = std::max<qint64>(m_request.length, 0);
+        if (m_socket->received().size() < length) {
+            if (m_socket->peerFinished())
+                replyError(400, QStringLiteral("Corpo da requisição incompleto: a conexão terminou antes dos %1 bytes anunciados.").arg(length),
+                           true);
+            return;
+        }
+        QByteArray body = m_socket->take(length);
+        m_haveHead = false;
+        m_deadline.stop();
+        m_socket->setReadLimit(kMaxHead);
+        dispatch(std::move(body));
     }
+}
+
+bool HttpConnection::readHead()
+{
+    qsizetype separator = 0;
+    const qsizetype end = headEnd(m_socket->received(), &separator);
+    if (end < 0) {
+        if (m_socket->received().size() >= kMaxHead)
+            replyError(431, QStringLiteral("Cabeçalho da requisição grande demais."), true);
+        else if (m_socket->peerFinished())
+            m_socket->closeAfterWriting();
+        return false;
+    }
+    QByteArray head = m_socket->take(end + separator);
+    head.truncate(end);
+    int status = 0;
+    QString error;
+    if (!HttpRequestHead::parse(head, &m_request, &status, &error)) {
+        replyError(status, error, true);
+        return false;
+    }
+    const HttpServer::Options &options = m_server.options();
+    if (!authorized(m_request.authorization, options.token)) {
+        refuseBody(401, QStringLiteral("Acesso negado: token ausente ou inválido."));
+        return false;
+    }
+    if (m_request.chunked) {
+        refuseBody(411, QStringLiteral("Envie o corpo com Content-Length."));
+        return false;
+    }
+    if (m_request.length > options.maxBody) {
+        refuseBody(413, QStringLiteral("Requisição de %1 bytes excede o limite de %2 bytes do servidor.").arg(m_request.length).arg(options.maxBody));
+        return false;
+    }
+    const qint64 length = std::max<qint64>(m_request.length, 0);
+    m_haveHead = true;
+    m_socket->reserve(length);
+    m_socket->setReadLimit(std::max<qint64>(length, 1));
+    m_deadline.start(int(std::min<qint64>(options.headTimeoutMs + length * 1000 / std::max(options.minBodyBytesPerSecond, 1), INT_MAX)));
+    if (m_request.expectContinue && length > 0)
+        m_socket->write("HTTP/1.1 100 Continue\r\n\r\n");
     return true;
 }
 
-void HttpConnection::process()
-{
-    while (!m_busy && !m_closing) {
-        if (!m_haveHead) {
-            const qsizetype headEnd = m_buffer.indexOf("\r\n\r\n");
-            if (headEnd < 0) {
-                if (m_buffer.size() > kMaxHead)
-                    replyError(431, QStringLiteral("Cabeçalho da requisição grande demais."), true);
-                return;
-            }
-            if (!parseHead(headEnd))
-                return;
-            m_haveHead = true;
-            if (!authorized()) {
-                replyError(401, QStringLiteral("Acesso negado: token ausente ou inválido."), true);
-                return;
-            }
-            if (m_request.chunked) {
-                replyError(411, QStringLiteral("Envie o corpo com Content-Length."), true);
-                return;
-            }
-            if (m_request.length > m_server.options().maxBody) {
-                refuseBody(413, QStringLiteral("Requisição de %1 bytes excede o limite de %2 bytes do servidor.")
-                                    .arg(m_request.length)
-                                    .arg(m_server.options().maxBody));
-                return;
-            }
-            if (m_request.expectContinue && m_request.length > 0)
-                m_socket->write("HTTP/1.1 100 Continue\r\n\r\n");
-        }
-        const qint64 length = std::max<qint64>(m_request.length, 0);
-        if (m_buffer.size() < length)
-            return;
-        m_request.body = m_buffer.left(length);
-        m_buffer.remove(0, length);
-        m_haveHead = false;
-        dispatch();
-    }
-}
-
-void HttpConnection::dispatch()
+void HttpConnection::dispatch(QByteArray body)
 {
     if (m_request.path == "/health") {
         reply(200, WireEnvelope::encodeReply(Value(QStringLiteral("ok"))));
+        waitForNextRequest();
         return;
     }
     if (m_request.path != "/call") {
         replyError(404, QStringLiteral("Caminho %1 desconhecido; use POST /call.").arg(QString::fromLatin1(m_request.path.left(100))));
+        waitForNextRequest();
         return;
     }
     if (m_request.method != "POST") {
         replyError(405, QStringLiteral("Use POST em /call."));
+        waitForNextRequest();
         return;
     }
     m_busy = true;
     m_idle.stop();
+    const QByteArray id = m_request.callId;
+    if (!id.isEmpty()) {
+        QPointer<HttpConnection> self(this);
+        const bool run = m_server.calls().begin(id, [self](const QByteArray &reply) {
+            if (self)
+                self->finishCall(reply);
+        });
+        if (!run)
+            return; // answered with the first try's reply, now or when it ends
+    }
+    runCall(std::move(body));
+}
+
+void HttpConnection::runCall(QByteArray body)
+{
     QPointer<HttpConnection> self(this);
-    CallTarget *target = &m_server.target();
-    QByteArray body = std::move(m_request.body);
-    m_server.pool().start([self, target, body = std::move(body)] {
+    HttpServer *server = &m_server;
+    const QByteArray id = m_request.callId;
+    m_server.pool().start([self, server, id, body = std::move(body)]() mutable {
         QByteArray out;
+        bool writes = true;
         try {
             const WireEnvelope::Request req = WireEnvelope::decodeRequest(body);
-            out = WireEnvelope::encodeReply(target->call(req.module, req.method, req.args));
+            body = QByteArray(); // the call's values hold what it needs
+            writes = server->target().writes(req.module, req.method);
+            out = WireEnvelope::encodeReply(server->target().call(req.module, req.method, req.args));
         } catch (const EErro &e) {
             out = WireEnvelope::encodeReply(Value::error(e.message()));
         } catch (const std::exception &e) {
             out = WireEnvelope::encodeReply(Value::error(QStringLiteral("Erro interno no servidor de aplicação: %1").arg(QString::fromUtf8(e.what()))));
         }
-        // The connection cannot go away while it is busy, so the pointer is still good here.
-        QMetaObject::invokeMethod(self.data(), [self, out = std::move(out)]() mutable {
+        // Back on the server's thread: the server outlives its connections and remembers the reply
+        // even when this connection went away, for the call's next try.
+        QMetaObject::invokeMethod(server, [self, server, id, writes, out = std::move(out)] {
+            if (!id.isEmpty())
+                server->calls().finish(id, out, writes); // answers the tries that wait for it
             if (self)
-                self->finishCall(std::move(out));
+                self->finishCall(out);
         }, Qt::QueuedConnection);
     });
 }
 
-void HttpConnection::finishCall(QByteArray json)
+void HttpConnection::finishCall(const QByteArray &json)
 {
     m_busy = false;
-    if (m_closing) {
+    if (m_closed) {
         deleteLater();
         return;
     }
     reply(200, json);
-    m_idle.start();
+    waitForNextRequest();
     process(); // a request that arrived meanwhile
 }
 
-void HttpConnection::reply(int status, const QByteArray &json, bool close)
+void HttpConnection::waitForNextRequest()
 {
-    const bool keep = m_request.keepAlive && !close;
-    QByteArray head = "HTTP/1.1 " + QByteArray::number(status) + ' ' + statusText(status)
-        + "\r\nContent-Type: application/json; charset=utf-8\r\nContent-Length: " + QByteArray::number(json.size())
-        + (keep ? "\r\nConnection: keep-alive\r\n\r\n" : "\r\nConnection: close\r\n\r\n");
-    m_socket->write(head);
-    m_socket->write(json);
-    if (!keep) {
-        m_closing = true;
-        m_socket->disconnectFromHost();
-        if (m_socket->state() == QAbstractSocket::UnconnectedState)
-            closeWhenIdle();
-    }
+    m_deadline.stop();
+    if (!m_closing && !m_closed)
+        m_idle.start();
 }
 
-// Answers before the body is read, then drops the body as it comes (for up to a few seconds), so that
-// the client reads the answer instead of a reset connection.
+void HttpConnection::onDeadline()
+{
+    if (m_haveHead)
+        refuseBody(408, QStringLiteral("Tempo esgotado ao receber o corpo da requisição."));
+    else
+        replyError(408, QStringLiteral("Tempo esgotado ao receber o cabeçalho da requisição."), true);
+}
+
+// Refuses a request whose head was read: its body, as far as it still comes, is dropped before the
+// connection ends, so that the client reads the refusal instead of a broken connection.
 void HttpConnection::refuseBody(int status, const QString &text)
 {
-    const QByteArray json = WireEnvelope::encodeReply(Value::error(text));
-    m_socket->write("HTTP/1.1 " + QByteArray::number(status) + ' ' + statusText(status)
-                    + "\r\nContent-Type: application/json; charset=utf-8\r\nContent-Length: " + QByteArray::number(json.size())
-                    + "\r\nConnection: close\r\n\r\n" + json);
-    m_closing = true;
-    m_discard = m_request.length - m_buffer.size();
-    m_buffer.clear();
-    if (m_discard <= 0) {
-        m_socket->disconnectFromHost();
-        return;
+    reply(status, WireEnvelope::encodeReply(Value::error(text)), true, std::max<qint64>(m_request.length, 0));
+}
+
+void HttpConnection::reply(int status, const QByteArray &json, bool close, qint64 unreadBody)
+{
+    // A client that ended its sending gets its reply and the end of the connection.
+    const bool keep = m_request.keepAlive && !close && !m_socket->peerFinished();
+    QByteArray out = "HTTP/1.1 " + QByteArray::number(status) + ' ' + statusText(status)
+        + "\r\nContent-Type: application/json; charset=utf-8\r\nContent-Length: " + QByteArray::number(json.size())
+        + (keep ? "\r\nConnection: keep-alive\r\n\r\n" : "\r\nConnection: close\r\n\r\n");
+    // One send for the usual small reply; a large one goes out as it is, without a copy.
+    if (json.size() < 64 * 1024) {
+        m_socket->write(out + json);
+    } else {
+        m_socket->write(out);
+        m_socket->write(json);
     }
-    QTimer::singleShot(5000, this, [this] { m_socket->disconnectFromHost(); });
+    if (!keep) {
+        m_closing = true;
+        m_idle.stop();
+        m_deadline.stop();
+        m_socket->closeAfterWriting(unreadBody);
+    }
 }
 
 void HttpConnection::replyError(int status, const QString &text, bool close)

@@ -1,19 +1,19 @@
 #include "HttpServer.h"
 
 #include "HttpConnection.h"
+#include "HttpListener.h"
 
-#include <QTcpServer>
 #include <QThread>
 
 namespace cns {
 
 HttpServer::HttpServer(CallTarget &target, Options options, QObject *parent)
-    : QObject(parent), m_target(target), m_options(std::move(options)), m_server(std::make_unique<QTcpServer>())
+    : QObject(parent), m_target(target), m_options(std::move(options)), m_server(std::make_unique<HttpListener>())
 {
     const int workers = m_options.workers > 0 ? m_options.workers : std::max(4, QThread::idealThreadCount() * 2);
     m_pool.setMaxThreadCount(workers);
     m_pool.setExpiryTimeout(-1); // workers keep their database sessions
-    connect(m_server.get(), &QTcpServer::newConnection, this, &HttpServer::onNewConnection);
+    connect(m_server.get(), &HttpListener::accepted, this, [this](qintptr descriptor) { new HttpConnection(descriptor, *this); });
 }
 
 HttpServer::~HttpServer()
@@ -29,6 +29,7 @@ bool HttpServer::listen(QString *error)
                      .arg(m_options.address.toString());
         return false;
     }
+    m_server->setListenBacklogSize(m_options.listenBacklog);
     if (!m_server->listen(m_options.address, m_options.port)) {
         *error = QStringLiteral("Não foi possível escutar em %1:%2: %3")
                      .arg(m_options.address.toString())
@@ -42,12 +43,6 @@ bool HttpServer::listen(QString *error)
 quint16 HttpServer::port() const
 {
     return m_server->serverPort();
-}
-
-void HttpServer::onNewConnection()
-{
-    while (QTcpSocket *socket = m_server->nextPendingConnection())
-        new HttpConnection(socket, *this);
 }
 
 } // namespace cns

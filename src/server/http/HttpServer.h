@@ -1,15 +1,16 @@
 #pragma once
 
+#include "CallMemory.h"
+
 #include <QHostAddress>
 #include <QObject>
 #include <QThreadPool>
 #include <memory>
 
-class QTcpServer;
-
 namespace cns {
 
 class CallTarget;
+class HttpListener;
 
 // The application server's HTTP transport: POST /call with a JSON envelope, GET /health. Sockets are
 // read and written on the server's thread; each call runs on a worker of a pool, so calls of many
@@ -26,10 +27,15 @@ public:
         QHostAddress address = QHostAddress::LocalHost;
         quint16 port = 8211;
         QByteArray token;                    // required as "Authorization: Bearer <token>" when not empty
-        qint64 maxBody = qint64(512) << 20;  // bytes
+        qint64 maxBody = kDefaultMaxBody;    // bytes
         int workers = 0;                     // 0: twice the cores, at least 4
         int idleTimeoutMs = 120000;          // a kept-alive connection idle this long is closed
+        int headTimeoutMs = 10000;           // from a request's first byte to the end of its head
+        int minBodyBytesPerSecond = 64 * 1024; // the slowest a body may come, after that time
+        int listenBacklog = 1024;            // connections the system queues before they are accepted
     };
+    // About twice the body of a 200,000-line import's confirmation (69 MB), the largest call of the system.
+    static constexpr qint64 kDefaultMaxBody = qint64(128) << 20;
 
     HttpServer(CallTarget &target, Options options, QObject *parent = nullptr);
     ~HttpServer() override;
@@ -41,14 +47,15 @@ public:
     const Options &options() const { return m_options; }
     CallTarget &target() { return m_target; }
     QThreadPool &pool() { return m_pool; }
+    CallMemory &calls() { return m_calls; }
 
 private:
-    void onNewConnection();
 
     CallTarget &m_target;
     Options m_options;
-    std::unique_ptr<QTcpServer> m_server;
+    std::unique_ptr<HttpListener> m_server;
     QThreadPool m_pool;
+    CallMemory m_calls;
 };
 
 } // namespace cns

@@ -112,6 +112,12 @@ Value Dispatcher::run(const RemoteMethod &entry, const QList<Value> &args)
     }
 }
 
+bool Dispatcher::writes(const QString &module, const QString &method) const
+{
+    const RemoteMethod *entry = find(module, method);
+    return entry && entry->writes;
+}
+
 Value Dispatcher::call(const QString &module, const QString &method, const QList<Value> &args)
 {
     QElapsedTimer timer;

@@ -30,6 +30,7 @@ public:
     const DatabaseUrl &url() const { return m_url; }
 
     Value call(const QString &module, const QString &method, const QList<Value> &args) override;
+    bool writes(const QString &module, const QString &method) const override;
 
     void setLogSink(LogSink sink) { m_log = std::move(sink); }
     static LogSink stderrLog();

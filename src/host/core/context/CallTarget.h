@@ -15,6 +15,14 @@ class CallTarget
 public:
     virtual ~CallTarget() = default;
     virtual Value call(const QString &module, const QString &method, const QList<Value> &args) = 0;
+    // Whether the method may change stored data (a write is never run twice for one call id);
+    // true where the target cannot tell.
+    virtual bool writes(const QString &module, const QString &method) const
+    {
+        Q_UNUSED(module);
+        Q_UNUSED(method);
+        return true;
+    }
 };
 
 } // namespace cns

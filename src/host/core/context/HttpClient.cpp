@@ -4,11 +4,13 @@
 
 #include <QDeadlineTimer>
 #include <QTcpSocket>
+#include <QUuid>
 
 namespace cns {
 
 namespace {
 constexpr qint64 kMaxReply = qint64(1) << 31; // 2 GiB: anything larger is not a reply of ours
+constexpr int kTries = 3;                      // of a call whose connection dropped before its reply
 }
 
 HttpClient::HttpClient(QString host, int port) : m_host(std::move(host)), m_port(port) {}
@@ -29,7 +31,6 @@ void HttpClient::connectToServer()
         return;
     m_socket = std::make_unique<QTcpSocket>();
     m_buffer.clear();
-    m_reused = false;
     m_socket->connectToHost(m_host, quint16(m_port));
     if (!m_socket->waitForConnected(m_connectTimeoutMs)) {
         const bool timedOut = m_socket->error() == QAbstractSocket::SocketTimeoutError;
@@ -68,41 +69,49 @@ bool HttpClient::readLine(QByteArray *line, qint64 deadline)
         }
         if (m_buffer.size() > 64 * 1024)
             fail(QStringLiteral("cabeçalho de resposta grande demais"));
+        if (!receive(deadline))
+            return false;
+    }
+}
+
+bool HttpClient::receive(qint64 deadline)
+{
+    // What came before the server closed stays readable after the close: a refusal sent while the
+    // request was still going out is read, not taken for a lost connection.
+    if (m_socket->bytesAvailable() == 0) {
         const qint64 left = deadline - QDeadlineTimer::current().deadline();
         if (left <= 0)
             fail(QStringLiteral("tempo de resposta esgotado"));
         if (!m_socket->waitForReadyRead(int(std::min<qint64>(left, 1 << 30)))) {
             if (m_socket->error() == QAbstractSocket::SocketTimeoutError)
                 fail(QStringLiteral("tempo de resposta esgotado"));
-            return false;
+            if (m_socket->bytesAvailable() == 0)
+                return false;
         }
-        m_buffer.append(m_socket->readAll());
     }
+    m_buffer.append(m_socket->readAll());
+    return true;
 }
 
-void HttpClient::readExactly(qint64 n, QByteArray *out, qint64 deadline)
+bool HttpClient::readExactly(qint64 n, QByteArray *out, qint64 deadline)
 {
     out->reserve(out->size() + n);
     while (m_buffer.size() < n) {
-        const qint64 left = deadline - QDeadlineTimer::current().deadline();
-        if (left <= 0)
-            fail(QStringLiteral("tempo de resposta esgotado"));
-        if (!m_socket->waitForReadyRead(int(std::min<qint64>(left, 1 << 30))))
-            fail(QStringLiteral("conexão encerrada no meio da resposta"));
-        m_buffer.append(m_socket->readAll());
+        if (!receive(deadline))
+            return false;
     }
     out->append(m_buffer.constData(), n);
     m_buffer.remove(0, n);
+    return true;
 }
 
 bool HttpClient::exchange(const QByteArray &request, Response *response)
 {
     const qint64 deadline = QDeadlineTimer::current().deadline() + m_replyTimeoutMs;
-    if (m_socket->write(request) != request.size())
-        return false;
-    while (m_socket->bytesToWrite() > 0) {
-        if (!m_socket->waitForBytesWritten(m_replyTimeoutMs))
-            return false;
+    // A server that refuses the request early (a body over its limit) answers and closes while
+    // the request still goes out: the answer is read all the same.
+    m_socket->write(request);
+    while (m_socket->bytesToWrite() > 0 && m_socket->waitForBytesWritten(m_replyTimeoutMs)) {
     }
     QByteArray statusLine;
     if (!readLine(&statusLine, deadline))
@@ -118,7 +127,7 @@ bool HttpClient::exchange(const QByteArray &request, Response *response)
     for (;;) {
         QByteArray header;
         if (!readLine(&header, deadline))
-            fail(QStringLiteral("conexão encerrada no meio da resposta"));
+            return false;
         if (header.isEmpty())
             break;
         const qsizetype colon = header.indexOf(':');
@@ -140,7 +149,7 @@ bool HttpClient::exchange(const QByteArray &request, Response *response)
         for (;;) {
             QByteArray sizeLine;
             if (!readLine(&sizeLine, deadline))
-                fail(QStringLiteral("conexão encerrada no meio da resposta"));
+                return false;
             const qint64 n = sizeLine.split(';').at(0).trimmed().toLongLong(&ok, 16);
             if (!ok || n < 0 || response->body.size() + n > kMaxReply)
                 fail(QStringLiteral("resposta com bloco inválido"));
@@ -150,14 +159,15 @@ bool HttpClient::exchange(const QByteArray &request, Response *response)
                 }
                 break;
             }
-            readExactly(n, &response->body, deadline);
             QByteArray crlf;
-            readLine(&crlf, deadline);
+            if (!readExactly(n, &response->body, deadline) || !readLine(&crlf, deadline))
+                return false;
         }
     } else if (length >= 0) {
         if (length > kMaxReply)
             fail(QStringLiteral("resposta grande demais"));
-        readExactly(length, &response->body, deadline);
+        if (!readExactly(length, &response->body, deadline))
+            return false;
     } else {
         // No length: the body runs to the end of the connection.
         while (m_socket->waitForReadyRead(m_replyTimeoutMs))
@@ -172,30 +182,30 @@ bool HttpClient::exchange(const QByteArray &request, Response *response)
 
 HttpClient::Response HttpClient::post(const QByteArray &path, const QByteArray &contentType, const QByteArray &body)
 {
+    // The call's name for the server, the same on every try: a try whose connection dropped may
+    // have arrived, and the server answers a repeat of a write with the first one's reply instead
+    // of running it again.
+    const QByteArray id = QUuid::createUuid().toByteArray(QUuid::WithoutBraces);
     QByteArray request;
     request.reserve(body.size() + 256);
     request.append("POST ").append(path).append(" HTTP/1.1\r\nHost: ").append(address().toUtf8());
     request.append("\r\nContent-Type: ").append(contentType);
     request.append("\r\nContent-Length: ").append(QByteArray::number(body.size()));
+    request.append("\r\nX-Cns-Chamada: ").append(id);
     if (!m_token.isEmpty())
         request.append("\r\nAuthorization: Bearer ").append(m_token);
     request.append("\r\nConnection: keep-alive\r\n\r\n").append(body);
 
-    for (int attempt = 0; attempt < 2; ++attempt) {
+    for (int attempt = 1;; ++attempt) {
         connectToServer();
-        const bool reused = m_reused;
         Response response;
         if (exchange(request, &response)) {
-            m_reused = true;
             return response;
         }
-        // Only a kept-alive connection that the server had already closed is tried again: the
-        // request never reached it.
-        if (!reused)
+        if (attempt == kTries)
             fail(QStringLiteral("conexão encerrada pelo servidor"));
         disconnectFromServer();
     }
-    fail(QStringLiteral("conexão encerrada pelo servidor"));
 }
 
 } // namespace cns

@@ -42,11 +42,13 @@ public:
 
 private:
     // Sends the request and reads the reply on the current connection; false when the connection
-    // turned out closed before any byte of the reply arrived (a kept-alive connection the server
-    // dropped), so that the caller may send again on a new one.
+    // dropped before the whole reply came (a kept-alive connection the server had closed, or a
+    // network fault), so that the caller may send again on a new one.
     bool exchange(const QByteArray &request, Response *response);
     bool readLine(QByteArray *line, qint64 deadline);
-    void readExactly(qint64 n, QByteArray *out, qint64 deadline);
+    // More of the reply into m_buffer; false when the connection ended with nothing more.
+    bool receive(qint64 deadline);
+    bool readExactly(qint64 n, QByteArray *out, qint64 deadline);
     [[noreturn]] void fail(const QString &what);
 
     QString m_host;
@@ -56,7 +58,6 @@ private:
     int m_replyTimeoutMs = 300000;
     std::unique_ptr<QTcpSocket> m_socket;
     QByteArray m_buffer;
-    bool m_reused = false;
 };
 
 } // namespace cns
