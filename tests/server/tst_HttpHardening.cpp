@@ -366,6 +366,16 @@ void tst_HttpHardening::repeatedWriteGetsTheFirstReply()
     QCOMPARE(bodies.at(1), bodies.at(0));
     QCOMPARE(m_target->writes_.load(), 1);
     QCOMPARE(m_target->reads.load(), 2);
+    // The id of that write on another call is refused, never answered with the write's reply.
+    int status = 0;
+    ServerFixture::offThread([&] {
+        const int fd = connectTo(m_server->port());
+        sendAll(fd, post("le", "X-Cns-Chamada: c-1\r\n"));
+        status = firstReply(readOneReply(fd)).first;
+        ::close(fd);
+    });
+    QCOMPARE(status, 409);
+    QCOMPARE(m_target->reads.load(), 2);
 }
 
 void tst_HttpHardening::repeatWhileTheFirstRunsWaitsForIt()

@@ -2,19 +2,24 @@
 
 namespace cns {
 
-bool CallMemory::begin(const QByteArray &id, Answer answer)
+CallMemory::Start CallMemory::begin(const QByteArray &id, const QByteArray &body, Answer answer)
 {
     forgetOld();
+    const size_t hash = qHash(body);
     const auto it = m_calls.find(id);
     if (it == m_calls.end()) {
-        m_calls.insert(id, Call());
-        return true;
+        Call call;
+        call.bodyHash = hash;
+        m_calls.insert(id, std::move(call));
+        return Start::Run;
     }
+    if (it->bodyHash != hash)
+        return Start::Conflict;
     if (it->done)
         answer(it->reply);
     else
         it->waiting.append(std::move(answer));
-    return false;
+    return Start::Answered;
 }
 
 void CallMemory::finish(const QByteArray &id, const QByteArray &reply, bool writes)

@@ -18,9 +18,12 @@ class CallMemory
 public:
     using Answer = std::function<void(const QByteArray &reply)>;
 
-    // A call with this id arrives. True when the caller should run it (then finish() follows);
-    // false when it ran or runs already: answer gets its reply, now or when it ends.
-    bool begin(const QByteArray &id, Answer answer);
+    enum class Start { Run, Answered, Conflict };
+
+    // A call with this id and body arrives. Run: the caller runs it (then finish() follows);
+    // Answered: it ran or runs already, and answer gets its reply, now or when it ends; Conflict:
+    // the id named a call of another body, which is not the same call.
+    Start begin(const QByteArray &id, const QByteArray &body, Answer answer);
     // The call with this id ended with reply; kept when it wrote.
     void finish(const QByteArray &id, const QByteArray &reply, bool writes);
 
@@ -33,6 +36,7 @@ public:
 private:
     struct Call
     {
+        size_t bodyHash = 0;
         bool done = false;
         QByteArray reply;
         QList<Answer> waiting;

@@ -23,6 +23,7 @@ QByteArray statusText(int status)
     case 404: return "Not Found";
     case 405: return "Method Not Allowed";
     case 408: return "Request Timeout";
+    case 409: return "Conflict";
     case 411: return "Length Required";
     case 413: return "Payload Too Large";
     case 431: return "Request Header Fields Too Large";
@@ -181,17 +182,24 @@ void HttpConnection::dispatch(QByteArray body)
         waitForNextRequest();
         return;
     }
+    const QByteArray id = m_request.callId;
     m_busy = true;
     m_idle.stop();
-    const QByteArray id = m_request.callId;
     if (!id.isEmpty()) {
         QPointer<HttpConnection> self(this);
-        const bool run = m_server.calls().begin(id, [self](const QByteArray &reply) {
+        const CallMemory::Start start = m_server.calls().begin(id, body, [self](const QByteArray &reply) {
             if (self)
                 self->finishCall(reply);
         });
-        if (!run)
-            return; // answered with the first try's reply, now or when it ends
+        if (start == CallMemory::Start::Answered)
+            return; // with the first try's reply, now or when it ends
+        if (start == CallMemory::Start::Conflict) {
+            m_busy = false;
+            replyError(409, QStringLiteral("A chamada %1 já foi feita com outro conteúdo: cada chamada precisa de um X-Cns-Chamada próprio.")
+                                .arg(QString::fromLatin1(id)));
+            waitForNextRequest();
+            return;
+        }
     }
     runCall(std::move(body));
 }
