@@ -1,6 +1,7 @@
 #include "SqliteBehaviour.h"
 
 #include "EErro.h"
+#include "EErroBanco.h"
 #include "SqliteBulkInsert.h"
 
 #include <QSqlError>
@@ -19,7 +20,7 @@ void opened(QSqlDatabase &db, const QString &path)
         return;
     QSqlQuery q(db);
     if (!q.exec(QStringLiteral("PRAGMA journal_mode = WAL")))
-        throw EErro(q.lastError().text());
+        throw EErroBanco(q.lastError().text());
 }
 
 } // namespace cns::SqliteBehaviour
