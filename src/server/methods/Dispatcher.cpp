@@ -105,6 +105,20 @@ Value Dispatcher::answer(const QString &module, const RemoteMethod &entry, const
                             .arg(call));
 }
 
+void Dispatcher::tidyWhenIdle(bool wrote, Outcome &outcome)
+{
+    if (wrote)
+        m_wrote = true;
+    if (--m_running > 0 || !m_wrote.exchange(false))
+        return;
+    try {
+        if (!DbSession::forThread(m_url).idle())
+            m_wrote = true;
+    } catch (const std::exception &e) {
+        outcome.detail += QStringLiteral(" (ao arrumar o banco ocioso: %1)").arg(QString::fromUtf8(e.what()));
+    }
+}
+
 Value Dispatcher::call(const QString &module, const QString &method, const QList<Value> &args)
 {
     QElapsedTimer timer;
@@ -119,7 +133,9 @@ Value Dispatcher::call(const QString &module, const QString &method, const QList
     } else if (const QString bad = ArgumentCheck::refusal(module, *entry, args); !bad.isEmpty()) {
         result = Value::error(bad);
     } else {
+        ++m_running;
         result = answer(module, *entry, args, outcome);
+        tidyWhenIdle(entry->writes && !result.isError(), outcome);
     }
     if (m_log)
         m_log(QStringLiteral("%1.%2 %3 ms %4%5")

@@ -7,6 +7,7 @@
 #include <QHash>
 #include <QList>
 #include <QString>
+#include <atomic>
 #include <functional>
 
 namespace cns {
@@ -18,7 +19,7 @@ namespace cns {
 // succeeded, and never throws: failures come back as error values with a Portuguese text. A
 // failure of the database or of the server itself is answered with a text of the server's own
 // naming the call; what the database said (its English text, the statement, perhaps a value) goes
-// to the log alone.
+// to the log alone. When the last running call ends after writes, the database tidies up.
 // One log line per call: module, method, duration and outcome, never arguments; for a failure, its
 // own text.
 class Dispatcher : public CallTarget
@@ -51,10 +52,15 @@ private:
     Value run(const RemoteMethod &method, const QList<Value> &args);
     // The method's answer, or the error value that stands for its failure.
     Value answer(const QString &module, const RemoteMethod &method, const QList<Value> &args, Outcome &outcome);
+    // A call that ran is over: when no other runs and writes happened since the database last
+    // tidied up in full, it tidies up on this thread's connection (DbSession::idle).
+    void tidyWhenIdle(bool wrote, Outcome &outcome);
 
     DatabaseUrl m_url;
     QHash<QString, QHash<QString, RemoteMethod>> m_modules; // by lower-case method name
     LogSink m_log;
+    std::atomic<int> m_running{0}; // calls inside run()
+    std::atomic<bool> m_wrote{false}; // a write call ended since the database last tidied up in full
 };
 
 } // namespace cns

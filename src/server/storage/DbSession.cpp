@@ -77,6 +77,11 @@ void DbSession::rollback() noexcept
     q.exec(QStringLiteral("ROLLBACK"));
 }
 
+bool DbSession::idle()
+{
+    return m_inTransaction || !m_dialect->idle || m_dialect->idle(m_db);
+}
+
 Packet DbSession::select(const QString &sql, const QHash<QString, Value> &params, const QList<FieldDef> &fields)
 {
     return SqlRows::select(m_db, sql, params, fields);

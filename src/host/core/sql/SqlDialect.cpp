@@ -77,6 +77,7 @@ std::array<SqlDialect, 5> makeDialects()
     sqlite.bulkInsert = SqliteBehaviour::bulkInsert;
     sqlite.insertRows = SqliteRowSource::insert;
     sqlite.opened = SqliteBehaviour::opened;
+    sqlite.idle = SqliteBehaviour::idle;
     sqlite.keyOnlyTable = QStringLiteral(" WITHOUT ROWID");
     SqlDialect &postgresql = all[1];
     postgresql.sessionSetup = {QStringLiteral("SET client_encoding TO 'UTF8'"), QStringLiteral("SET client_min_messages TO WARNING")};

@@ -73,6 +73,11 @@ public:
                        const RowFill &fill) = nullptr;
     // After a connection to the database at path opened and ran sessionSetup; raises EErro.
     void (*opened)(QSqlDatabase &db, const QString &path) = nullptr;
+    // The connection, outside any transaction, when the server has no call running after writes:
+    // the database may tidy up what they left behind, never waiting for other connections. False
+    // when they kept it from finishing: the server asks again at its next idle moment. Null where
+    // the database tidies up by itself. Raises EErroBanco.
+    bool (*idle)(QSqlDatabase &db) = nullptr;
 
     static const SqlDialect &forDriver(QStringView driverName);
     static const SqlDialect &of(const QSqlDatabase &db);
