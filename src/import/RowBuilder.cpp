@@ -3,6 +3,7 @@
 #include "Consiste.h"
 #include "DateSerial.h"
 #include "EErro.h"
+#include "FieldText.h"
 #include "ImportError.h"
 #include "RowLookups.h"
 #include "ImportRecord.h"
@@ -261,8 +262,8 @@ cns::Row RowBuilder::build(const ColumnReader::Values &values, const QString &fi
             const QString *own = v.textIf();
             const QString other = own ? QString() : v.toString();
             const QString &whole = own ? *own : other;
-            const bool cut = defs.at(i).size > 0 && whole.size() > defs.at(i).size;
-            const QStringView s = cut ? QStringView(whole).left(defs.at(i).size) : QStringView(whole);
+            const QStringView s = cns::FieldText::cutToSize(QStringView(whole), defs.at(i).size);
+            const bool cut = s.size() < whole.size();
             b.addText(s);
             if (keys) {
                 if (QString *key = keyOf(*keys, i))

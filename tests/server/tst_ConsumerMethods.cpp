@@ -7,6 +7,7 @@
 #include "ServerFixture.h"
 
 #include <QTest>
+#include <functional>
 
 using namespace cns;
 using ServerFixture::client;
@@ -116,6 +117,12 @@ private slots:
     void deleteOfAMainConsumerIsRefused();
     void badgeRegisterKeepsEveryBadge_data() { backends_data(); }
     void badgeRegisterKeepsEveryBadge();
+    void saveRulesAreKeptByTheServer_data() { backends_data(); }
+    void saveRulesAreKeptByTheServer();
+    void rulesLeaveUnchangedValuesAlone_data() { backends_data(); }
+    void rulesLeaveUnchangedValuesAlone();
+    void textsAreCutBetweenCharactersOnSave_data() { backends_data(); }
+    void textsAreCutBetweenCharactersOnSave();
 
 private:
     Value call(const QString &backend, const QString &method, const QList<Value> &args)
@@ -153,6 +160,19 @@ private:
         ds.FieldByName(u"IDSITCONSUMI").setAsString("1");
     }
     DbSession &db(const QString &backend) { return DbSession::forThread(m_dispatchers[backend]->url()); }
+    // Every consumer's key and checked fields, and every branch tie: what a refused save must leave.
+    QStringList everything(const QString &backend)
+    {
+        QStringList out;
+        const Packet c = db(backend).select(
+            "SELECT CDCLIENTE || '/' || CDCONSUMIDOR || '/' || COALESCE(NMCONSUMIDOR, '-') || '/' || COALESCE(IDSITCONSUMI, '-') "
+            "|| '/' || COALESCE(CDTIPOCONS, '-') || '/' || COALESCE(CDCCUSCLIE, '-') || '/' || COALESCE(CAST(VRLIMDEBCONS AS VARCHAR(30)), '-') "
+            "FROM CONSUMIDOR UNION ALL SELECT 'F' || CDCLIENTE || '/' || CDCONSUMIDOR || '/' || CDFILIAL FROM CONSUMIFILIAL ORDER BY 1",
+            {}, {{"R", FieldType::String, 0}});
+        for (qsizetype i = 0; i < c.rowCount(); ++i)
+            out.append(c.value(i, 0).toString());
+        return out;
+    }
     QMap<QString, std::shared_ptr<Dispatcher>> m_dispatchers;
 };
 
@@ -504,6 +524,133 @@ void tst_ConsumerMethods::badgeRegisterKeepsEveryBadge()
     ds.Delete();
     QCOMPARE(saveError(backend, ds), QString());
     QCOMPARE(registered(), QStringList({"R1", "R2"}));
+}
+
+// SetConsumidor keeps the consumer record's rules whatever its caller checked: each refusal names
+// the consumer, and nothing of the change set stays (a good row sent with a bad one included). The
+// server once moved a consumer to a client that did not exist, leaving its branches behind.
+void tst_ConsumerMethods::saveRulesAreKeptByTheServer()
+{
+    QFETCH(QString, backend);
+    struct Case
+    {
+        const char *name;
+        std::function<void(DataSet &)> change; // on a new consumer 60 of client 4, or on consumer 1 of client 1
+        bool update;
+        QString named, reason;
+    };
+    auto set = [](const char *field, const QString &value) {
+        return [field, value](DataSet &ds) { ds.FieldByName(QString(field)).setAsString(value); };
+    };
+    auto clear = [](const char *field) { return [field](DataSet &ds) { ds.FieldByName(QString(field)).Clear(); }; };
+    const QString added = consumer(60) + " - Novo", first = consumer(1) + " - " + ServerFixture::consumerName(1);
+    const QString keyKept = "O cliente e o código de um consumidor gravado não podem ser alterados";
+    const QList<Case> cases = {
+        {"unknown client", set("CDCLIENTE", client(99)), false, added, "Cliente " + client(99) + " não cadastrado."},
+        {"blank client", set("CDCLIENTE", " "), false, added, "Cliente deve ser informado."},
+        {"blank code", set("CDCONSUMIDOR", "  "), false, "Novo", "Consumidor deve ser informado."},
+        {"blank name", set("NMCONSUMIDOR", "   "), false, consumer(60), "Nome deve ser informado."},
+        {"null name", clear("NMCONSUMIDOR"), false, consumer(60), "Nome deve ser informado."},
+        {"situation 3", set("IDSITCONSUMI", "3"), false, added, "A situação deve ser 1 (Ativo) ou 2 (Inativo); veio \"3\"."},
+        {"no situation", clear("IDSITCONSUMI"), false, added, "A situação deve ser 1 (Ativo) ou 2 (Inativo); veio \"\"."},
+        {"unknown type", set("CDTIPOCONS", "99"), false, added, "Tipo de consumidor 99 não cadastrado."},
+        {"another client's cost centre", set("CDCCUSCLIE", "0000000001"), false, added,
+         "Centro de custo 0000000001 não cadastrado para o cliente deste consumidor."},
+        {"amount beyond its column", [](DataSet &ds) { ds.FieldByName(u"VRLIMDEBCONS").setAsFloat(1e15); }, false, consumer(60),
+         "o campo VRLIMDEBCONS aceita números de até 14 dígitos antes da vírgula"},
+        {"moved to another client", set("CDCLIENTE", client(4)), true, first,
+         keyKept + " (" + client(1) + "/" + consumer(1) + " para " + client(4) + "/" + consumer(1) + ")"},
+        {"moved to an unknown client", set("CDCLIENTE", client(99)), true, first, keyKept},
+        {"code changed", set("CDCONSUMIDOR", consumer(99)), true, first, keyKept},
+        {"name blanked", set("NMCONSUMIDOR", ""), true, consumer(1), "Nome deve ser informado."},
+        {"situation changed to 0", set("IDSITCONSUMI", "0"), true, first, "veio \"0\""},
+        {"type changed to an unknown one", set("CDTIPOCONS", "77"), true, first, "Tipo de consumidor 77 não cadastrado."},
+    };
+    const QStringList before = everything(backend);
+    for (const Case &c : cases) {
+        DataSet ds("cdsConsumidor");
+        if (c.update) {
+            load(backend, ds, 1, 1);
+            ds.Edit();
+        } else {
+            // A good consumer goes in the same change set, before the bad one.
+            appendConsumer(backend, ds, 59, "Bom");
+            ds.Post();
+            ds.Append();
+            ds.FieldByName(u"CDCLIENTE").setAsString(client(4));
+            ds.FieldByName(u"CDCONSUMIDOR").setAsString(consumer(60));
+            ds.FieldByName(u"NMCONSUMIDOR").setAsString("Novo");
+            ds.FieldByName(u"IDSITCONSUMI").setAsString("1");
+        }
+        c.change(ds);
+        ds.Post();
+        const QString refused = saveError(backend, ds);
+        QVERIFY2(refused.contains(c.reason), qPrintable(QString("%1: %2").arg(c.name, refused)));
+        QVERIFY2(refused.contains(c.named), qPrintable(QString("%1: %2").arg(c.name, refused)));
+        QCOMPARE(everything(backend), before);
+    }
+}
+
+// A rule looks only at what a save writes: a consumer stored before the rules (here one of client 2
+// with client 1's cost centre) can still be renamed; a good type and cost centre are taken.
+void tst_ConsumerMethods::rulesLeaveUnchangedValuesAlone()
+{
+    QFETCH(QString, backend);
+    DataSet ds("cdsConsumidor");
+    load(backend, ds, 2, 3);
+    QCOMPARE(ds.FieldByName(u"CDCCUSCLIE").AsString(), QString("0000000001"));
+    ds.Edit();
+    ds.FieldByName(u"NMCONSUMIDOR").setAsString("Renomeado com centro antigo");
+    ds.Post();
+    QCOMPARE(saveError(backend, ds), QString());
+
+    load(backend, ds, 1);
+    ds.Append();
+    ds.FieldByName(u"CDCLIENTE").setAsString(client(1));
+    ds.FieldByName(u"CDCONSUMIDOR").setAsString(consumer(161));
+    ds.FieldByName(u"NMCONSUMIDOR").setAsString("Completo");
+    ds.FieldByName(u"IDSITCONSUMI").setAsString("2");
+    ds.FieldByName(u"CDTIPOCONS").setAsString("02");
+    ds.FieldByName(u"CDCCUSCLIE").setAsString("0000000001");
+    ds.Post();
+    QCOMPARE(saveError(backend, ds), QString());
+    load(backend, ds, 1, 161);
+    QCOMPARE(ds.FieldByName(u"CDTIPOCONS").AsString(), QString("02"));
+    ds.Delete();
+    QCOMPARE(saveError(backend, ds), QString());
+}
+
+// A name longer than its 50 places is cut where a character ends, on the server too (a caller
+// other than the screen may send it whole): an emoji or a letter and its accent across the end are
+// left out whole, and what is stored reads back as it was cut on both databases.
+void tst_ConsumerMethods::textsAreCutBetweenCharactersOnSave()
+{
+    QFETCH(QString, backend);
+    const QString grin = QString::fromUtf8("\xF0\x9F\x98\x80"), acute = QString(QChar(0x0301));
+    const QList<QPair<QString, QString>> names = {
+        {QString(49, u'y') + grin, QString(49, u'y')},
+        {QString(48, u'y') + grin, QString(48, u'y') + grin},
+        {QString(49, u'y') + QChar(0xE9) + "z", QString(49, u'y') + QChar(0xE9)},
+        {QString(49, u'y') + "e" + acute, QString(49, u'y')},
+    };
+    ChangeSet changes({{"CDCLIENTE", FieldType::String, 21}, {"CDCONSUMIDOR", FieldType::String, 21},
+                       {"NMCONSUMIDOR", FieldType::String, 0}, {"IDSITCONSUMI", FieldType::String, 1}});
+    for (int i = 0; i < names.size(); ++i) {
+        Row::Builder b;
+        for (const QString &v : {client(4), consumer(40 + i), names.at(i).first, QString("1")})
+            b.addText(v);
+        changes.add({ChangeSet::Op::Insert, {}, b.take()});
+    }
+    const Value reply = call(backend, "SetConsumidor", setArgs(changes, noneBlank()));
+    QVERIFY2(!reply.isError(), qPrintable(reply.isError() ? reply.errorText() : QString()));
+    DataSet ds("cdsConsumidor");
+    load(backend, ds, 4);
+    for (int i = 0; i < names.size(); ++i) {
+        QVERIFY(ds.Locate("CDCONSUMIDOR", {Value(consumer(40 + i))}));
+        QCOMPARE(ds.FieldByName(u"NMCONSUMIDOR").AsString(), names.at(i).second);
+        ds.Delete();
+    }
+    QCOMPARE(saveError(backend, ds), QString());
 }
 
 QTEST_GUILESS_MAIN(tst_ConsumerMethods)

@@ -326,6 +326,17 @@ void tst_ImportMethods::refusalsStoreNothing_data()
                "000000000000000000050)";
         QTest::newRow(n + ": unknown client")
             << b << "0000000002" << QList<QList<Value>>{importRow("999", consumer(50), "A")} << "Cliente 999 não cadastrado.";
+        // Stored by SQLite and refused by PostgreSQL once: refused alike, naming the field and the consumer.
+        QTest::newRow(n + ": amount beyond its column")
+            << b << "0000000002"
+            << QList<QList<Value>>{importRow(client(2), consumer(50), "A", {{"VRLIMDEBCONS", Value("12,50")}}),
+                                   importRow(client(2), consumer(51), "B", {{"VRLIMDEBCONS", Value("100000000000000")}})}
+            << "O campo VRLIMDEBCONS aceita números de até 14 dígitos antes da vírgula; veio 100000000000000. (cliente "
+               "000000000000000000002, consumidor 000000000000000000051)";
+        QTest::newRow(n + ": NUL in a name")
+            << b << "0000000002" << QList<QList<Value>>{importRow(client(2), consumer(50), QString("A") + QChar(0) + "B")}
+            << "Cns72200.rdmImportConsu.setConsumidor: o argumento 1 (consumidores) traz o caractere nulo (\\u0000) no campo "
+               "NMCONSUMIDOR da linha 1, que um texto não pode conter. Remova-o e repita a operação.";
         QTest::newRow(n + ": layout without branch")
             << b << "0000000003" << QList<QList<Value>>{importRow(client(2), consumer(50), "A")}
             << "O layout deve estar associado à uma filial para ser utilizado para importação.";

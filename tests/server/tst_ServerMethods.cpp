@@ -14,6 +14,9 @@
 #include <QSqlQuery>
 #include <QFileInfo>
 #include <QTest>
+#include <atomic>
+#include <cmath>
+#include <stdexcept>
 
 using namespace cns;
 using ServerFixture::client;
@@ -23,16 +26,48 @@ namespace {
 
 const QString kModule = "Cns72200.rdmConsumidor";
 
-// A module of the test only: writes a change set into a named table through the server's write path.
+// How many times the test module's methods ran their handlers.
+std::atomic<int> g_handled{0};
+
+// A module of the test only: writes a change set into a named table through the server's write
+// path; fails in the database, and outside it; fills a scratch table with 12 MB (SQLite's SQL).
 QList<RemoteMethod> writerModule()
 {
     return {{"setTabela",
              {{"tabela", RemoteMethod::Kind::Text}, {"alterações", RemoteMethod::Kind::ChangeSet}},
              true,
              [](MethodCall &call) {
+                 ++g_handled;
                  ChangeSetWriter(call.db(), Schema::table(call.text(0))).apply(call.changes(1));
                  return Value(true);
+             }},
+            {"falharNoBanco",
+             {},
+             false,
+             [](MethodCall &call) {
+                 call.db().select("SELECT NMNADA FROM TABELA_INEXISTENTE", {}, {{"NMNADA", FieldType::String, 0}});
+                 return Value(true);
+             }},
+            {"falharNoServidor", {}, false, [](MethodCall &) -> Value { throw std::runtime_error("vector::_M_range_check"); }},
+            {"encher",
+             {},
+             true,
+             [](MethodCall &call) {
+                 call.db().exec("WITH RECURSIVE R(N) AS (SELECT 1 UNION ALL SELECT N + 1 FROM R WHERE N < 8000) "
+                                "INSERT INTO TMPOCIOSO SELECT N, printf('%.1500c', 'x') FROM R");
+                 return Value(true);
              }}};
+}
+
+// A change set inserting one row of the given fields and values.
+ChangeSet insertOf(const QList<FieldDef> &fields, const QList<Value> &values)
+{
+    ChangeSet changes(fields);
+    Row::Builder b;
+    for (const Value &v : values)
+        b.addValue(v);
+    changes.add({ChangeSet::Op::Insert, {}, b.take()});
+    return changes;
 }
 
 QStringList column(const Packet &p, const QString &field)
@@ -102,6 +137,13 @@ private slots:
     void versionTwoGetsTheSparseSiteCodeIndex_data() { backends_data(); }
     void versionTwoGetsTheSparseSiteCodeIndex();
     void largeCommitIsCheckpointed();
+    void databaseFailuresStayInTheLog_data() { backends_data(); }
+    void databaseFailuresStayInTheLog();
+    void nulIsRefusedBeforeAnyStatement_data() { backends_data(); }
+    void nulIsRefusedBeforeAnyStatement();
+    void valuesBeyondAColumnAreRefusedAlike_data();
+    void valuesBeyondAColumnAreRefusedAlike();
+    void idleServerCutsTheLogBack();
 
 private:
     Dispatcher &d(const QString &backend) { return *m_dispatchers[backend]; }
@@ -529,6 +571,159 @@ void tst_ServerMethods::largeCommitIsCheckpointed()
     }
     QSqlDatabase::removeDatabase("tst-checkpoint-reader");
     s.exec("DROP TABLE TMPCHECKPOINT");
+}
+
+// What the database says when it fails (English, the statement) goes to the server's log; the
+// caller reads a Portuguese text naming the call, alike on both databases. So does a failure of the
+// server's own code.
+void tst_ServerMethods::databaseFailuresStayInTheLog()
+{
+    QFETCH(QString, backend);
+    QStringList log;
+    d(backend).setLogSink([&log](const QString &line) { log.append(line); });
+    const Value db = d(backend).call("Teste", "falharNoBanco", {});
+    const Value internal = d(backend).call("Teste", "falharNoServidor", {});
+    d(backend).setLogSink(nullptr);
+
+    QVERIFY(db.isError());
+    QCOMPARE(db.errorText(), QString("Erro no banco de dados ao atender Teste.falharNoBanco. Os detalhes foram registrados "
+                                     "no log do servidor de aplicação."));
+    QVERIFY(internal.isError());
+    QCOMPARE(internal.errorText(), QString("Erro interno no servidor de aplicação ao atender Teste.falharNoServidor. Os detalhes "
+                                           "foram registrados no log do servidor de aplicação."));
+    QCOMPARE(log.size(), 2);
+    QVERIFY2(log.at(0).startsWith("Teste.falharNoBanco ") && log.at(0).contains("erro do banco")
+                 && log.at(0).contains("TABELA_INEXISTENTE", Qt::CaseInsensitive),
+             qPrintable(log.at(0)));
+    QVERIFY2(!log.at(0).contains('\n'), qPrintable(log.at(0)));
+    QVERIFY2(log.at(1).contains("falha") && log.at(1).contains("vector::_M_range_check"), qPrintable(log.at(1)));
+    // The connection is still good for the next call.
+    QVERIFY(!call(backend, "getParaVend", {}).isError());
+}
+
+// A NUL inside a text (a JSON "\u0000") is refused before any statement runs, with the same text
+// on both databases: PostgreSQL's driver once answered with its own error and the statement, while
+// SQLite stored the character.
+void tst_ServerMethods::nulIsRefusedBeforeAnyStatement()
+{
+    QFETCH(QString, backend);
+    const QString nul = QString("Ana") + QChar(0) + "Lima";
+    const Value text = call(backend, "getCliente", {Value("0001"), Value(""), Value(nul), Value("")});
+    QVERIFY(text.isError());
+    QCOMPARE(text.errorText(), QString("Cns72200.rdmConsumidor.getCliente: o argumento 3 (cliente) traz o caractere nulo "
+                                       "(\\u0000), que um texto não pode conter. Remova-o e repita a operação."));
+
+    const QList<FieldDef> fields = {{"CDCLIENTE", FieldType::String, 21}, {"CDCONSUMIDOR", FieldType::String, 21},
+                                    {"NMCONSUMIDOR", FieldType::String, 50}, {"IDSITCONSUMI", FieldType::String, 1}};
+    ChangeSet changes = insertOf(fields, {Value(client(4)), Value(consumer(70)), Value("Sem nulo"), Value("1")});
+    Row::Builder old, now;
+    for (const QString &v : {client(1), consumer(1), nul, QString("1")})
+        old.addText(v);
+    for (const QString &v : {client(1), consumer(1), QString("Outro"), QString("1")})
+        now.addText(v);
+    changes.add({ChangeSet::Op::Update, old.take(), now.take()}); // the NUL among the original values
+    const int handled = g_handled;
+    const Value set = d(backend).call("Teste", "setTabela", {Value("CONSUMIDOR"), Value(changes)});
+    QVERIFY(set.isError());
+    QCOMPARE(set.errorText(), QString("Teste.setTabela: o argumento 2 (alterações) traz o caractere nulo (\\u0000) no campo "
+                                      "NMCONSUMIDOR da linha 2, que um texto não pode conter. Remova-o e repita a operação."));
+    QCOMPARE(int(g_handled), handled);
+    QCOMPARE(call(backend, "getPesqConsumidor", {Value(client(4)), Value(consumer(70))}).at(0).toPacket().rowCount(), 0);
+}
+
+void tst_ServerMethods::valuesBeyondAColumnAreRefusedAlike_data()
+{
+    QTest::addColumn<QString>("backend");
+    QTest::addColumn<QString>("table");
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<Value>("value");
+    QTest::addColumn<QString>("refusal"); // empty: stored
+    const QString amount = "o campo VRLIMDEBCONS aceita números de até 14 dígitos antes da vírgula; veio ";
+    for (const QString &b : m_dispatchers.keys()) {
+        const QByteArray n = b.toLatin1();
+        QTest::newRow(n + ": largest amount") << b << "CONSUMIDOR" << "VRLIMDEBCONS" << Value(99999999999999.98) << QString();
+        QTest::newRow(n + ": amount of 15 digits") << b << "CONSUMIDOR" << "VRLIMDEBCONS" << Value(1e14) << amount + "100000000000000";
+        QTest::newRow(n + ": negative amount of 15 digits")
+            << b << "CONSUMIDOR" << "VRLIMDEBCONS" << Value(-123456789012345.5) << amount + "-123456789012345,5";
+        QTest::newRow(n + ": not a number") << b << "CONSUMIDOR" << "VRLIMDEBCONS" << Value(std::nan("")) << amount + "nan";
+        QTest::newRow(n + ": year 9999") << b << "CONSUMIDOR" << "DTNASCCONS" << Value::date(QDate(9999, 12, 31)) << QString();
+        QTest::newRow(n + ": year 10000") << b << "CONSUMIDOR" << "DTNASCCONS" << Value::date(QDate(10000, 1, 1))
+                                          << "o campo DTNASCCONS aceita datas dos anos 1 a 9999; veio o ano 10000";
+        QTest::newRow(n + ": largest integer") << b << "COLLAYOUTIMP" << "NRPOSICOLLAY" << Value(qint64(2147483647)) << QString();
+        QTest::newRow(n + ": integer beyond 32 bits") << b << "COLLAYOUTIMP" << "NRPOSICOLLAY" << Value(qint64(2147483648))
+                                                      << "o campo NRPOSICOLLAY aceita inteiros de -2147483648 a 2147483647; veio 2147483648";
+    }
+}
+
+// SQLite stores what PostgreSQL refuses (an amount beyond NUMERIC(18,4), an INTEGER beyond 32 bits):
+// the server refuses both alike, naming the field, before the statement.
+void tst_ServerMethods::valuesBeyondAColumnAreRefusedAlike()
+{
+    QFETCH(QString, backend);
+    QFETCH(QString, table);
+    QFETCH(QString, field);
+    QFETCH(Value, value);
+    QFETCH(QString, refusal);
+    DbSession &s = DbSession::forThread(d(backend).url());
+    ChangeSet changes;
+    QString key;
+    if (table == "CONSUMIDOR") {
+        changes = insertOf({{"CDCLIENTE", FieldType::String, 21}, {"CDCONSUMIDOR", FieldType::String, 21}, {"NMCONSUMIDOR", FieldType::String, 50},
+                            {"IDSITCONSUMI", FieldType::String, 1}, {field, value.kind() == Value::Kind::Date ? FieldType::DateTime : FieldType::Float, 0}},
+                           {Value(client(4)), Value(consumer(71)), Value("Limite"), Value("1"), value});
+        key = "CDCONSUMIDOR " + consumer(71) + ", CDCLIENTE " + client(4); // in the table's order
+    } else {
+        changes = insertOf({{"CDLAYOUTIMP", FieldType::String, 10}, {"NRSEQTABELAY", FieldType::Integer, 0},
+                            {"NRSEQCOLULAY", FieldType::Integer, 0}, {field, FieldType::Integer, 0}},
+                           {Value("LIMITE"), Value(qint64(1)), Value(qint64(1)), value});
+        key = "CDLAYOUTIMP LIMITE, NRSEQTABELAY 1, NRSEQCOLULAY 1";
+    }
+    const QString row = table == "CONSUMIDOR" ? "CDCLIENTE = '" + client(4) + "' AND CDCONSUMIDOR = '" + consumer(71) + "'"
+                                              : "CDLAYOUTIMP = 'LIMITE'";
+    const Value reply = d(backend).call("Teste", "setTabela", {Value(table), Value(changes)});
+    const qint64 stored = s.count(QString("SELECT COUNT(*) FROM %1 WHERE %2 AND %3 IS NOT NULL").arg(table, row, field), {});
+    s.exec(QString("DELETE FROM %1 WHERE %2").arg(table, row));
+    if (refusal.isEmpty()) {
+        QVERIFY2(!reply.isError(), qPrintable(reply.isError() ? reply.errorText() : QString()));
+        QCOMPARE(stored, 1);
+    } else {
+        QVERIFY(reply.isError());
+        QCOMPARE(reply.errorText(), QString("Não é possível gravar o registro de %1 com %2: %3.").arg(table, key, refusal));
+        QCOMPARE(stored, 0);
+    }
+}
+
+// The log a large write leaves is cut back to nothing once the server is idle, and again at the
+// next idle moment when a reader kept it then (the checkpoint does not wait for readers). SQLite's
+// alone: the log grew to hundreds of MB under load, and SQLite's own checkpoints never shrink it.
+void tst_ServerMethods::idleServerCutsTheLogBack()
+{
+    if (!m_dispatchers.contains("sqlite"))
+        QSKIP("no SQLite database");
+    const DatabaseUrl url = d("sqlite").url();
+    const QString log = url.path() + "-wal";
+    DbSession &s = DbSession::forThread(url);
+    s.exec("CREATE TABLE TMPOCIOSO (N INTEGER, T VARCHAR(2000))");
+
+    QVERIFY(!d("sqlite").call("Teste", "encher", {}).isError());
+    QCOMPARE(QFileInfo(log).size(), 0);
+
+    {
+        QSqlDatabase other = url.open("tst-idle-reader");
+        QSqlQuery reader(other);
+        QVERIFY(reader.exec("BEGIN") && reader.exec("SELECT COUNT(*) FROM TMPOCIOSO") && reader.next());
+        QCOMPARE(reader.value(0).toInt(), 8000);
+        QVERIFY(!d("sqlite").call("Teste", "encher", {}).isError());
+        QVERIFY2(QFileInfo(log).size() > 12'000'000, qPrintable(QString::number(QFileInfo(log).size())));
+        reader.finish();
+        QVERIFY(reader.exec("COMMIT"));
+    }
+    QSqlDatabase::removeDatabase("tst-idle-reader");
+    // A call that only reads, at the next idle moment.
+    QVERIFY(!call("sqlite", "getParaVend", {}).isError());
+    QCOMPARE(QFileInfo(log).size(), 0);
+    QCOMPARE(s.count("SELECT COUNT(*) FROM TMPOCIOSO", {}), 16000);
+    s.exec("DROP TABLE TMPOCIOSO");
 }
 
 QTEST_GUILESS_MAIN(tst_ServerMethods)

@@ -3,6 +3,7 @@
 #include "ChangeSetWriter.h"
 #include "ConsumerLinks.h"
 #include "ConsumerRecord.h"
+#include "ConsumerSaveRules.h"
 #include "DbSession.h"
 #include "EErro.h"
 #include "MethodCall.h"
@@ -119,9 +120,22 @@ void followDelete(DbSession &db, const ConsumerFields &f, const ChangeSet::Chang
 // operator changed or deleted meanwhile is refused. The ten flags, in the order of the value
 // fields, store a database null for a value left blank. The follow-ups run once every row is
 // written, so a change set that unlinks a consumer and deletes its main one in the same call passes.
+//
+// The record's rules, kept here whatever the caller checked (ConsumerSaveRules), each refused with
+// a message naming the consumer and the whole change set with it:
+// - a consumer's client and code are its key: an update may not change them, since the consumer's
+//   branches, addresses and badges stay under the old key and would be left to no one;
+// - a new consumer names a client that exists, and a code;
+// - the name is never blank: the screens, reports and badge lookups show consumers by it;
+// - the situation is 1 (active) or 2 (inactive), the only ones sales and imports know;
+// - a consumer type, when given, exists; a cost centre, when given, exists for the consumer's client.
+// Values the update leaves as they were are not looked at again (ConsumerSaveRules).
 Value SetConsumidor(MethodCall &call)
 {
     const ChangeSet &changes = call.changes(0);
+    const ConsumerSaveRules rules(call.db(), changes);
+    for (const ChangeSet::Change &c : changes.changes())
+        rules.check(c);
     ChangeSetWriter writer(call.db(), Schema::table(u"CONSUMIDOR"));
     writer.setNullColumns(blankValueColumns(call));
     writer.apply(changes);

@@ -1,8 +1,10 @@
 #include "Dispatcher.h"
 
+#include "ArgumentCheck.h"
 #include "DbSession.h"
 #include "EAbort.h"
 #include "EErro.h"
+#include "EErroBanco.h"
 #include "MethodCall.h"
 #include "RdmConsumidor.h"
 #include "RdmImportConsu.h"
@@ -13,43 +15,23 @@
 
 namespace cns {
 
-QString RemoteMethod::kindName(Kind kind)
-{
-    switch (kind) {
-    case Kind::Text: return QStringLiteral("um texto");
-    case Kind::Flag: return QStringLiteral("um valor lógico");
-    case Kind::Number: return QStringLiteral("um número");
-    case Kind::Packet: return QStringLiteral("um pacote de dados");
-    case Kind::ChangeSet: return QStringLiteral("um conjunto de alterações");
-    }
-    return {};
-}
-
 namespace {
 
-bool fits(const Value &v, RemoteMethod::Kind kind)
+// A text as it may go into the log line: on one line, printable.
+QString oneLine(const QString &text)
 {
-    switch (kind) {
-    case RemoteMethod::Kind::Text: return v.kind() == Value::Kind::Text || v.isNull();
-    case RemoteMethod::Kind::Flag:
-        return v.kind() == Value::Kind::Bool
-            || (v.kind() == Value::Kind::Int && (v.toInt() == -1 || v.toInt() == 0 || v.toInt() == 1));
-    case RemoteMethod::Kind::Number: return v.isNumber();
-    case RemoteMethod::Kind::Packet: return v.kind() == Value::Kind::Packet;
-    case RemoteMethod::Kind::ChangeSet: return v.kind() == Value::Kind::ChangeSet;
-    }
-    return false;
-}
-
-// A name from the wire as it may go into the log: printable and short.
-QString loggable(const QString &name)
-{
-    QString out = name.left(60);
+    QString out = text.simplified();
     for (QChar &c : out) {
         if (!c.isPrint())
             c = u'?';
     }
     return out;
+}
+
+// A name from the wire as it may go into the log: printable and short.
+QString loggable(const QString &name)
+{
+    return oneLine(name.left(60));
 }
 
 } // namespace
@@ -80,23 +62,6 @@ const RemoteMethod *Dispatcher::find(const QString &module, const QString &metho
     return it == mod->constEnd() ? nullptr : &*it;
 }
 
-QString Dispatcher::checkArgs(const QString &module, const RemoteMethod &entry, const QList<Value> &args) const
-{
-    if (args.size() != entry.args.size())
-        return QStringLiteral("%1.%2 espera %3 argumento(s); recebeu %4.")
-            .arg(module, entry.name)
-            .arg(entry.args.size())
-            .arg(args.size());
-    for (int i = 0; i < args.size(); ++i) {
-        if (!fits(args.at(i), entry.args.at(i).kind))
-            return QStringLiteral("%1.%2: o argumento %3 (%4) deve ser %5; veio %6.")
-                .arg(module, entry.name)
-                .arg(i + 1)
-                .arg(entry.args.at(i).name, RemoteMethod::kindName(entry.args.at(i).kind), Value::kindName(args.at(i).kind()));
-    }
-    return {};
-}
-
 Value Dispatcher::run(const RemoteMethod &entry, const QList<Value> &args)
 {
     DbSession &session = DbSession::forThread(m_url);
@@ -118,41 +83,71 @@ bool Dispatcher::writes(const QString &module, const QString &method) const
     return entry && entry->writes;
 }
 
+Value Dispatcher::answer(const QString &module, const RemoteMethod &entry, const QList<Value> &args, Outcome &outcome)
+{
+    const QString call = module + u'.' + entry.name;
+    try {
+        Value result = run(entry, args);
+        outcome.text = QStringLiteral("ok");
+        return result;
+    } catch (const EErroBanco &e) {
+        outcome = {QStringLiteral("erro do banco"), e.message()};
+        return Value::error(QStringLiteral("Erro no banco de dados ao atender %1. Os detalhes foram registrados no log do "
+                                           "servidor de aplicação.")
+                                .arg(call));
+    } catch (const EErro &e) {
+        outcome.text = QStringLiteral("erro");
+        return Value::error(e.message());
+    } catch (const EAbort &) {
+        outcome.text = QStringLiteral("erro");
+        return Value::error(QStringLiteral("Operação cancelada no servidor."));
+    } catch (const std::exception &e) {
+        outcome = {QStringLiteral("falha"), QString::fromUtf8(e.what())};
+    } catch (...) {
+        outcome = {QStringLiteral("falha"), QStringLiteral("exceção desconhecida")};
+    }
+    return Value::error(QStringLiteral("Erro interno no servidor de aplicação ao atender %1. Os detalhes foram registrados no "
+                                       "log do servidor de aplicação.")
+                            .arg(call));
+}
+
+void Dispatcher::tidyWhenIdle(bool wrote, Outcome &outcome)
+{
+    if (wrote)
+        m_wrote = true;
+    if (--m_running > 0 || !m_wrote.exchange(false))
+        return;
+    try {
+        if (!DbSession::forThread(m_url).idle())
+            m_wrote = true;
+    } catch (const std::exception &e) {
+        outcome.detail += QStringLiteral(" (ao arrumar o banco ocioso: %1)").arg(QString::fromUtf8(e.what()));
+    }
+}
+
 Value Dispatcher::call(const QString &module, const QString &method, const QList<Value> &args)
 {
     QElapsedTimer timer;
     timer.start();
     Value result;
-    QString outcome = QStringLiteral("ok");
+    Outcome outcome{QStringLiteral("recusado"), {}};
     const RemoteMethod *entry = find(module, method);
     if (!m_modules.contains(module)) {
         result = Value::error(QStringLiteral("Módulo \"%1\" desconhecido no servidor de aplicação.").arg(module));
-        outcome = QStringLiteral("recusado");
     } else if (!entry) {
         result = Value::error(QStringLiteral("Método \"%1\" desconhecido em %2.").arg(method, module));
-        outcome = QStringLiteral("recusado");
-    } else if (const QString bad = checkArgs(module, *entry, args); !bad.isEmpty()) {
+    } else if (const QString bad = ArgumentCheck::refusal(module, *entry, args); !bad.isEmpty()) {
         result = Value::error(bad);
-        outcome = QStringLiteral("recusado");
     } else {
-        try {
-            result = run(*entry, args);
-        } catch (const EErro &e) {
-            result = Value::error(e.message());
-            outcome = QStringLiteral("erro");
-        } catch (const EAbort &) {
-            result = Value::error(QStringLiteral("Operação cancelada no servidor."));
-            outcome = QStringLiteral("erro");
-        } catch (const std::exception &e) {
-            result = Value::error(QStringLiteral("Erro interno no servidor de aplicação: %1").arg(QString::fromUtf8(e.what())));
-            outcome = QStringLiteral("falha");
-        }
+        ++m_running;
+        result = answer(module, *entry, args, outcome);
+        tidyWhenIdle(entry->writes && !result.isError(), outcome);
     }
     if (m_log)
-        m_log(QStringLiteral("%1.%2 %3 ms %4")
+        m_log(QStringLiteral("%1.%2 %3 ms %4%5")
                   .arg(loggable(module), entry ? entry->name : loggable(method))
                   .arg(double(timer.nsecsElapsed()) / 1e6, 0, 'f', 1)
-                  .arg(outcome));
+                  .arg(outcome.text, outcome.detail.isEmpty() ? QString() : QStringLiteral(": ") + oneLine(outcome.detail)));
     return result;
 }
 

@@ -2,6 +2,7 @@
 
 #include "DbSession.h"
 #include "EErro.h"
+#include "EErroBanco.h"
 #include "NamedSql.h"
 #include "Packet.h"
 #include "SqlRows.h"
@@ -42,7 +43,11 @@ Value ChangeSetWriter::newValue(const QList<Value> &row, int column, const Mappi
     const TableDef::Column &c = m_table.columns().at(column);
     if (m_nullColumns.contains(c.name, Qt::CaseInsensitive))
         return {};
-    return coerceToField(m_table.fieldDef(c), row.at(m.fieldOfColumn.at(column)));
+    Value v = coerceToField(m_table.fieldDef(c), row.at(m.fieldOfColumn.at(column)));
+    // Refused here, before the statement, so that both databases refuse it alike and say which field.
+    if (const QString beyond = TableDef::beyondRange(c, v); !beyond.isEmpty())
+        throw EErro(QStringLiteral("Não é possível gravar o registro de %1 com %2: %3.").arg(m_table.name(), keyText(m, row), beyond));
+    return v;
 }
 
 QString ChangeSetWriter::keyText(const Mapping &m, const QList<Value> &row) const
@@ -75,7 +80,7 @@ int ChangeSetWriter::run(const QString &sql, const QHash<QString, Value> &params
     const NamedSql named = NamedSql::parse(sql);
     QSqlQuery q(m_db.db());
     if (!q.prepare(named.positional()))
-        throw EErro(QStringLiteral("Erro no banco de dados: %1").arg(q.lastError().text()));
+        throw EErroBanco(QStringLiteral("Erro no banco de dados: %1").arg(q.lastError().text()));
     for (const Value &v : SqlRows::bindings(named, params))
         q.addBindValue(TADOIBQuery::toSqlValue(v));
     if (!q.exec()) {
@@ -85,7 +90,7 @@ int ChangeSetWriter::run(const QString &sql, const QHash<QString, Value> &params
         m_db.rollback();
         if (m_db.dialect().uniqueViolationCodes.contains(error.nativeErrorCode()))
             throw EErro(QStringLiteral("Já existe em %1 um registro com %2.").arg(m_table.name(), keyText(m, row)));
-        throw EErro(QStringLiteral("Erro ao gravar %1: %2").arg(m_table.name(), error.text()));
+        throw EErroBanco(QStringLiteral("Erro ao gravar %1: %2").arg(m_table.name(), error.text()));
     }
     return q.numRowsAffected();
 }

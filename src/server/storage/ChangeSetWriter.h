@@ -15,6 +15,8 @@ class DbSession;
 // deleted meanwhile matches nothing and is refused with a Portuguese message: the caller's
 // transaction then rolls back, so nothing of the change set is applied. Fields of the change set
 // that are not columns of the table (display names joined from other tables) are not written.
+// A new value beyond its column's range is refused before its statement, naming the field
+// (TableDef::beyondRange), as no database would store it alike.
 class ChangeSetWriter
 {
 public:

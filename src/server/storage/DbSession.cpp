@@ -1,6 +1,7 @@
 #include "DbSession.h"
 
 #include "EErro.h"
+#include "EErroBanco.h"
 #include "SqlRows.h"
 
 #include <QSqlError>
@@ -46,7 +47,7 @@ void DbSession::run(const QString &statement)
 {
     QSqlQuery q(m_db);
     if (!q.exec(statement))
-        throw EErro(QStringLiteral("Erro no banco de dados: %1").arg(q.lastError().text()));
+        throw EErroBanco(QStringLiteral("Erro no banco de dados: %1").arg(q.lastError().text()));
 }
 
 void DbSession::temporaryTable(const QString &name, const QString &definition)
@@ -74,6 +75,11 @@ void DbSession::rollback() noexcept
     m_inTransaction = false;
     QSqlQuery q(m_db);
     q.exec(QStringLiteral("ROLLBACK"));
+}
+
+bool DbSession::idle()
+{
+    return m_inTransaction || !m_dialect->idle || m_dialect->idle(m_db);
 }
 
 Packet DbSession::select(const QString &sql, const QHash<QString, Value> &params, const QList<FieldDef> &fields)

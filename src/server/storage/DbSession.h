@@ -27,6 +27,10 @@ public:
     void commit();
     void rollback() noexcept;
     bool inTransaction() const { return m_inTransaction; }
+    // Called when the server has no call running after writes: the database tidies up what they
+    // left (SqlDialect::idle). False when other connections kept it from finishing. Outside a
+    // transaction only. Raises EErroBanco.
+    bool idle();
 
     Packet select(const QString &sql, const QHash<QString, Value> &params, const QList<FieldDef> &fields);
     int exec(const QString &sql, const QHash<QString, Value> &params = {});

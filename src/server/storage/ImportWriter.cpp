@@ -4,6 +4,7 @@
 #include "Consiste.h"
 #include "DbSession.h"
 #include "EErro.h"
+#include "EErroBanco.h"
 #include "FieldText.h"
 #include "NumberFormat.h"
 #include "Schema.h"
@@ -250,6 +251,7 @@ QList<ImportWriter::ColumnPlan> ImportWriter::plans(const Packet &rows, const QS
         ColumnPlan s;
         if (name != u"IDSITCONSUMI") {
             const TableDef::Column *c = table.column(name);
+            s.column = c;
             s.field = rows.indexOf(name);
             s.type = c->type;
             s.size = c->size;
@@ -270,16 +272,25 @@ Value ImportWriter::columnValue(const Value &v, const ColumnPlan &c)
             d = v.toDouble();
         else if (v.kind() == Value::Kind::Text)
             d = NumberFormat::parse(v.toString());
-        return d ? Value(*d) : Value();
+        return d ? inRange(Value(*d), c) : Value();
     }
     if (c.type == TableDef::Type::Timestamp)
-        return v.kind() == Value::Kind::Date ? v : Value();
+        return v.kind() == Value::Kind::Date ? inRange(v, c) : Value();
     QString s = v.isNull() ? QString() : v.toString().trimmed();
     // A CPF that the check digits refuse is stored empty, as the log warned.
     if (c.cpf && (!Consiste::CPFOk(s) || s.size() != 11))
         s.clear();
     FieldText::cutToSize(s, c.size);
     return s.isEmpty() ? Value() : Value(s);
+}
+
+Value ImportWriter::inRange(const Value &v, const ColumnPlan &c)
+{
+    if (QString beyond = TableDef::beyondRange(*c.column, v); !beyond.isEmpty()) {
+        beyond[0] = beyond.at(0).toUpper();
+        throw EErro(beyond + u'.');
+    }
+    return v;
 }
 
 bool ImportWriter::plainText(const char *data, qsizetype size, const ColumnPlan &c, QByteArrayView *out)
@@ -332,6 +343,18 @@ void ImportWriter::fillRow(RowSink &sink, const Row &row, const QList<ColumnPlan
             sink.setText(column, "1");
     }
     sink.endRow();
+}
+
+void ImportWriter::fillItem(RowSink &sink, const Packet &rows, const Item &item, const QList<ColumnPlan> &plans,
+                            const std::vector<int> &columnOf) const
+{
+    try {
+        fillRow(sink, rows.rows()[size_t(item.row)], plans, columnOf);
+    } catch (const EErroBanco &) {
+        throw;
+    } catch (const EErro &e) {
+        refuse(e.message(), item);
+    }
 }
 
 void ImportWriter::write(const Packet &rows)
@@ -388,7 +411,7 @@ void ImportWriter::updateExisting(const Packet &rows, const QList<const Item *> 
             columnOf[size_t(plans.at(i).field)] = i;
     }
     stage(QStringLiteral("TMPCONSIMP"), stagedColumns, staged.size(), [&](qsizetype i, RowSink &cells) {
-        fillRow(cells, rows.rows()[size_t(last.value(staged.at(i)->key)->row)], plans, columnOf);
+        fillItem(cells, rows, *last.value(staged.at(i)->key), plans, columnOf);
     });
     // A consumer whose columns already hold what the file brings is left as it stands: in the
     // monthly re-import most are, and rewriting them would cost the database a new row version,
@@ -416,7 +439,7 @@ void ImportWriter::insertNew(const Packet &rows, const QList<const Item *> &item
     if (!markQuery.isEmpty())
         m_insertMark = m_db.count(markQuery.arg(QStringLiteral("CONSUMIDOR")), {});
     BulkInsert::insertRows(m_db.db(), QStringLiteral("CONSUMIDOR"), columns, items.size(), [&](qsizetype i, RowSink &cells) {
-        fillRow(cells, rows.rows()[size_t(items.at(i)->row)], plans, columnOf);
+        fillItem(cells, rows, *items.at(i), plans, columnOf);
     });
 }
 

@@ -56,6 +56,7 @@ private:
     struct ColumnPlan
     {
         int field = -1; // in the import rows; -1: the situation, always active
+        const TableDef::Column *column = nullptr; // null for the situation
         TableDef::Type type = TableDef::Type::Varchar;
         int size = 0;
         bool cpf = false;
@@ -92,6 +93,8 @@ private:
     [[noreturn]] void refuse(const QString &text, const Item &item, const QString &badge = {}) const;
     static QList<ColumnPlan> plans(const Packet &rows, const QStringList &columns);
     static Value columnValue(const Value &v, const ColumnPlan &c);
+    // v, when the column holds it alike on every database; raises EErro naming the column otherwise.
+    static Value inRange(const Value &v, const ColumnPlan &c);
     // A text cell as the row holds it (UTF-8), when storing it needs no more than trimming ASCII
     // spaces; false when it takes columnValue().
     static bool plainText(const char *data, qsizetype size, const ColumnPlan &c, QByteArrayView *out);
@@ -103,6 +106,9 @@ private:
     // The cells of one new consumer: columnOf gives the insert column of each field of the row
     // (-1: none).
     static void fillRow(RowSink &sink, const Row &row, const QList<ColumnPlan> &plans, const std::vector<int> &columnOf);
+    // fillRow for the row of an item; a value it refuses is refused naming the item's consumer.
+    void fillItem(RowSink &sink, const Packet &rows, const Item &item, const QList<ColumnPlan> &plans,
+                  const std::vector<int> &columnOf) const;
 
     DbSession &m_db;
     Texts m_texts;

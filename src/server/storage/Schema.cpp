@@ -2,6 +2,7 @@
 
 #include "ConsumerRecord.h"
 #include "EErro.h"
+#include "EErroBanco.h"
 #include "SqlDialect.h"
 
 #include <QSqlError>
@@ -169,7 +170,7 @@ QList<TableDef> build()
 void exec(QSqlQuery &q, const QString &sql)
 {
     if (!q.exec(sql))
-        throw EErro(QStringLiteral("Falha ao criar o banco: %1\n%2").arg(q.lastError().text(), sql));
+        throw EErroBanco(QStringLiteral("Falha ao criar o banco: %1\n%2").arg(q.lastError().text(), sql));
 }
 
 } // namespace
@@ -200,7 +201,7 @@ int installedVersion(QSqlDatabase &db)
         return 0;
     QSqlQuery q(db);
     if (!q.exec(QStringLiteral("SELECT MAX(NRVERSAO) FROM VERSAOBANCO")) || !q.next())
-        throw EErro(QStringLiteral("Não foi possível ler a versão do banco: %1").arg(q.lastError().text()));
+        throw EErroBanco(QStringLiteral("Não foi possível ler a versão do banco: %1").arg(q.lastError().text()));
     return q.value(0).toInt();
 }
 
@@ -255,7 +256,7 @@ void createOrUpgrade(QSqlDatabase &db)
     const SqlDialect &dialect = SqlDialect::of(db);
     QSqlQuery q(db);
     if (!db.transaction())
-        throw EErro(QStringLiteral("Não foi possível iniciar a criação do banco: %1").arg(db.lastError().text()));
+        throw EErroBanco(QStringLiteral("Não foi possível iniciar a criação do banco: %1").arg(db.lastError().text()));
     try {
         if (installed == 0) {
             for (const TableDef &t : tables()) {
@@ -273,7 +274,7 @@ void createOrUpgrade(QSqlDatabase &db)
         exec(q, QStringLiteral("DELETE FROM VERSAOBANCO"));
         exec(q, QStringLiteral("INSERT INTO VERSAOBANCO (NRVERSAO) VALUES (%1)").arg(kVersion));
         if (!db.commit())
-            throw EErro(QStringLiteral("Não foi possível gravar a criação do banco: %1").arg(db.lastError().text()));
+            throw EErroBanco(QStringLiteral("Não foi possível gravar a criação do banco: %1").arg(db.lastError().text()));
     } catch (...) {
         db.rollback();
         throw;

@@ -2,6 +2,9 @@
 
 #include "SqlDialect.h"
 
+#include <cmath>
+#include <limits>
+
 namespace cns {
 
 TableDef &TableDef::add(const char *name, Type type, int size, bool notNull)
@@ -85,6 +88,45 @@ FieldType TableDef::fieldType(Type type)
     return FieldType::String;
 }
 
+QString TableDef::beyondRange(const Column &c, const Value &v)
+{
+    if (v.isNull())
+        return {};
+    switch (c.type) {
+    case Type::Numeric: {
+        const double d = v.toDouble();
+        // A double that reaches the limit cannot be rounded to the decimals below it.
+        static const double limit = std::pow(10.0, kNumericDigits - kNumericDecimals);
+        if (std::isfinite(d) && std::abs(d) < limit)
+            return {};
+        return QStringLiteral("o campo %1 aceita números de até %2 dígitos antes da vírgula; veio %3")
+            .arg(c.name)
+            .arg(kNumericDigits - kNumericDecimals)
+            .arg(QString::number(d, 'g', 17).replace(u'.', u','));
+    }
+    case Type::Integer: {
+        const qint64 i = v.toInt();
+        if (i >= std::numeric_limits<qint32>::min() && i <= std::numeric_limits<qint32>::max())
+            return {};
+        return QStringLiteral("o campo %1 aceita inteiros de %2 a %3; veio %4")
+            .arg(c.name)
+            .arg(std::numeric_limits<qint32>::min())
+            .arg(std::numeric_limits<qint32>::max())
+            .arg(i);
+    }
+    case Type::Timestamp: {
+        const int year = v.toDateTime().date().year();
+        if (year >= 1 && year <= 9999)
+            return {};
+        return QStringLiteral("o campo %1 aceita datas dos anos 1 a 9999; veio o ano %2").arg(c.name).arg(year);
+    }
+    case Type::Varchar:
+    case Type::Char:
+    case Type::Blob: return {};
+    }
+    return {};
+}
+
 QStringList TableDef::createStatements(const SqlDialect &dialect) const
 {
     QStringList cols;
@@ -94,7 +136,7 @@ QStringList TableDef::createStatements(const SqlDialect &dialect) const
         case Type::Varchar: type = QStringLiteral("VARCHAR(%1)").arg(c.size); break;
         case Type::Char: type = QStringLiteral("CHAR(%1)").arg(c.size); break;
         case Type::Integer: type = QStringLiteral("INTEGER"); break;
-        case Type::Numeric: type = dialect.floatType; break;
+        case Type::Numeric: type = dialect.floatType.arg(kNumericDigits).arg(kNumericDecimals); break;
         case Type::Timestamp: type = dialect.timestampType; break;
         case Type::Blob: type = dialect.blobType; break;
         }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FieldDef.h"
+#include "Value.h"
 
 #include <QList>
 #include <QString>
@@ -31,6 +32,10 @@ public:
         QString where; // a partial index: only the rows where this holds
     };
 
+    // The digits of a column of values with decimals, in all and after the point, on every database.
+    static constexpr int kNumericDigits = 18;
+    static constexpr int kNumericDecimals = 4;
+
     TableDef(QString name, QString purpose) : m_name(std::move(name)), m_purpose(std::move(purpose)) {}
 
     TableDef &varchar(const char *name, int size, bool notNull = false);
@@ -56,6 +61,11 @@ public:
     bool isKey(QStringView column) const;
 
     static FieldType fieldType(Type type);
+    // Why the column cannot hold v as every database would store it (empty when it can), naming the
+    // column: a number beyond its digits or not a number at all, an integer beyond 32 bits (SQLite
+    // would store it and PostgreSQL refuse it), a date outside the years 1 to 9999. Texts are cut to
+    // the column's size by the packets, and take no refusal here.
+    static QString beyondRange(const Column &c, const Value &v);
     FieldDef fieldDef(const Column &c) const { return {c.name, fieldType(c.type), c.type == Type::Varchar || c.type == Type::Char ? c.size : 0}; }
 
     QStringList createStatements(const SqlDialect &dialect) const;

@@ -3,6 +3,7 @@
 #include "Criptografa.h"
 #include "EAbort.h"
 #include "EErro.h"
+#include "FieldText.h"
 #include "NumberFormat.h"
 #include "ScriptedDialogs.h"
 #include "TMessages.h"
@@ -40,6 +41,8 @@ private slots:
     void storedPasswordForm();
     void mensErroShowsThenAborts();
     void checkResultServ();
+    void textsAreCutBetweenCharacters_data();
+    void textsAreCutBetweenCharacters();
 };
 
 void tst_TextRoutines::messagesMatchKeysWithoutCase()
@@ -350,6 +353,42 @@ void tst_TextRoutines::checkResultServ()
     QVERIFY(dialogs.shown.isEmpty());
     QVERIFY(Consiste::CheckResultServ(err, false, 0).isNull());
     QCOMPARE(dialogs.lastText(), QStringLiteral("Crachá já existente."));
+}
+
+void tst_TextRoutines::textsAreCutBetweenCharacters_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("size");
+    QTest::addColumn<QString>("kept");
+    const QString grin = QString::fromUtf8("\xF0\x9F\x98\x80"); // two units
+    const QString thumbDark = QString::fromUtf8("\xF0\x9F\x91\x8D\xF0\x9F\x8F\xBD"); // emoji and its skin tone
+    const QString flag = QString::fromUtf8("\xF0\x9F\x87\xA7\xF0\x9F\x87\xB7"); // two regional letters
+    const QString acute = QString(QChar(0x0301));
+    QTest::newRow("fits") << "Ana" << 4 << "Ana";
+    QTest::newRow("no limit") << QString(300, u'x') << 0 << QString(300, u'x');
+    QTest::newRow("plain letters") << "Joaquina" << 4 << "Joaq";
+    QTest::newRow("emoji within") << "ab" + grin + "cd" << 4 << "ab" + grin;
+    QTest::newRow("emoji across the end") << "abc" + grin << 4 << "abc";
+    QTest::newRow("name of 50 ending in an emoji") << QString(49, u'y') + grin << 50 << QString(49, u'y');
+    QTest::newRow("accented letter at the end") << "Josée" << 4 << "José";
+    QTest::newRow("accent written after its letter") << "Jose" + acute + "fa" << 4 << "Jos";
+    QTest::newRow("accent and letter both in") << "Jose" + acute + "fa" << 5 << "Jose" + acute;
+    QTest::newRow("skin tone after the emoji") << "ab" + thumbDark << 4 << "ab";
+    QTest::newRow("flag halved") << "a" + flag << 3 << "a";
+    QTest::newRow("only a cut character") << grin << 1 << "";
+}
+
+void tst_TextRoutines::textsAreCutBetweenCharacters()
+{
+    QFETCH(QString, text);
+    QFETCH(int, size);
+    QFETCH(QString, kept);
+    QString cut = text;
+    cns::FieldText::cutToSize(cut, size);
+    QCOMPARE(cut, kept);
+    QCOMPARE(cns::FieldText::cutToSize(QStringView(text), size).toString(), kept);
+    // What is kept is whole: it goes to UTF-8 and back unchanged.
+    QCOMPARE(QString::fromUtf8(cut.toUtf8()), cut);
 }
 
 QTEST_GUILESS_MAIN(tst_TextRoutines)

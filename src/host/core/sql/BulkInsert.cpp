@@ -1,6 +1,7 @@
 #include "BulkInsert.h"
 
 #include "EErro.h"
+#include "EErroBanco.h"
 #include "SqlDialect.h"
 
 namespace cns {
@@ -46,7 +47,7 @@ void BulkInsert::add(const QList<Value> &row)
 
 void BulkInsert::fail(const QString &what) const
 {
-    throw EErro(QStringLiteral("Falha ao gravar na tabela %1: %2").arg(m_table, what));
+    throw EErroBanco(QStringLiteral("Falha ao gravar na tabela %1: %2").arg(m_table, what));
 }
 
 } // namespace cns

@@ -1,6 +1,7 @@
 #include "DatabaseUrl.h"
 
 #include "EErro.h"
+#include "EErroBanco.h"
 #include "SqlDialect.h"
 
 #include <QSqlError>
@@ -85,18 +86,18 @@ QSqlDatabase DatabaseUrl::open(const QString &connectionName, int busyTimeoutMs)
         db.setConnectOptions(m_options);
     }
     if (!db.open())
-        throw EErro(QStringLiteral("Não foi possível abrir o banco %1: %2").arg(display(), db.lastError().text()));
+        throw EErroBanco(QStringLiteral("Não foi possível abrir o banco %1: %2").arg(display(), db.lastError().text()));
     const SqlDialect &dialect = SqlDialect::of(db);
     QSqlQuery q(db);
     try {
         for (const QString &statement : dialect.sessionSetup) {
             if (!q.exec(statement))
-                throw EErro(q.lastError().text());
+                throw EErroBanco(q.lastError().text());
         }
         if (dialect.opened)
             dialect.opened(db, m_path);
     } catch (const EErro &e) {
-        throw EErro(QStringLiteral("Banco %1: %2").arg(display(), e.message()));
+        throw EErroBanco(QStringLiteral("Banco %1: %2").arg(display(), e.message()));
     }
     return db;
 }

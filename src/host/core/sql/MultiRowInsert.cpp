@@ -1,6 +1,7 @@
 #include "MultiRowInsert.h"
 
 #include "EErro.h"
+#include "EErroBanco.h"
 #include "TADOIBQuery.h"
 
 #include <QSqlError>
@@ -43,7 +44,7 @@ void MultiRowInsert::flush()
             if (!m_full->prepare(statement(rows))) {
                 const QString text = m_full->lastError().text();
                 m_full.reset();
-                throw EErro(QStringLiteral("Falha ao preparar a carga da tabela %1: %2").arg(m_table, text));
+                throw EErroBanco(QStringLiteral("Falha ao preparar a carga da tabela %1: %2").arg(m_table, text));
             }
         }
         execute(*m_full, rows);
@@ -51,7 +52,7 @@ void MultiRowInsert::flush()
     }
     QSqlQuery q(m_db);
     if (!q.prepare(statement(rows)))
-        throw EErro(QStringLiteral("Falha ao preparar a carga da tabela %1: %2").arg(m_table, q.lastError().text()));
+        throw EErroBanco(QStringLiteral("Falha ao preparar a carga da tabela %1: %2").arg(m_table, q.lastError().text()));
     execute(q, rows);
 }
 

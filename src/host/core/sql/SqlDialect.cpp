@@ -46,15 +46,15 @@ SqlDialect make(const char *name, const char *driver, SqlDialect::Text text, con
 std::array<SqlDialect, 5> makeDialects()
 {
     std::array<SqlDialect, 5> all = {
-        make("sqlite", "QSQLITE", SqlDialect::Text::Generic, "BLOB", "TIMESTAMP", "NUMERIC(18,4)", "BEGIN IMMEDIATE", "IS",
+        make("sqlite", "QSQLITE", SqlDialect::Text::Generic, "BLOB", "TIMESTAMP", "NUMERIC(%1,%2)", "BEGIN IMMEDIATE", "IS",
              {QStringLiteral("1555"), QStringLiteral("2067")}),
-        make("postgresql", "QPSQL", SqlDialect::Text::Generic, "BYTEA", "TIMESTAMP", "NUMERIC(18,4)", "BEGIN",
+        make("postgresql", "QPSQL", SqlDialect::Text::Generic, "BYTEA", "TIMESTAMP", "NUMERIC(%1,%2)", "BEGIN",
              "IS NOT DISTINCT FROM", {QStringLiteral("23505")}),
-        make("oracle", "QOCI", SqlDialect::Text::Oracle, "BLOB", "DATE", "NUMBER(18,4)", "SET TRANSACTION READ WRITE",
+        make("oracle", "QOCI", SqlDialect::Text::Oracle, "BLOB", "DATE", "NUMBER(%1,%2)", "SET TRANSACTION READ WRITE",
              "IS NOT DISTINCT FROM", {QStringLiteral("1")}),
-        make("mssql", "QODBC", SqlDialect::Text::MSSQL, "VARBINARY(MAX)", "DATETIME", "NUMERIC(18,4)", "BEGIN TRANSACTION",
+        make("mssql", "QODBC", SqlDialect::Text::MSSQL, "VARBINARY(MAX)", "DATETIME", "NUMERIC(%1,%2)", "BEGIN TRANSACTION",
              "IS NOT DISTINCT FROM", {QStringLiteral("2627"), QStringLiteral("2601")}),
-        make("interbase", "QIBASE", SqlDialect::Text::InterBase, "BLOB", "TIMESTAMP", "NUMERIC(18,4)", "SET TRANSACTION",
+        make("interbase", "QIBASE", SqlDialect::Text::InterBase, "BLOB", "TIMESTAMP", "NUMERIC(%1,%2)", "SET TRANSACTION",
              "IS NOT DISTINCT FROM", {QStringLiteral("-803")}),
     };
     SqlDialect &sqlite = all[0];
@@ -77,6 +77,7 @@ std::array<SqlDialect, 5> makeDialects()
     sqlite.bulkInsert = SqliteBehaviour::bulkInsert;
     sqlite.insertRows = SqliteRowSource::insert;
     sqlite.opened = SqliteBehaviour::opened;
+    sqlite.idle = SqliteBehaviour::idle;
     sqlite.keyOnlyTable = QStringLiteral(" WITHOUT ROWID");
     SqlDialect &postgresql = all[1];
     postgresql.sessionSetup = {QStringLiteral("SET client_encoding TO 'UTF8'"), QStringLiteral("SET client_min_messages TO WARNING")};

@@ -35,7 +35,7 @@ public:
     bool transactionalDdl = true;
     QString blobType;          // column type of byte blobs
     QString timestampType;     // column type of date-times
-    QString floatType;         // column type of values with decimals
+    QString floatType;         // column type of values with decimals ("%1": digits in all, "%2": after the point)
     QString beginRead;         // starts a transaction that only reads
     QString beginWrite;        // starts a transaction that writes (takes the write lock at once where that avoids deadlocks)
     QString nullSafeEqual;     // "a <op> b" true when both are null or equal
@@ -73,6 +73,11 @@ public:
                        const RowFill &fill) = nullptr;
     // After a connection to the database at path opened and ran sessionSetup; raises EErro.
     void (*opened)(QSqlDatabase &db, const QString &path) = nullptr;
+    // The connection, outside any transaction, when the server has no call running after writes:
+    // the database may tidy up what they left behind, never waiting for other connections. False
+    // when they kept it from finishing: the server asks again at its next idle moment. Null where
+    // the database tidies up by itself. Raises EErroBanco.
+    bool (*idle)(QSqlDatabase &db) = nullptr;
 
     static const SqlDialect &forDriver(QStringView driverName);
     static const SqlDialect &of(const QSqlDatabase &db);

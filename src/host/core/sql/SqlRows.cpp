@@ -1,6 +1,7 @@
 #include "SqlRows.h"
 
 #include "EErro.h"
+#include "EErroBanco.h"
 #include "NamedSql.h"
 #include "SqlDialect.h"
 #include "TADOIBQuery.h"
@@ -15,7 +16,7 @@ namespace {
 
 [[noreturn]] void failSql(const QString &what, const QString &sql)
 {
-    throw EErro(QStringLiteral("Erro no banco de dados: %1\n%2").arg(what, sql.left(300)));
+    throw EErroBanco(QStringLiteral("Erro no banco de dados: %1\n%2").arg(what, sql.left(300)));
 }
 
 void prepare(QSqlQuery &q, const NamedSql &sql, const QList<Value> &values)

@@ -1,6 +1,7 @@
 #include "TADOIBQuery.h"
 
 #include "EErro.h"
+#include "EErroBanco.h"
 #include "NamedSql.h"
 
 #include <QSqlDatabase>
@@ -179,7 +180,7 @@ void TADOIBQuery::prepare(QSqlQuery &q) const
     const cns::NamedSql sql = cns::NamedSql::parse(activeText());
     q.setForwardOnly(true);
     if (!q.prepare(sql.positional()))
-        throw cns::EErro(QStringLiteral("Erro na consulta %1: %2").arg(Name(), q.lastError().text()));
+        throw cns::EErroBanco(QStringLiteral("Erro na consulta %1: %2").arg(Name(), q.lastError().text()));
     for (const QString &name : sql.occurrences())
         q.addBindValue(toSqlValue(m_params.value(name)));
 }
@@ -227,7 +228,7 @@ void TADOIBQuery::Open()
     QSqlQuery q(db);
     prepare(q);
     if (!q.exec())
-        throw cns::EErro(QStringLiteral("Erro na consulta %1: %2").arg(Name(), q.lastError().text()));
+        throw cns::EErroBanco(QStringLiteral("Erro na consulta %1: %2").arg(Name(), q.lastError().text()));
 
     const QList<cns::FieldDef> result = describe(q, dialect);
     QList<int> source; // result column of each field
@@ -255,7 +256,7 @@ void TADOIBQuery::Open()
         rows.push_back(b.take());
     }
     if (q.lastError().isValid())
-        throw cns::EErro(QStringLiteral("Erro na consulta %1: %2").arg(Name(), q.lastError().text()));
+        throw cns::EErroBanco(QStringLiteral("Erro na consulta %1: %2").arg(Name(), q.lastError().text()));
     openWithRows(std::move(rows));
 }
 
@@ -267,6 +268,6 @@ int TADOIBQuery::ExecSQL()
     QSqlQuery q(db);
     prepare(q);
     if (!q.exec())
-        throw cns::EErro(QStringLiteral("Erro na consulta %1: %2").arg(Name(), q.lastError().text()));
+        throw cns::EErroBanco(QStringLiteral("Erro na consulta %1: %2").arg(Name(), q.lastError().text()));
     return q.numRowsAffected();
 }

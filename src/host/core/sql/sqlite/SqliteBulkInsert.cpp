@@ -1,6 +1,7 @@
 #include "SqliteBulkInsert.h"
 
 #include "EErro.h"
+#include "EErroBanco.h"
 #include "SqliteRows.h"
 
 #include <sqlite3.h>
@@ -19,7 +20,7 @@ SqliteBulkInsert::SqliteBulkInsert(QSqlDatabase &db, QString table, QStringList 
     // for every row of a table with indexes. A failure still ends the whole call's transaction.
     const QByteArray sql = QStringLiteral("INSERT OR FAIL INTO %1 (%2) VALUES (%3)").arg(m_table, m_columns.join(u','), params).toUtf8();
     if (!sdb || sqlite3_prepare_v2(sdb, sql.constData(), int(sql.size()), &m_stmt, nullptr) != SQLITE_OK)
-        throw EErro(QStringLiteral("Falha ao preparar a carga da tabela %1: %2")
+        throw EErroBanco(QStringLiteral("Falha ao preparar a carga da tabela %1: %2")
                         .arg(m_table, sdb ? QString::fromUtf8(sqlite3_errmsg(sdb)) : QStringLiteral("conexão sem SQLite")));
     m_nullBound.assign(size_t(m_columns.size()), false);
 }
@@ -36,7 +37,7 @@ void SqliteBulkInsert::setText(int column, QByteArrayView utf8)
     if (sqlite3_bind_text64(m_stmt, column + 1, utf8.data() ? utf8.data() : "", sqlite3_uint64(utf8.size()), SQLITE_STATIC,
                             SQLITE_UTF8)
         != SQLITE_OK)
-        throw EErro(QStringLiteral("Erro no banco de dados ao passar o parâmetro %1.").arg(column + 1));
+        throw EErroBanco(QStringLiteral("Erro no banco de dados ao passar o parâmetro %1.").arg(column + 1));
 }
 
 void SqliteBulkInsert::setNull(int column)

@@ -1,6 +1,7 @@
 #include "SqliteRowSource.h"
 
 #include "EErro.h"
+#include "EErroBanco.h"
 #include "RowCells.h"
 #include "SqliteRows.h"
 
@@ -156,7 +157,7 @@ const sqlite3_module kModule = makeModule();
 
 [[noreturn]] void fail(sqlite3 *db, const QString &table)
 {
-    throw EErro(QStringLiteral("Falha ao gravar na tabela %1: %2").arg(table, QString::fromUtf8(sqlite3_errmsg(db))));
+    throw EErroBanco(QStringLiteral("Falha ao gravar na tabela %1: %2").arg(table, QString::fromUtf8(sqlite3_errmsg(db))));
 }
 
 } // namespace
@@ -189,7 +190,7 @@ void insert(QSqlDatabase &connection, const QString &table, const QStringList &c
     if (feed.error)
         std::rethrow_exception(feed.error);
     if (rc != SQLITE_DONE)
-        throw EErro(QStringLiteral("Falha ao gravar na tabela %1: %2").arg(table, error));
+        throw EErroBanco(QStringLiteral("Falha ao gravar na tabela %1: %2").arg(table, error));
 }
 
 } // namespace SqliteRowSource

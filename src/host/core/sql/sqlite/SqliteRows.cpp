@@ -1,6 +1,7 @@
 #include "SqliteRows.h"
 
 #include "EErro.h"
+#include "EErroBanco.h"
 #include "NamedSql.h"
 #include "SqlRows.h"
 #include "TADOIBQuery.h"
@@ -16,7 +17,7 @@ namespace {
 
 [[noreturn]] void failSql(const QString &what, const QString &sql)
 {
-    throw EErro(QStringLiteral("Erro no banco de dados: %1\n%2").arg(what, sql.left(300)));
+    throw EErroBanco(QStringLiteral("Erro no banco de dados: %1\n%2").arg(what, sql.left(300)));
 }
 
 // "YYYY-MM-DD[ |T]HH:MM:SS[.zzz]" or "YYYY-MM-DD" as milliseconds since 1970 of a naive date-time.
@@ -125,7 +126,7 @@ void bind(sqlite3_stmt *stmt, int i, const Value &v)
         int text(const char *p, qsizetype n) { return sqlite3_bind_text64(s, i, p, sqlite3_uint64(n), SQLITE_TRANSIENT, SQLITE_UTF8); }
     };
     if (putSqlite(v, Binder{stmt, i}) != SQLITE_OK)
-        throw EErro(QStringLiteral("Erro no banco de dados ao passar o parâmetro %1.").arg(i));
+        throw EErroBanco(QStringLiteral("Erro no banco de dados ao passar o parâmetro %1.").arg(i));
 }
 
 void result(sqlite3_context *ctx, const Value &v)
