@@ -220,7 +220,10 @@ void HttpConnection::runCall(QByteArray body)
         } catch (const EErro &e) {
             out = WireEnvelope::encodeReply(Value::error(e.message()));
         } catch (const std::exception &e) {
-            out = WireEnvelope::encodeReply(Value::error(QStringLiteral("Erro interno no servidor de aplicação: %1").arg(QString::fromUtf8(e.what()))));
+            // What failed is for the server's log; the caller learns only that it did.
+            qWarning("cns-server: falha ao ler ou responder uma chamada: %s", e.what());
+            out = WireEnvelope::encodeReply(Value::error(
+                QStringLiteral("Erro interno no servidor de aplicação ao ler a chamada. Os detalhes foram registrados no log do servidor de aplicação.")));
         }
         // Back on the server's thread: the server outlives its connections and remembers the reply
         // even when this connection went away, for the call's next try.
