@@ -61,6 +61,8 @@ private slots:
     void rowsGivenFirstAreCheckedLikeTheOthers();
     void refusedAtTheirPosition_data();
     void refusedAtTheirPosition();
+    void shapesRefusedWhereTheyDoNotFit_data();
+    void shapesRefusedWhereTheyDoNotFit();
     void numbersStayExact_data();
     void numbersStayExact();
     void signAndEmptinessSurviveInRows();
@@ -171,7 +173,8 @@ void tst_JsonReader::refusedAtTheirPosition_data()
     QTest::addColumn<bool>("members");
     QTest::addColumn<int>("position");
     QTest::addColumn<QString>("what");
-    QTest::newRow("trailing comma in an array") << QByteArray("[1,2,]") << false << 5 << "valor inesperado";
+    QTest::newRow("trailing comma in an array") << QByteArray("[1,2,]") << false << 5 << "esperado um valor antes de ']'";
+    QTest::newRow("member without a value") << QByteArray(R"({"module":})") << true << 10 << "esperado um valor antes de '}'";
     QTest::newRow("trailing comma in an object") << QByteArray(R"({"module":"x",})") << true << 14 << "nome de um membro";
     QTest::newRow("leading zero") << QByteArray("[01]") << false << 2 << "zero à esquerda";
     QTest::newRow("leading zero, negative, alone") << QByteArray("-01") << false << 2 << "zero à esquerda";
@@ -225,6 +228,59 @@ void tst_JsonReader::refusedAtTheirPosition()
     QVERIFY2(message.startsWith(QStringLiteral("JSON inválido na posição %1: ").arg(position)), qPrintable(message));
     QVERIFY2(message.contains(what), qPrintable(message));
     QVERIFY2(message.endsWith(u'.'), qPrintable(message));
+}
+
+// Each place of a packet or change set takes its own shapes only, whatever comes instead.
+void tst_JsonReader::shapesRefusedWhereTheyDoNotFit_data()
+{
+    QTest::addColumn<QByteArray>("json");
+    QTest::addColumn<QString>("what");
+    const QByteArray fields = R"("fields": [{"name": "T", "type": "text"}, {"name": "D", "type": "datetime"}])";
+    auto packet = [&](const char *row) { return "{" + fields + R"(, "rows": [)" + row + "]}"; };
+    QTest::newRow("array in a text cell") << packet(R"([["a"], null])") << "linha 1, campo T (text): esperado um texto";
+    QTest::newRow("object in a text cell") << packet(R"([{"date": "2001-01-01"}, null])") << "campo T (text): esperado um texto";
+    QTest::newRow("bytes in a date cell") << packet(R"([null, {"bytes": "AA=="}])") << "campo D (datetime): esperado {\"date\": ...}";
+    QTest::newRow("empty object in a date cell") << packet(R"([null, {}])") << "campo D (datetime): objeto vazio";
+    QTest::newRow("text in a date cell") << packet(R"([null, "2001-01-01"])") << "campo D (datetime): esperado {\"date\"";
+    QTest::newRow("date cell of two members") << packet(R"([null, {"date": "2001-01-01", "x": 1}])") << "esperado '}'";
+    QTest::newRow("date cell holding a number") << packet(R"([null, {"date": 20010101}])") << "\"date\" deve ser um texto";
+    QTest::newRow("date cell holding an array") << packet(R"([null, {"date": ["2001-01-01"]}])") << "\"date\" deve ser um texto";
+    QTest::newRow("bad date in a cell") << packet(R"([null, {"date": "2001-13-01"}])") << "data inválida \"2001-13-01\"";
+    QTest::newRow("tagged cell one too many") << packet(R"([null, null, {"date": "2001-01-01"}])") << "linha 1 tem mais valores";
+    QTest::newRow("row that is no array") << packet(R"({"T": 1})") << "esperado '['";
+    QTest::newRow("float in an integer cell")
+        << QByteArray(R"({"fields": [{"name": "I", "type": "integer"}], "rows": [[1.0]]})") << "campo I (integer): esperado um número inteiro";
+    QTest::newRow("text in a flag cell")
+        << QByteArray(R"({"fields": [{"name": "B", "type": "boolean"}], "rows": [["true"]]})") << "campo B (boolean): esperado true ou false";
+    QTest::newRow("field name not a text") << QByteArray(R"({"fields": [{"name": 1, "type": "text"}], "rows": []})") << "nome de campo deve ser texto";
+    QTest::newRow("field type not a text") << QByteArray(R"({"fields": [{"name": "A", "type": ["text"]}], "rows": []})") << "tipo de campo deve ser texto";
+    QTest::newRow("field without a type") << QByteArray(R"({"fields": [{"name": "A", "size": 1}], "rows": []})") << "campo sem nome ou sem tipo";
+    QTest::newRow("unknown type, named field") << QByteArray(R"({"fields": [{"name": "A", "type": "money"}], "rows": []})")
+                                               << "tipo de campo desconhecido \"money\" no campo A";
+    QTest::newRow("fraction as a size") << QByteArray(R"({"fields": [{"name": "A", "type": "text", "size": 1.5}], "rows": []})")
+                                        << "tamanho de campo inválido";
+    QTest::newRow("field that is no object") << QByteArray(R"({"fields": ["A"], "rows": []})") << "esperado '{'";
+    QTest::newRow("fields twice") << QByteArray(R"({"fields": [], "fields": [], "rows": []})") << "\"fields\" repetido";
+    QTest::newRow("rows and changes") << QByteArray(R"({"fields": [], "rows": [], "changes": []})") << "repetido";
+    QTest::newRow("unknown member of a packet") << QByteArray(R"({"fields": [], "rows": [], "count": 0})") << "chave desconhecida \"count\"";
+    QTest::newRow("unknown member of a change")
+        << QByteArray(R"({"fields": [{"name": "A", "type": "text"}], "changes": [{"op": "insert", "new": ["a"], "by": "x"}]})")
+        << "chave desconhecida \"by\" numa alteração";
+    QTest::newRow("op not a text")
+        << QByteArray(R"({"fields": [{"name": "A", "type": "text"}], "changes": [{"op": 1, "new": ["a"]}]})") << "\"op\" deve ser um texto";
+    QTest::newRow("new row that is no array")
+        << QByteArray(R"({"fields": [{"name": "A", "type": "text"}], "changes": [{"op": "insert", "new": "a"}]})") << "esperado '['";
+    QTest::newRow("change that is no object") << QByteArray(R"({"fields": [], "changes": [[]]})") << "esperado '{'";
+    QTest::newRow("date of two members") << QByteArray(R"({"date": "2001-01-01", "bytes": ""})") << "esperado '}'";
+    QTest::newRow("bytes not a text") << QByteArray(R"({"bytes": null})") << "\"bytes\" deve ser um texto";
+}
+
+void tst_JsonReader::shapesRefusedWhereTheyDoNotFit()
+{
+    QFETCH(QByteArray, json);
+    QFETCH(QString, what);
+    const QString message = refusalOf(json, false);
+    QVERIFY2(message.contains(what), qPrintable(message));
 }
 
 void tst_JsonReader::numbersStayExact_data()

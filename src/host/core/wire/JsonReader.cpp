@@ -120,6 +120,11 @@ QString JsonReader::syntaxError(int code, const JsonInput &input, size_t at)
         return leadingZeroAt(input, at) ? QStringLiteral("número com zero à esquerda") : QStringLiteral("esperado ',' ou '}'");
     case rapidjson::kParseErrorArrayMissCommaOrSquareBracket:
         return leadingZeroAt(input, at) ? QStringLiteral("número com zero à esquerda") : QStringLiteral("esperado ',' ou ']'");
+    case rapidjson::kParseErrorValueInvalid:
+        // "[1,]" and "{"a":}" stop at the bracket.
+        if (input.text()[at] == ']' || input.text()[at] == '}')
+            return QStringLiteral("esperado um valor antes de '%1'").arg(QLatin1Char(input.text()[at]));
+        return QStringLiteral("valor inesperado");
     default: return QStringLiteral("valor inesperado");
     }
 }
