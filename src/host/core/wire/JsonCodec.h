@@ -20,6 +20,9 @@ namespace cns {
 class JsonCodec
 {
 public:
+    // Deepest nesting of arrays and objects either way; a value inside more is refused.
+    static constexpr int maxDepth = 64;
+
     static QByteArray encode(const Value &v);
     static void encode(const Value &v, QByteArray &out);
     static Value decode(QByteArrayView json);
