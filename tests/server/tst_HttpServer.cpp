@@ -3,6 +3,7 @@
 #include "HttpServer.h"
 #include "JsonCodec.h"
 #include "Packet.h"
+#include "DbSession.h"
 #include "ServerFixture.h"
 #include "TNetConnection.h"
 #include "WireEnvelope.h"
@@ -80,9 +81,12 @@ private slots:
     void tokenIsRequiredOffLoopback();
     void eightClientsOfTwoHundredCalls();
     void connectionIsKeptAndPipelinedRequestsAnswered();
+    void changeSetAsPythonWritesItSaves_data();
+    void changeSetAsPythonWritesItSaves();
 
 private:
     QString m_url;
+    std::map<QString, std::unique_ptr<Dispatcher>> m_backends; // sqlite, and postgresql when running
     std::unique_ptr<Dispatcher> m_dispatcher;
     std::unique_ptr<HttpServer> m_server;
     Corvane::SimpleContext m_ctx;
@@ -92,6 +96,11 @@ void tst_HttpServer::initTestCase()
 {
     m_url = ServerFixture::create("sqlite", "tst_httpserver");
     m_dispatcher = ServerFixture::dispatcher(m_url);
+    for (const QString backend : {"sqlite", "postgresql"}) {
+        const QString url = ServerFixture::create(backend, "tst_httpserver_" + backend);
+        if (!url.isEmpty())
+            m_backends[backend] = ServerFixture::dispatcher(url);
+    }
 }
 
 void tst_HttpServer::init()
@@ -253,6 +262,65 @@ void tst_HttpServer::connectionIsKeptAndPipelinedRequestsAnswered()
     });
     QCOMPARE(all.count("HTTP/1.1 200"), 3);
     QCOMPARE(all.count(R"({"ok":true,"result":3})"), 3);
+}
+
+void tst_HttpServer::changeSetAsPythonWritesItSaves_data()
+{
+    QTest::addColumn<QString>("backend");
+    for (const auto &[backend, dispatcher] : m_backends)
+        QTest::newRow(qPrintable(backend)) << backend;
+}
+
+// What json.dumps(call, indent=2) writes: blanks after colons, one member per line, non-ASCII
+// letters as \u escapes. Such a client saves a consumer like the host does.
+void tst_HttpServer::changeSetAsPythonWritesItSaves()
+{
+    QFETCH(QString, backend);
+    HttpServer::Options o;
+    o.port = 0;
+    HttpServer server(*m_backends.at(backend), o);
+    QString error;
+    QVERIFY2(server.listen(&error), qPrintable(error));
+    auto field = [](const char *name, int size) {
+        return QByteArray(R"(
+        {
+          "name": ")") + name + R"(",
+          "type": "text",
+          "size": )" + QByteArray::number(size) + R"(
+        })";
+    };
+    const QByteArray body = R"({
+  "module": "Cns72200.rdmConsumidor",
+  "method": "SetConsumidor",
+  "args": [
+    {
+      "fields": [)" + field("CDCLIENTE", 21) + "," + field("CDCONSUMIDOR", 21) + "," + field("NMCONSUMIDOR", 50) + ","
+        + field("IDSITCONSUMI", 1) + R"(
+      ],
+      "changes": [
+        {
+          "op": "insert",
+          "new": [
+            ")" + client(4).toLatin1() + R"(",
+            "PY1",
+            "Jos\u00e9 d'\u00c1vila \ud83d\ude00",
+            "1"
+          ]
+        }
+      ]
+    },
+    0, 0, 0, 0, 0, 0, 0, 0, 0, 0
+  ]
+})";
+    RawReply r;
+    ServerFixture::offThread([&] { r = raw(server.port(), post(body)); });
+    QCOMPARE(r.status, 200);
+    QVERIFY2(errorOf(r).isEmpty(), qPrintable(errorOf(r)));
+    const Packet stored = DbSession::forThread(m_backends.at(backend)->url())
+                              .select("SELECT NMCONSUMIDOR FROM CONSUMIDOR WHERE CDCLIENTE = :C AND CDCONSUMIDOR = 'PY1'",
+                                      {{"C", Value(client(4))}}, {{"N", FieldType::String, 0}});
+    QCOMPARE(stored.rowCount(), 1);
+    QCOMPARE(stored.value(0, 0).toString(), QString::fromUtf8("José d'Ávila \xF0\x9F\x98\x80"));
 }
 
 QTEST_GUILESS_MAIN(tst_HttpServer)
