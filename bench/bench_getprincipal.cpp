@@ -76,6 +76,6 @@ int main(int argc, char **argv)
 
     std::printf("%-44s %9.1f ms\n", "reference: sqlite3 C API, same rows", raw);
     report("in-process dispatcher (packet ready)", inProcess, raw, 2.0);
-    report("HTTP on loopback (packet decoded)", http, raw, 4.0);
+    report("HTTP on loopback (packet decoded)", http, raw, 3.0);
     return 0;
 }

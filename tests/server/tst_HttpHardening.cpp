@@ -76,42 +76,40 @@ void sendAll(int fd, QByteArrayView bytes)
     }
 }
 
-// What arrives until the server closes the connection, or until nothing came for quietMs.
-QByteArray readUntilClosed(int fd, int quietMs = 5000)
+// Whether in holds a whole reply (head and the body its length announces).
+bool wholeReply(const QByteArray &in)
 {
-    QByteArray in;
-    char buf[65536];
-    for (;;) {
-        pollfd p{fd, POLLIN, 0};
-        if (::poll(&p, 1, quietMs) <= 0)
-            return in;
-        const ssize_t n = ::recv(fd, buf, sizeof buf, 0);
-        if (n <= 0)
-            return in;
-        in.append(buf, n);
-    }
+    const qsizetype end = in.indexOf("\r\n\r\n");
+    const qsizetype at = in.toLower().indexOf("content-length:");
+    return end >= 0 && at >= 0 && in.size() >= end + 4 + in.mid(at + 15, in.indexOf("\r\n", at) - at - 15).trimmed().toLongLong();
 }
 
-// What arrives until one whole reply is in, the connection closes, or nothing came for quietMs.
-QByteArray readOneReply(int fd, int quietMs = 5000)
+// What arrives until the server closes the connection (or, with oneReply, until a whole reply is
+// in), or until nothing came for quietMs.
+QByteArray receive(int fd, bool oneReply, int quietMs = 5000)
 {
     QByteArray in;
     char buf[65536];
-    for (;;) {
-        const qsizetype end = in.indexOf("\r\n\r\n");
-        if (end >= 0) {
-            const qsizetype at = in.toLower().indexOf("content-length:");
-            if (at >= 0 && in.size() >= end + 4 + in.mid(at + 15, in.indexOf("\r\n", at) - at - 15).trimmed().toLongLong())
-                return in;
-        }
+    while (!(oneReply && wholeReply(in))) {
         pollfd p{fd, POLLIN, 0};
         if (::poll(&p, 1, quietMs) <= 0)
-            return in;
+            break;
         const ssize_t n = ::recv(fd, buf, sizeof buf, 0);
         if (n <= 0)
-            return in;
+            break;
         in.append(buf, n);
     }
+    return in;
+}
+
+QByteArray readUntilClosed(int fd)
+{
+    return receive(fd, false);
+}
+
+QByteArray readOneReply(int fd)
+{
+    return receive(fd, true);
 }
 
 // The first reply's status and body in what a connection received.
