@@ -210,6 +210,8 @@ void tst_Wire::envelopes()
     QCOMPARE(err.errorText(), QStringLiteral("Crachá já existente."));
     QVERIFY_THROWS_EXCEPTION(EErro, WireEnvelope::decodeRequest(R"({"module":"x"})"));
     QVERIFY_THROWS_EXCEPTION(EErro, WireEnvelope::decodeRequest(R"({"module":"x","method":"y","args":3})"));
+    // A member given twice is refused, not read as its last occurrence.
+    QVERIFY_THROWS_EXCEPTION(EErro, WireEnvelope::decodeRequest(R"({"module":"x","method":"y","method":"z"})"));
     QVERIFY_THROWS_EXCEPTION(EErro, WireEnvelope::decodeReply(R"({"result":1})"));
 }
 

@@ -26,6 +26,9 @@ Request decodeRequest(QByteArrayView json)
     Request r;
     bool hasModule = false, hasMethod = false, hasArgs = false;
     for (const auto &[key, value] : members) {
+        // A member given twice could be read as either by a proxy or log in front of the server.
+        if ((key == u"module" && hasModule) || (key == u"method" && hasMethod) || (key == u"args" && hasArgs))
+            throw EErro(QStringLiteral("Requisição inválida: membro \"%1\" repetido.").arg(key));
         if (key == u"module" && value.kind() == Value::Kind::Text) {
             r.module = value.toString();
             hasModule = true;
