@@ -75,7 +75,7 @@ QString BenchStore::path(const QString &name) const
     return url.toString();
 }
 
-void BenchStore::makeSeed()
+void BenchStore::makeSeed(int benchConsumers)
 {
     if (!m_sqlite) {
         withConnection(cns::DatabaseUrl::parse(m_serverUrl), [this](QSqlDatabase &admin) {
@@ -84,10 +84,11 @@ void BenchStore::makeSeed()
         });
     }
     m_seed = cns::DatabaseUrl::parse(path(QStringLiteral("seed")));
-    withConnection(m_seed, [](QSqlDatabase &db) {
+    withConnection(m_seed, [benchConsumers](QSqlDatabase &db) {
         cns::Schema::createOrUpgrade(db);
         cns::DemoData::Options options;
         options.small = true;
+        options.benchClientConsumers = benchConsumers;
         cns::DemoData::seed(db, options);
     });
 }

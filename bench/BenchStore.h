@@ -21,9 +21,10 @@ public:
     QString name() const { return m_sqlite ? QStringLiteral("SQLite") : QStringLiteral("PostgreSQL"); }
     bool isSqlite() const { return m_sqlite; }
 
-    // The seed: the schema and the small demonstration data. Made once; no connection stays open
-    // on it, so that it can be copied.
-    void makeSeed();
+    // The seed: the schema and the small demonstration data, with the bench client of
+    // benchConsumers consumers when that is above 0. Made once; no connection stays open on it, so
+    // that it can be copied.
+    void makeSeed(int benchConsumers = 0);
     // A new database named name, a copy of the seed.
     cns::DatabaseUrl fresh(const QString &name) const;
 

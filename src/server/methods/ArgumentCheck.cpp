@@ -14,6 +14,7 @@ QString RemoteMethod::kindName(Kind kind)
     case Kind::Text: return QStringLiteral("um texto");
     case Kind::Flag: return QStringLiteral("um valor lógico");
     case Kind::Number: return QStringLiteral("um número");
+    case Kind::NumberOrNull: return QStringLiteral("um número ou nulo");
     case Kind::Packet: return QStringLiteral("um pacote de dados");
     case Kind::ChangeSet: return QStringLiteral("um conjunto de alterações");
     }
@@ -32,6 +33,7 @@ bool fits(const Value &v, RemoteMethod::Kind kind)
         return v.kind() == Value::Kind::Bool
             || (v.kind() == Value::Kind::Int && (v.toInt() == -1 || v.toInt() == 0 || v.toInt() == 1));
     case RemoteMethod::Kind::Number: return v.isNumber();
+    case RemoteMethod::Kind::NumberOrNull: return v.isNumber() || v.isNull();
     case RemoteMethod::Kind::Packet: return v.kind() == Value::Kind::Packet;
     case RemoteMethod::Kind::ChangeSet: return v.kind() == Value::Kind::ChangeSet;
     }

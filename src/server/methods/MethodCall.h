@@ -24,6 +24,7 @@ public:
     QString text(int i) const { return m_args.at(i).isNull() ? QString() : m_args.at(i).toString(); }
     bool flag(int i) const { return m_args.at(i).toBool(); }
     double number(int i) const { return m_args.at(i).toDouble(); }
+    const Value &value(int i) const { return m_args.at(i); }
     const Packet &packet(int i) const { return m_args.at(i).toPacket(); }
     const ChangeSet &changes(int i) const { return m_args.at(i).toChangeSet(); }
 

@@ -1,5 +1,6 @@
 #include "RdmConsumidor.h"
 
+#include "AutoChangeMethods.h"
 #include "ChangeSetWriter.h"
 #include "Consiste.h"
 #include "ConsumerBadgeMethods.h"
@@ -295,6 +296,7 @@ QList<RemoteMethod> methods()
     all += ConsumerCheckMethods::methods();
     all += ConsumerBadgeMethods::methods();
     all += ConsumerWriteMethods::methods();
+    all += AutoChangeMethods::methods();
     return all;
 }
 

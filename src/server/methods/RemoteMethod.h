@@ -18,6 +18,7 @@ struct RemoteMethod
         Text,      // a text; null counts as the empty text
         Flag,      // true or false; the numbers -1 and 1 count as true, 0 as false
         Number,    // an integer or a float
+        NumberOrNull, // a number, or null for a value left blank
         Packet,    // a data packet
         ChangeSet, // the pending changes of a packet
     };

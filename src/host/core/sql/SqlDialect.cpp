@@ -79,6 +79,7 @@ std::array<SqlDialect, 5> makeDialects()
     sqlite.opened = SqliteBehaviour::opened;
     sqlite.idle = SqliteBehaviour::idle;
     sqlite.keyOnlyTable = QStringLiteral(" WITHOUT ROWID");
+    sqlite.textPosition = QStringLiteral("INSTR(%1, %2)");
     SqlDialect &postgresql = all[1];
     postgresql.sessionSetup = {QStringLiteral("SET client_encoding TO 'UTF8'"), QStringLiteral("SET client_min_messages TO WARNING")};
     postgresql.bulkInsert = PostgresCopy::open;

@@ -43,6 +43,9 @@ public:
     // operator where the database has one, so that no function runs on every row.
     QString caseInsensitiveLike = QStringLiteral("UPPER(%1) LIKE UPPER(%2) ESCAPE '\\'");
     QStringList uniqueViolationCodes; // native error codes of a duplicate key
+    // "where the text %2 first stands in the text %1, from 1; 0 when it does not": how a code's
+    // membership of a list text is tested without LIKE, whose wildcards a code may hold.
+    QString textPosition = QStringLiteral("STRPOS(%1, %2)");
     // Ends the CREATE TABLE of a narrow table that is all key, stored as its key's index alone
     // (SQLite: no separate row table beside the key's index); empty where tables have no such form.
     QString keyOnlyTable;
