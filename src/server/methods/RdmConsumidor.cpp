@@ -1,9 +1,11 @@
 #include "RdmConsumidor.h"
 
+#include "AnonymisationMethods.h"
 #include "ChangeSetWriter.h"
 #include "Consiste.h"
 #include "ConsumerBadgeMethods.h"
 #include "ConsumerCheckMethods.h"
+#include "ConsumerLinkMethods.h"
 #include "ConsumerQueries.h"
 #include "ConsumerRecord.h"
 #include "ConsumerWriteMethods.h"
@@ -295,6 +297,8 @@ QList<RemoteMethod> methods()
     all += ConsumerCheckMethods::methods();
     all += ConsumerBadgeMethods::methods();
     all += ConsumerWriteMethods::methods();
+    all += ConsumerLinkMethods::methods();
+    all += AnonymisationMethods::methods();
     return all;
 }
 
