@@ -90,8 +90,9 @@ QByteArray document()
 
 QList<FieldDef> requestFields()
 {
-    return {{"CDCLIENTE", FieldType::String, 21}, {"CDCONSUMIDOR", FieldType::String, 21}, {"CDOPERADOR", FieldType::String, 12},
-            {"NMOPERADOR", FieldType::String, 40}, {"NMARQANONIMIZA", FieldType::String, 150}, {"DSARQANONIMIZA", FieldType::Blob, 0}};
+    return {{"CDCLIENTE", FieldType::String, 21},       {"CDCONSUMIDOR", FieldType::String, 21},
+            {"CDOPERADOR", FieldType::String, 12},      {"NMOPERADOR", FieldType::String, 40},
+            {"NMARQANONIMIZA", FieldType::String, 150}, {"DSARQANONIMIZA", FieldType::Blob, 0}};
 }
 
 Packet request(int consumerNo, const QByteArray &doc, const QString &operatorCode = "000000000042", int rows = 1,
@@ -145,7 +146,8 @@ private:
         s.begin(true);
         s.exec("UPDATE CONSUMIDOR SET CDCONSVINCULO = :V WHERE CDCLIENTE = :C AND CDCONSUMIDOR = :K",
                {{"V", Value(consumer(4))}, {"C", Value(client(1))}, {"K", Value(consumer(3))}});
-        s.exec("INSERT INTO CONSUMIDOR (CDCLIENTE, CDCONSUMIDOR, NMCONSUMIDOR, IDSITCONSUMI) VALUES (:C, :K, 'Outro Cliente', '1')",
+        s.exec("INSERT INTO CONSUMIDOR (CDCLIENTE, CDCONSUMIDOR, NMCONSUMIDOR, IDSITCONSUMI) VALUES (:C, :K, 'Outro "
+               "Cliente', '1')",
                {{"C", Value(client(2))}, {"K", Value(consumer(90))}});
         s.commit();
         return true;
@@ -172,12 +174,13 @@ private:
     {
         return column(packet("getConsuVinculados", {Value(client(1)), Value(consumer(main))}), "CDCONSUMIDOR");
     }
-    // Every consumer's key and link, and every text of the further addresses and requests.
+    // Every consumer's key and link: what a refused list must leave.
     QStringList links()
     {
-        const Packet p = db().select("SELECT CDCLIENTE || '/' || CDCONSUMIDOR || '>' || COALESCE(CDCONSVINCULO, '-') FROM CONSUMIDOR "
-                                     "ORDER BY 1",
-                                     {}, {{"R", FieldType::String, 0}});
+        const Packet p = db().select(
+            "SELECT CDCLIENTE || '/' || CDCONSUMIDOR || '>' || COALESCE(CDCONSVINCULO, '-') FROM CONSUMIDOR "
+            "ORDER BY 1",
+            {}, {{"R", FieldType::String, 0}});
         return column(p, "R");
     }
     QStringList consumerRow(int n)
@@ -185,8 +188,9 @@ private:
         QStringList out;
         const TableDef &t = Schema::table(u"CONSUMIDOR");
         for (const TableDef::Column &c : t.columns()) {
-            const Packet p = db().select(QString("SELECT %1 FROM CONSUMIDOR WHERE CDCLIENTE = :C AND CDCONSUMIDOR = :K").arg(c.name),
-                                         {{"C", Value(client(1))}, {"K", Value(consumer(n))}}, {t.fieldDef(c)});
+            const Packet p = db().select(
+                QString("SELECT %1 FROM CONSUMIDOR WHERE CDCLIENTE = :C AND CDCONSUMIDOR = :K").arg(c.name),
+                {{"C", Value(client(1))}, {"K", Value(consumer(n))}}, {t.fieldDef(c)});
             out.append(c.name + '=' + p.value(0, 0).toString());
         }
         return out;
@@ -283,7 +287,8 @@ void tst_LinkAndAnonymise::aMainConsumerTakesNoMainOfItsOwn()
         args.append(Value(false));
     const Value r = call("SetConsumidor", args);
     QVERIFY(r.isError());
-    QVERIFY2(r.errorText().contains(consumer(1)) && r.errorText().contains("vinculados a ele"), qPrintable(r.errorText()));
+    QVERIFY2(r.errorText().contains(consumer(1)) && r.errorText().contains("vinculados a ele"),
+             qPrintable(r.errorText()));
     QVERIFY(!links().contains(client(1) + '/' + consumer(1) + '>' + consumer(5)));
 }
 
@@ -298,17 +303,27 @@ void tst_LinkAndAnonymise::refusedListStoresNothing_data()
     for (const QString b : {"sqlite", "postgresql"}) {
         const QByteArray tag = b.toUtf8();
         const char *t = tag.constData();
-        QTest::addRow("%s main itself linked", t) << b << 1 << 2 << QList<int> {6, 7} << QStringList {consumer(2), name2, "cadeia"};
-        QTest::addRow("%s cycle through the main", t) << b << 1 << 3 << QList<int> {6, 4} << QStringList {consumer(3), consumer(4), "ciclo"};
-        QTest::addRow("%s listed one is a main", t) << b << 1 << 5 << QList<int> {6, 1} << QStringList {consumer(1), name1, "cadeia"};
-        QTest::addRow("%s the main listed", t) << b << 1 << 5 << QList<int> {6, 5} << QStringList {consumer(5), "ele mesmo"};
-        QTest::addRow("%s another client's consumer", t) << b << 1 << 5 << QList<int> {6, 90} << QStringList {consumer(90), "não cadastrado"};
-        QTest::addRow("%s unknown consumer", t) << b << 1 << 5 << QList<int> {999, 6} << QStringList {consumer(999), "não cadastrado"};
-        QTest::addRow("%s linked to another main", t) << b << 1 << 5 << QList<int> {6, 3} << QStringList {consumer(3), consumer(4)};
-        QTest::addRow("%s inactive listed", t) << b << 1 << 5 << QList<int> {6, 20} << QStringList {consumer(20), "inativo"};
+        QTest::addRow("%s main itself linked", t)
+            << b << 1 << 2 << QList<int> {6, 7} << QStringList {consumer(2), name2, "cadeia"};
+        QTest::addRow("%s cycle through the main", t)
+            << b << 1 << 3 << QList<int> {6, 4} << QStringList {consumer(3), consumer(4), "ciclo"};
+        QTest::addRow("%s listed one is a main", t)
+            << b << 1 << 5 << QList<int> {6, 1} << QStringList {consumer(1), name1, "cadeia"};
+        QTest::addRow("%s the main listed", t)
+            << b << 1 << 5 << QList<int> {6, 5} << QStringList {consumer(5), "ele mesmo"};
+        QTest::addRow("%s another client's consumer", t)
+            << b << 1 << 5 << QList<int> {6, 90} << QStringList {consumer(90), "não cadastrado"};
+        QTest::addRow("%s unknown consumer", t)
+            << b << 1 << 5 << QList<int> {999, 6} << QStringList {consumer(999), "não cadastrado"};
+        QTest::addRow("%s linked to another main", t)
+            << b << 1 << 5 << QList<int> {6, 3} << QStringList {consumer(3), consumer(4)};
+        QTest::addRow("%s inactive listed", t)
+            << b << 1 << 5 << QList<int> {6, 20} << QStringList {consumer(20), "inativo"};
         QTest::addRow("%s inactive main", t) << b << 1 << 10 << QList<int> {6} << QStringList {consumer(10), "inativo"};
-        QTest::addRow("%s main of another client", t) << b << 1 << 90 << QList<int> {6} << QStringList {consumer(90), "não cadastrado"};
-        QTest::addRow("%s from the other client's side", t) << b << 2 << 90 << QList<int> {2, 6} << QStringList {consumer(6), "não cadastrado"};
+        QTest::addRow("%s main of another client", t)
+            << b << 1 << 90 << QList<int> {6} << QStringList {consumer(90), "não cadastrado"};
+        QTest::addRow("%s from the other client's side", t)
+            << b << 2 << 90 << QList<int> {2, 6} << QStringList {consumer(6), "não cadastrado"};
         QTest::addRow("%s nothing listed", t) << b << 1 << 5 << QList<int> {} << QStringList {"Favor informar"};
     }
 }
@@ -320,7 +335,8 @@ void tst_LinkAndAnonymise::refusedListStoresNothing()
     QFETCH(QList<int>, listed);
     QFETCH(QStringList, message);
     const QStringList before = links();
-    const QString refusal = error("setCadAutoVinculo", {Value(ServerFixture::client(client)), Value(consumer(main)), Value(listOf(listed))});
+    const QString refusal = error("setCadAutoVinculo",
+                                  {Value(ServerFixture::client(client)), Value(consumer(main)), Value(listOf(listed))});
     for (const QString &part : message)
         QVERIFY2(refusal.contains(part), qPrintable(refusal));
     QCOMPARE(links(), before);
@@ -328,7 +344,8 @@ void tst_LinkAndAnonymise::refusedListStoresNothing()
 
 void tst_LinkAndAnonymise::givePersonalData(int n)
 {
-    QHash<QString, Value> params = {{"C", Value(client(1))}, {"K", Value(consumer(n))}, {"D", Value::date(QDate(1977, 3, 21))}};
+    QHash<QString, Value> params
+        = {{"C", Value(client(1))}, {"K", Value(consumer(n))}, {"D", Value::date(QDate(1977, 3, 21))}};
     QStringList sets = {"DTNASCCONS = :D", "IDANONIMIZADO = 'N'"};
     for (int i = 0; i < kPersonal.size(); ++i) {
         sets.append(QString("%1 = :P%2").arg(kPersonal.at(i).first).arg(i));
@@ -344,10 +361,12 @@ void tst_LinkAndAnonymise::givePersonalData(int n)
         values.append(QString(":A%1").arg(i));
         address.insert(QString("A%1").arg(i), Value(kFurtherAddress.at(i).second));
     }
-    s.exec(QString("INSERT INTO ENDECONS (CDCLIENTE, CDCONSUMIDOR, CDENDECONS, CDPAIS, SGESTADO, CDMUNICIPIO, CDBAIRRO, %1) "
-                   "VALUES (:C, :K, '02', '1058', 'SP', '0001', '0000000001', %2)")
-               .arg(columns.join(", "), values.join(", ")),
-           address);
+    s.exec(
+        QString(
+            "INSERT INTO ENDECONS (CDCLIENTE, CDCONSUMIDOR, CDENDECONS, CDPAIS, SGESTADO, CDMUNICIPIO, CDBAIRRO, %1) "
+            "VALUES (:C, :K, '02', '1058', 'SP', '0001', '0000000001', %2)")
+            .arg(columns.join(", "), values.join(", ")),
+        address);
     s.exec("INSERT INTO CONSUMIFILIAL (CDCLIENTE, CDCONSUMIDOR, CDFILIAL) VALUES (:C, :K, '0001')",
            {{"C", Value(client(1))}, {"K", Value(consumer(n))}});
     s.exec("INSERT INTO REGIDENTCONS (CDIDCONSUMID, CDCLIENTE, CDCONSUMIDOR) VALUES ('B10007', :C, :K)",
@@ -364,7 +383,8 @@ QStringList tst_LinkAndAnonymise::whereFound(const QStringList &values)
         for (const TableDef::Column &c : t.columns()) {
             if (c.type != TableDef::Type::Varchar && c.type != TableDef::Type::Char)
                 continue;
-            const Packet p = db().select(QString("SELECT %1 FROM %2 WHERE %1 IS NOT NULL").arg(c.name, t.name()), {}, {t.fieldDef(c)});
+            const Packet p = db().select(QString("SELECT %1 FROM %2 WHERE %1 IS NOT NULL").arg(c.name, t.name()), {},
+                                         {t.fieldDef(c)});
             for (const QString &cell : column(p, c.name)) {
                 for (const QString &v : values) {
                     if (cell.contains(v, Qt::CaseInsensitive))
@@ -388,16 +408,18 @@ void tst_LinkAndAnonymise::anonymisationLeavesNoPersonalValue()
     QCOMPARE(error("setAnonimizaCons", {Value(request(7, document()))}), QString());
     QCOMPARE(whereFound(former), QStringList());
     const QString key = QString(" WHERE CDCLIENTE = '%1' AND CDCONSUMIDOR = '%2'").arg(client(1), consumer(7));
-    QCOMPARE(count("SELECT COUNT(*) FROM CONSUMIDOR" + key + " AND DTNASCCONS IS NULL AND IDANONIMIZADO = 'S' AND CDPAIS IS NULL "
-                   "AND SGESTADO IS NULL AND CDMUNICIPIO IS NULL AND CDBAIRRO IS NULL"),
+    QCOMPARE(count("SELECT COUNT(*) FROM CONSUMIDOR" + key
+                   + " AND DTNASCCONS IS NULL AND IDANONIMIZADO = 'S' AND CDPAIS IS NULL "
+                     "AND SGESTADO IS NULL AND CDMUNICIPIO IS NULL AND CDBAIRRO IS NULL"),
              1);
     QCOMPARE(count("SELECT COUNT(*) FROM ENDECONS" + key + " AND CDPAIS IS NULL AND CDBAIRRO IS NULL"), 1);
 
     QList<FieldDef> fields = requestFields();
     fields.append({"DTANONIMIZA", FieldType::DateTime, 0});
-    const Packet kept = db().select("SELECT CDCLIENTE, CDCONSUMIDOR, CDOPERADOR, NMOPERADOR, NMARQANONIMIZA, DSARQANONIMIZA, "
-                                    "DTANONIMIZA FROM ANONIMIZACONS",
-                                    {}, fields);
+    const Packet kept
+        = db().select("SELECT CDCLIENTE, CDCONSUMIDOR, CDOPERADOR, NMOPERADOR, NMARQANONIMIZA, DSARQANONIMIZA, "
+                      "DTANONIMIZA FROM ANONIMIZACONS",
+                      {}, fields);
     QCOMPARE(kept.rowCount(), 1);
     QCOMPARE(kept.value(0, u"CDCONSUMIDOR").toString(), consumer(7));
     QCOMPARE(kept.value(0, u"CDOPERADOR").toString(), QString("000000000042"));
@@ -416,14 +438,17 @@ void tst_LinkAndAnonymise::anonymisationKeepsWhatSalesNeed()
 {
     givePersonalData(7);
     QStringList before = consumerRow(7);
-    const qint64 branches = count("SELECT COUNT(*) FROM CONSUMIFILIAL"), badges = count("SELECT COUNT(*) FROM REGIDENTCONS");
+    const qint64 branches = count("SELECT COUNT(*) FROM CONSUMIFILIAL"),
+                 badges = count("SELECT COUNT(*) FROM REGIDENTCONS");
     QCOMPARE(error("setAnonimizaCons", {Value(request(7, document()))}), QString());
     QStringList after = consumerRow(7);
-    const QStringList personal = {"NMCONSUMIDOR", "NMRESPCONS", "NRCPFRESPCON", "NRRGCONSUMID", "NRTELECONS", "NRTELE2CONS",
-                                  "NRRAMAL1CONS", "NRRAMAL2CONS", "NRFAXCONS", "NRCELULARCONS", "DSEMAILCONS", "DSENDECONS",
-                                  "NRENDECONS", "DSCOMPLENDECONS", "DSREFERENDECONS", "NRCEPCONS", "NMQUADRANTE", "NMBAIRCONS",
-                                  "CDPAIS", "SGESTADO", "CDMUNICIPIO", "CDBAIRRO", "NMLOGINCONS", "CDSENHACONS", "CDSENHASITE",
-                                  "CDSENHACONSMD5", "DIGICONSUMIDOR", "DIGICONSUMIDOR2", "DSINFOCONS", "DTNASCCONS", "IDANONIMIZADO"};
+    const QStringList personal
+        = {"NMCONSUMIDOR", "NMRESPCONS",      "NRCPFRESPCON",    "NRRGCONSUMID",    "NRTELECONS",  "NRTELE2CONS",
+           "NRRAMAL1CONS", "NRRAMAL2CONS",    "NRFAXCONS",       "NRCELULARCONS",   "DSEMAILCONS", "DSENDECONS",
+           "NRENDECONS",   "DSCOMPLENDECONS", "DSREFERENDECONS", "NRCEPCONS",       "NMQUADRANTE", "NMBAIRCONS",
+           "CDPAIS",       "SGESTADO",        "CDMUNICIPIO",     "CDBAIRRO",        "NMLOGINCONS", "CDSENHACONS",
+           "CDSENHASITE",  "CDSENHACONSMD5",  "DIGICONSUMIDOR",  "DIGICONSUMIDOR2", "DSINFOCONS",  "DTNASCCONS",
+           "IDANONIMIZADO"};
     const auto others = [&](const QStringList &row) {
         QStringList out;
         for (const QString &cell : row) {
@@ -454,8 +479,10 @@ void tst_LinkAndAnonymise::refusedAnonymisationChangesNothing_data()
         QTest::addRow("%s no document", t) << b << "no document" << noFile;
         QTest::addRow("%s no file name", t) << b << "no file name" << noFile;
         QTest::addRow("%s no row", t) << b << "no row" << noFile;
-        QTest::addRow("%s two rows", t) << b << "two rows" << "um consumidor só";
-        QTest::addRow("%s no operator", t) << b << "no operator" << "operador";
+        QTest::addRow("%s two rows", t) << b << "two rows"
+                                        << "um consumidor só";
+        QTest::addRow("%s no operator", t) << b << "no operator"
+                                           << "operador";
         QTest::addRow("%s unknown consumer", t) << b << "unknown consumer" << consumer(999) + " não cadastrado";
     }
 }

@@ -36,11 +36,13 @@ QString anonymiseConsumer()
         "UPDATE CONSUMIDOR SET NMCONSUMIDOR = :P_NOME, NMRESPCONS = NULL, NRCPFRESPCON = NULL, NRRGCONSUMID = NULL, "
         "NRTELECONS = NULL, NRTELE2CONS = NULL, NRRAMAL1CONS = NULL, NRRAMAL2CONS = NULL, NRFAXCONS = NULL, "
         "NRCELULARCONS = NULL, DSEMAILCONS = NULL, DSENDECONS = NULL, NRENDECONS = NULL, DSCOMPLENDECONS = NULL, "
-        "DSREFERENDECONS = NULL, NRCEPCONS = NULL, NMQUADRANTE = NULL, NMBAIRCONS = NULL, CDPAIS = NULL, SGESTADO = NULL, "
+        "DSREFERENDECONS = NULL, NRCEPCONS = NULL, NMQUADRANTE = NULL, NMBAIRCONS = NULL, CDPAIS = NULL, SGESTADO = "
+        "NULL, "
         "CDMUNICIPIO = NULL, CDBAIRRO = NULL, NMLOGINCONS = NULL, CDSENHACONS = NULL, CDSENHASITE = NULL, "
         "CDSENHACONSMD5 = NULL, DIGICONSUMIDOR = NULL, DIGICONSUMIDOR2 = NULL, DSINFOCONS = NULL, DTNASCCONS = NULL, "
         "IDANONIMIZADO = 'S' "
-        "WHERE CDCLIENTE = :P_CDCLIENTE AND CDCONSUMIDOR = :P_CDCONSUMIDOR AND (IDANONIMIZADO IS NULL OR IDANONIMIZADO <> 'S')");
+        "WHERE CDCLIENTE = :P_CDCLIENTE AND CDCONSUMIDOR = :P_CDCONSUMIDOR AND (IDANONIMIZADO IS NULL OR IDANONIMIZADO "
+        "<> 'S')");
 }
 
 // Every further address of the consumer (ENDECONS) keeps its key (CDCLIENTE, CDCONSUMIDOR,
@@ -64,8 +66,9 @@ struct Request
 
 Request requestOf(const Packet &p)
 {
-    const QStringList names = {QStringLiteral("CDCLIENTE"), QStringLiteral("CDCONSUMIDOR"), QStringLiteral("CDOPERADOR"),
-                               QStringLiteral("NMOPERADOR"), QStringLiteral("NMARQANONIMIZA"), QStringLiteral("DSARQANONIMIZA")};
+    const QStringList names
+        = {QStringLiteral("CDCLIENTE"),  QStringLiteral("CDCONSUMIDOR"),   QStringLiteral("CDOPERADOR"),
+           QStringLiteral("NMOPERADOR"), QStringLiteral("NMARQANONIMIZA"), QStringLiteral("DSARQANONIMIZA")};
     QList<int> at;
     for (const QString &n : names) {
         at.append(p.indexOf(n));
@@ -75,8 +78,11 @@ Request requestOf(const Packet &p)
     if (p.rowCount() == 0)
         throw EErro(QStringLiteral("Arquivo com pedido de anonimização do consumidor deve ser informado."));
     if (p.rowCount() > 1)
-        throw EErro(QStringLiteral("O pedido de anonimização deve trazer um consumidor só; vieram %1.").arg(p.rowCount()));
-    const auto text = [&](int i) { return p.value(0, at.at(i)).toString().trimmed(); };
+        throw EErro(
+            QStringLiteral("O pedido de anonimização deve trazer um consumidor só; vieram %1.").arg(p.rowCount()));
+    const auto text = [&](int i) {
+        return p.value(0, at.at(i)).toString().trimmed();
+    };
     return {text(0), text(1), text(2), p.value(0, at.at(3)).toString(), text(4), p.value(0, at.at(5)).toBytes()};
 }
 
@@ -85,9 +91,11 @@ Request requestOf(const Packet &p)
 void checkRequest(const Request &r)
 {
     if (r.document.isEmpty() || r.fileName.isEmpty())
-        throw EErro(QStringLiteral("Arquivo com pedido de anonimização do consumidor %1 deve ser informado.").arg(r.consumer));
+        throw EErro(
+            QStringLiteral("Arquivo com pedido de anonimização do consumidor %1 deve ser informado.").arg(r.consumer));
     if (r.operatorCode.isEmpty())
-        throw EErro(QStringLiteral("O operador que pede a anonimização do consumidor %1 deve ser informado.").arg(r.consumer));
+        throw EErro(
+            QStringLiteral("O operador que pede a anonimização do consumidor %1 deve ser informado.").arg(r.consumer));
 }
 
 QHash<QString, Value> keyOf(const Request &r)
@@ -118,9 +126,10 @@ void keepRequest(DbSession &db, const Request &r)
     params.insert(QStringLiteral("P_NMARQANONIMIZA"), Value(r.fileName));
     params.insert(QStringLiteral("P_DSARQANONIMIZA"), Value::bytes(r.document));
     params.insert(QStringLiteral("P_DTANONIMIZA"), Value(QDateTime::currentDateTime()));
-    db.exec(QStringLiteral("INSERT INTO ANONIMIZACONS (NRANONIMIZA, CDCLIENTE, CDCONSUMIDOR, CDOPERADOR, NMOPERADOR, "
-                           "NMARQANONIMIZA, DSARQANONIMIZA, DTANONIMIZA) VALUES (:P_NRANONIMIZA, :P_CDCLIENTE, "
-                           ":P_CDCONSUMIDOR, :P_CDOPERADOR, :P_NMOPERADOR, :P_NMARQANONIMIZA, :P_DSARQANONIMIZA, :P_DTANONIMIZA)"),
+    db.exec(QStringLiteral(
+                "INSERT INTO ANONIMIZACONS (NRANONIMIZA, CDCLIENTE, CDCONSUMIDOR, CDOPERADOR, NMOPERADOR, "
+                "NMARQANONIMIZA, DSARQANONIMIZA, DTANONIMIZA) VALUES (:P_NRANONIMIZA, :P_CDCLIENTE, "
+                ":P_CDCONSUMIDOR, :P_CDOPERADOR, :P_NMOPERADOR, :P_NMARQANONIMIZA, :P_DSARQANONIMIZA, :P_DTANONIMIZA)"),
             params);
 }
 
@@ -151,7 +160,10 @@ Value setAnonimizaCons(MethodCall &call)
 
 QList<RemoteMethod> methods()
 {
-    return {{QStringLiteral("setAnonimizaCons"), {{QStringLiteral("pedido"), RemoteMethod::Kind::Packet}}, true, setAnonimizaCons}};
+    return {{QStringLiteral("setAnonimizaCons"),
+             {{QStringLiteral("pedido"), RemoteMethod::Kind::Packet}},
+             true,
+             setAnonimizaCons}};
 }
 
 } // namespace cns::AnonymisationMethods

@@ -39,21 +39,25 @@ QStringList codesOf(const QString &list)
 // linked to one of the listed consumers the links would close a cycle.
 void checkMain(DbSession &db, const QString &client, const QString &main, const QStringList &listed)
 {
-    const Packet m = db.select(QStringLiteral("SELECT NMCONSUMIDOR, IDSITCONSUMI, CDCONSVINCULO FROM CONSUMIDOR "
-                                              "WHERE CDCLIENTE = :P_CDCLIENTE AND CDCONSUMIDOR = :P_CDCONSUMIDOR"),
-                               {{QStringLiteral("P_CDCLIENTE"), Value(client)}, {QStringLiteral("P_CDCONSUMIDOR"), Value(main)}},
-                               {textField("NMCONSUMIDOR", 50), textField("IDSITCONSUMI", 1), textField("CDCONSVINCULO", 21)});
+    const Packet m
+        = db.select(QStringLiteral("SELECT NMCONSUMIDOR, IDSITCONSUMI, CDCONSVINCULO FROM CONSUMIDOR "
+                                   "WHERE CDCLIENTE = :P_CDCLIENTE AND CDCONSUMIDOR = :P_CDCONSUMIDOR"),
+                    {{QStringLiteral("P_CDCLIENTE"), Value(client)}, {QStringLiteral("P_CDCONSUMIDOR"), Value(main)}},
+                    {textField("NMCONSUMIDOR", 50), textField("IDSITCONSUMI", 1), textField("CDCONSVINCULO", 21)});
     if (m.rowCount() == 0)
         throw EErro(QStringLiteral("Consumidor principal %1 não cadastrado no cliente %2.").arg(main, client));
     const QString who = named(main, m.value(0, 0).toString());
     const QString itsMain = m.value(0, 2).toString().trimmed();
     if (!itsMain.isEmpty() && listed.contains(itsMain))
-        throw EErro(QStringLiteral("O consumidor principal %1 está vinculado ao consumidor %2: vincular %2 a ele formaria um ciclo.")
-                        .arg(who, itsMain));
+        throw EErro(
+            QStringLiteral(
+                "O consumidor principal %1 está vinculado ao consumidor %2: vincular %2 a ele formaria um ciclo.")
+                .arg(who, itsMain));
     if (!itsMain.isEmpty())
-        throw EErro(QStringLiteral("O consumidor %1 está vinculado ao consumidor %2 e não pode ser consumidor principal: "
-                                   "os vínculos formariam uma cadeia.")
-                        .arg(who, itsMain));
+        throw EErro(
+            QStringLiteral("O consumidor %1 está vinculado ao consumidor %2 e não pode ser consumidor principal: "
+                           "os vínculos formariam uma cadeia.")
+                .arg(who, itsMain));
     if (m.value(0, 1).toString() != u"1")
         throw EErro(QStringLiteral("O consumidor %1 está inativo e não pode ser consumidor principal.").arg(who));
 }
@@ -81,9 +85,14 @@ Packet firstRefused(DbSession &db, const QString &client, const QString &main)
         "OR EXISTS (SELECT 1 FROM CONSUMIDOR D WHERE D.CDCLIENTE = :P_CDCLIENTE AND D.CDCONSVINCULO = T.CDCONSUMIDOR "
         "AND D.CDCONSUMIDOR <> T.CDCONSUMIDOR) "
         "ORDER BY T.CDCONSUMIDOR LIMIT 1");
-    return db.select(sql, {{QStringLiteral("P_CDCLIENTE"), Value(client)}, {QStringLiteral("P_PRINCIPAL"), Value(main)}},
-                     {textField("CDLISTADO", 21), textField("CDCONSUMIDOR", 21), textField("NMCONSUMIDOR", 50),
-                      textField("IDSITCONSUMI", 1), textField("CDCONSVINCULO", 21), {QStringLiteral("NRVINCULADOS"), FieldType::Integer, 0}});
+    return db.select(sql,
+                     {{QStringLiteral("P_CDCLIENTE"), Value(client)}, {QStringLiteral("P_PRINCIPAL"), Value(main)}},
+                     {textField("CDLISTADO", 21),
+                      textField("CDCONSUMIDOR", 21),
+                      textField("NMCONSUMIDOR", 50),
+                      textField("IDSITCONSUMI", 1),
+                      textField("CDCONSVINCULO", 21),
+                      {QStringLiteral("NRVINCULADOS"), FieldType::Integer, 0}});
 }
 
 // Why the refused row cannot be linked, naming the consumer.
@@ -96,12 +105,14 @@ QString refusal(const Packet &r, const QString &client, const QString &main)
         return QStringLiteral("Consumidor %1 não cadastrado no cliente %2.").arg(code, client);
     const QString who = named(code, r.value(0, 2).toString());
     if (r.value(0, 5).toInt() > 0)
-        return QStringLiteral("O consumidor %1 é consumidor principal de outros consumidores e não pode ser vinculado a %2: "
-                              "os vínculos formariam uma cadeia.")
+        return QStringLiteral(
+                   "O consumidor %1 é consumidor principal de outros consumidores e não pode ser vinculado a %2: "
+                   "os vínculos formariam uma cadeia.")
             .arg(who, main);
     if (r.value(0, 3).toString() != u"1")
         return QStringLiteral("O consumidor %1 está inativo e não pode ser vinculado.").arg(who);
-    return QStringLiteral("O consumidor %1 já está vinculado ao consumidor %2.").arg(who, r.value(0, 4).toString().trimmed());
+    return QStringLiteral("O consumidor %1 já está vinculado ao consumidor %2.")
+        .arg(who, r.value(0, 4).toString().trimmed());
 }
 
 // The client's consumers that may be linked to the main consumer (ConsumerLinks::dependantCandidates):
@@ -147,7 +158,10 @@ Value setCadAutoVinculo(MethodCall &call)
 QList<RemoteMethod> methods()
 {
     return {
-        {QStringLiteral("getConsCadVinculo"), {text("cliente"), text("consumidor principal")}, false, getConsCadVinculo},
+        {QStringLiteral("getConsCadVinculo"),
+         {text("cliente"), text("consumidor principal")},
+         false,
+         getConsCadVinculo},
         {QStringLiteral("setCadAutoVinculo"),
          {text("cliente"), text("consumidor principal"), text("consumidores")},
          true,
