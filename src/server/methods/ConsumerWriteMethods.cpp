@@ -85,9 +85,13 @@ void deleteDependants(DbSession &db, const QString &client, const QString &consu
 }
 
 // A link saved must still name an acceptable main consumer: the one checked on the screen may have
-// been deleted, deactivated or linked to another meanwhile.
+// been deleted, deactivated or linked to another meanwhile. A consumer that others are linked to
+// takes no main consumer: links are one level deep.
 void checkMain(DbSession &db, const QString &client, const QString &consumer, const QString &main)
 {
+    if (ConsumerLinks::hasLinked(db, client, consumer))
+        throw EErro(QStringLiteral("O consumidor %1 não pode ser vinculado ao consumidor %2: há consumidores vinculados a ele.")
+                        .arg(consumer, main.trimmed()));
     if (!ConsumerLinks::acceptsMain(db, client, consumer, main))
         throw EErro(
             QStringLiteral("O consumidor %1 não pode ser o consumidor principal do consumidor %2: o principal deve ser "

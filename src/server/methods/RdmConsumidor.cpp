@@ -1,10 +1,12 @@
 #include "RdmConsumidor.h"
 
+#include "AnonymisationMethods.h"
 #include "AutoChangeMethods.h"
 #include "ChangeSetWriter.h"
 #include "Consiste.h"
 #include "ConsumerBadgeMethods.h"
 #include "ConsumerCheckMethods.h"
+#include "ConsumerLinkMethods.h"
 #include "ConsumerQueries.h"
 #include "ConsumerRecord.h"
 #include "ConsumerWriteMethods.h"
@@ -297,6 +299,8 @@ QList<RemoteMethod> methods()
     all += ConsumerBadgeMethods::methods();
     all += ConsumerWriteMethods::methods();
     all += AutoChangeMethods::methods();
+    all += ConsumerLinkMethods::methods();
+    all += AnonymisationMethods::methods();
     return all;
 }
 
