@@ -115,6 +115,26 @@ QString create(const QString &backend, const QString &suite)
     return url;
 }
 
+QMap<QString, QString> createAll(const QString &suite)
+{
+    QMap<QString, QString> urls;
+    for (const QString backend : {"sqlite", "postgresql"}) {
+        const QString url = create(backend, suite);
+        if (!url.isEmpty())
+            urls.insert(backend, url);
+        else
+            qWarning("PostgreSQL not running (CNS_TEST_PG_URL unset): only SQLite is tested");
+    }
+    return urls;
+}
+
+void backendRows(const QStringList &backends)
+{
+    QTest::addColumn<QString>("backend");
+    for (const QString &b : backends)
+        QTest::newRow(qPrintable(b)) << b;
+}
+
 std::unique_ptr<Dispatcher> dispatcher(const QString &url)
 {
     auto d = Dispatcher::standard(DatabaseUrl::parse(url));

@@ -3,7 +3,9 @@
 #include "DatabaseUrl.h"
 #include "Dispatcher.h"
 
+#include <QMap>
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <memory>
 
@@ -19,6 +21,11 @@ QString consumer(int n);
 
 // A fresh database with the schema and the data above; empty when the backend is not available.
 QString create(const QString &backend, const QString &suite);
+// The suite's fresh databases by backend: SQLite always, PostgreSQL when the tests' cluster runs
+// (CNS_TEST_PG_URL; without it a warning says that only SQLite is tested).
+QMap<QString, QString> createAll(const QString &suite);
+// A "backend" data column with a row for each of backends.
+void backendRows(const QStringList &backends);
 std::unique_ptr<cns::Dispatcher> dispatcher(const QString &url);
 
 // Runs f on another thread while this thread's event loop keeps running (servers on this thread).

@@ -142,12 +142,9 @@ private:
 
 void tst_AutoChangeMethods::initTestCase()
 {
-    for (const QString backend : {"sqlite", "postgresql"}) {
-        const QString url = ServerFixture::create(backend, "tst_autochangemethods");
-        if (url.isEmpty()) {
-            qWarning("PostgreSQL not running (CNS_TEST_PG_URL unset): only SQLite is tested");
-            continue;
-        }
+    const QMap<QString, QString> urls = ServerFixture::createAll("tst_autochangemethods");
+    for (auto it = urls.cbegin(); it != urls.cend(); ++it) {
+        const QString &backend = it.key(), &url = it.value();
         seed(DbSession::forThread(DatabaseUrl::parse(url)));
         m_dispatchers.insert(backend, ServerFixture::dispatcher(url));
     }
@@ -160,9 +157,7 @@ void tst_AutoChangeMethods::cleanupTestCase()
 
 void tst_AutoChangeMethods::backends_data()
 {
-    QTest::addColumn<QString>("backend");
-    for (const QString &b : m_dispatchers.keys())
-        QTest::newRow(qPrintable(b)) << b;
+    ServerFixture::backendRows(m_dispatchers.keys());
 }
 
 Snapshot tst_AutoChangeMethods::snapshot(const QString &backend)

@@ -178,12 +178,9 @@ private:
 
 void tst_ConsumerMethods::initTestCase()
 {
-    for (const QString backend : {"sqlite", "postgresql"}) {
-        const QString url = ServerFixture::create(backend, "tst_consumermethods");
-        if (url.isEmpty()) {
-            qWarning("PostgreSQL not running (CNS_TEST_PG_URL unset): only SQLite is tested");
-            continue;
-        }
+    const QMap<QString, QString> urls = ServerFixture::createAll("tst_consumermethods");
+    for (auto it = urls.cbegin(); it != urls.cend(); ++it) {
+        const QString &backend = it.key(), &url = it.value();
         seed(DbSession::forThread(DatabaseUrl::parse(url)));
         m_dispatchers.insert(backend, ServerFixture::dispatcher(url));
     }
@@ -196,9 +193,7 @@ void tst_ConsumerMethods::cleanupTestCase()
 
 void tst_ConsumerMethods::backends_data()
 {
-    QTest::addColumn<QString>("backend");
-    for (const QString &b : m_dispatchers.keys())
-        QTest::newRow(qPrintable(b)) << b;
+    ServerFixture::backendRows(m_dispatchers.keys());
 }
 
 void tst_ConsumerMethods::sameBadgeByComparisonKey_data()

@@ -108,12 +108,9 @@ private:
 
 void tst_ImportMethods::initTestCase()
 {
-    for (const QString backend : {"sqlite", "postgresql"}) {
-        const QString url = ServerFixture::create(backend, "tst_importmethods");
-        if (url.isEmpty()) {
-            qWarning("PostgreSQL not running (CNS_TEST_PG_URL unset): only SQLite is tested");
-            continue;
-        }
+    const QMap<QString, QString> urls = ServerFixture::createAll("tst_importmethods");
+    for (auto it = urls.cbegin(); it != urls.cend(); ++it) {
+        const QString &backend = it.key(), &url = it.value();
         m_urls.insert(backend, url);
         m_dispatchers.insert(backend, ServerFixture::dispatcher(url));
         DbSession &db = DbSession::forThread(DatabaseUrl::parse(url));
@@ -141,9 +138,7 @@ void tst_ImportMethods::initTestCase()
 
 void tst_ImportMethods::backends_data()
 {
-    QTest::addColumn<QString>("backend");
-    for (const QString &b : m_dispatchers.keys())
-        QTest::newRow(qPrintable(b)) << b;
+    ServerFixture::backendRows(m_dispatchers.keys());
 }
 
 Value tst_ImportMethods::confirm(const QString &backend, const Packet &rows, const QString &layout, const QString &clients)

@@ -156,12 +156,9 @@ private:
 
 void tst_ServerMethods::initTestCase()
 {
-    for (const QString backend : {"sqlite", "postgresql"}) {
-        const QString url = ServerFixture::create(backend, "tst_servermethods");
-        if (url.isEmpty()) {
-            qWarning("PostgreSQL not running (CNS_TEST_PG_URL unset): only SQLite is tested");
-            continue;
-        }
+    const QMap<QString, QString> urls = ServerFixture::createAll("tst_servermethods");
+    for (auto it = urls.cbegin(); it != urls.cend(); ++it) {
+        const QString &backend = it.key(), &url = it.value();
         std::shared_ptr<Dispatcher> disp = ServerFixture::dispatcher(url);
         disp->addModule("Teste", writerModule());
         m_dispatchers.insert(backend, disp);
@@ -175,9 +172,7 @@ void tst_ServerMethods::cleanupTestCase()
 
 void tst_ServerMethods::backends_data()
 {
-    QTest::addColumn<QString>("backend");
-    for (const QString &b : m_dispatchers.keys())
-        QTest::newRow(qPrintable(b)) << b;
+    ServerFixture::backendRows(m_dispatchers.keys());
 }
 
 void tst_ServerMethods::salesParameters()
