@@ -6,6 +6,7 @@
 #include "ConsumerPacket.h"
 #include "ConsumerRecord.h"
 #include "Corvane.h"
+#include "Criptografa.h"
 #include "DBComboBox.h"
 #include "DBEdit.h"
 #include "DBNumericEdit.h"
@@ -17,6 +18,7 @@
 #include "HostDialogs.h"
 #include "MaskEdit.h"
 #include "ModuleConnection.h"
+#include "PasswordRules.h"
 #include "ScopedFlag.h"
 #include "Showavi.h"
 #include "TBtnPesquisa.h"
@@ -758,3 +760,48 @@ void TfrmConsumidor::btnAssociaClick()
     CriaAssocia(m_workingBranch, medCdCliente->text() + QStringLiteral(" - ") + edtNmCliente->text(), clientCode());
     runClientPanelAgain();
 }
+
+// ---------------------------------------------------------------------------------------------------
+// Passwords: only their stored forms reach the record, and only once a password was accepted, so a
+// cancelled dialog leaves the consumer as it was.
+
+namespace {
+
+bool hasCurrentConsumer(const cns::DataSet &ds)
+{
+    return ds.Active() && (ds.State() != DataSetState::Browse || !ds.IsEmpty());
+}
+
+void editIfBrowsing(cns::DataSet &ds)
+{
+    if (ds.State() == DataSetState::Browse)
+        ds.Edit();
+}
+
+} // namespace
+
+void TfrmConsumidor::btnAltSenhaClick()
+{
+    if (!hasCurrentConsumer(cdsConsumidor))
+        return;
+    const QString typed = ValidaSenha(cdsConsumidor.FieldByName(u"NMCONSUMIDOR").AsString(), msgPadrao.Msg(u"SEN_CONS"),
+                                      msgPadrao.Msg(u"CONS"), false);
+    if (Consiste::EmptyString(typed))
+        return;
+    editIfBrowsing(cdsConsumidor);
+    cdsConsumidor.FieldByName(u"CDSENHACONS").setText(typed);
+}
+
+void TfrmConsumidor::btnSenhaClick()
+{
+    if (!hasCurrentConsumer(cdsConsumidor))
+        return;
+    const QString typed = ValidaSenha(cdsConsumidor.FieldByName(u"NMLOGINCONS").AsString(), msgPadrao.Msg(u"SEN_SITE"),
+                                      msgPadrao.Msg(u"CD_SITE"), true);
+    if (Consiste::EmptyString(typed))
+        return;
+    editIfBrowsing(cdsConsumidor);
+    cdsConsumidor.FieldByName(u"CDSENHASITE").setAsString(Criptografa::CriptoPlus(typed));
+    cdsConsumidor.FieldByName(u"CDSENHACONSMD5").setAsString(PasswordRules::siteDigest(typed));
+}
+

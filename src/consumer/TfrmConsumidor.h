@@ -17,6 +17,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QMenu;
+class QPushButton;
 
 namespace cns::ui {
 class DBComboBox;
@@ -73,6 +74,7 @@ public:
     cns::ui::MaskEdit *medCPF, *dbeDataNasc;
     cns::ui::TBtnPesquisa *btnTipoCons, *btnCentroCusto, *btnVendedor, *btpPais, *btpSgEstado, *btpMunicipio,
         *btpBairro, *btpPesqConsVinculo;
+    QPushButton *btnAltSenha, *btnSenha;
     QCheckBox *cbbVerifSaldoCons;
     QGroupBox *grbConsDeb, *grbConsCred;
     QList<cns::ui::DBNumericEdit *> debitEdits, creditEdits;
@@ -104,6 +106,8 @@ public:
     void sbtVerificarClick() override;
     void dtsPadraoStateChange() override;
     void cbbVerifSaldoConsClick();
+    void btnAltSenhaClick();
+    void btnSenhaClick();
 
 protected:
     void FormCreate() override;

@@ -230,9 +230,9 @@ void TfrmConsumidor::buildFormulario()
     g.row(QStringLiteral("Código Externo"), {dbeCdExCons});
     dbeNrIdCons = edit(ident, QStringLiteral("dbeNrIdCons"), QStringLiteral("CDIDCONSUMID"));
     g.row(QStringLiteral("Identificação"), {dbeNrIdCons});
-    auto *btnAltSenha = new QPushButton(QStringLiteral("Alterar &Senha"), ident);
+    btnAltSenha = new QPushButton(QStringLiteral("Alterar &Senha"), ident);
     btnAltSenha->setObjectName(QStringLiteral("btnAltSenha"));
-    btnAltSenha->setEnabled(false); // the password dialog comes with its own work
+    connect(btnAltSenha, &QPushButton::clicked, this, HandlerGuard::guarded([this] { btnAltSenhaClick(); }));
     g.row(QStringLiteral("Senha"), {btnAltSenha});
     outer->addWidget(ident);
 
@@ -331,9 +331,9 @@ void TfrmConsumidor::buildDados()
     FormGrid s(site);
     dbeNmLogin = edit(site, QStringLiteral("dbeNmLogin"), QStringLiteral("NMLOGINCONS"));
     s.row(QStringLiteral("Código"), {dbeNmLogin});
-    auto *btnSenha = new QPushButton(QStringLiteral("Alterar &Senha"), site);
+    btnSenha = new QPushButton(QStringLiteral("Alterar &Senha"), site);
     btnSenha->setObjectName(QStringLiteral("btnSenha"));
-    btnSenha->setEnabled(false); // the password dialog comes with its own work
+    connect(btnSenha, &QPushButton::clicked, this, HandlerGuard::guarded([this] { btnSenhaClick(); }));
     s.row(QStringLiteral("Senha"), {btnSenha});
     outer->addWidget(site);
     outer->addStretch();

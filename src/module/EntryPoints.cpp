@@ -6,12 +6,15 @@
 #include "ImportScreen.h"
 #include "MaskEdit.h"
 #include "ModuleConnection.h"
+#include "TfrmAlteraSenha.h"
 #include "TfrmCodExternoImp.h"
 #include "TfrmConsultaCracha.h"
 #include "TfrmConsumidor.h"
 #include "TfrmImportConsu.h"
 
 #include <QLineEdit>
+#include <QPointer>
+#include <QScopeGuard>
 
 using namespace cns::ui;
 
@@ -84,6 +87,27 @@ void CriaImpConsumidor()
     abreImportacao(HostWindow::mainWindow(), client);
 }
 
+QString ValidaSenha(const QString &nmAcesso, const QString &capForm, const QString &acaoForm, bool alfaNumerico)
+{
+    CursorScope cursor;
+    QPointer<TfrmAlteraSenha> screen = new TfrmAlteraSenha(HostWindow::mainWindow());
+    // Freed below rather than on close, so that its result is still there to read.
+    screen->setAttribute(Qt::WA_DeleteOnClose, false);
+    Cli_cns72203::frmAlteraSenha = screen;
+    screen->edtNmAcesso->setText(nmAcesso);
+    cursor.restore();
+    Cli_cns72203::stCapForm = capForm;
+    Cli_cns72203::stAcaoForm = acaoForm;
+    Cli_cns72203::boAlfaNumerico = alfaNumerico;
+    // Freed here whatever happened while it was up: the unit's pointer never outlives ValidaSenha.
+    const auto release = qScopeGuard([&screen] {
+        delete screen.data();
+        Cli_cns72203::frmAlteraSenha = nullptr;
+    });
+    screen->exec();
+    return screen ? screen->result() : QString();
+}
+
 void CriaVinculaCons() {}
 
 void Initialize()
@@ -118,6 +142,7 @@ CNS_ENTRY_POINT_TYPE(IniProc);
 CNS_ENTRY_POINT_TYPE(CriaConsumidor);
 CNS_ENTRY_POINT_TYPE(CriaConsultaCracha);
 CNS_ENTRY_POINT_TYPE(CriaAssocia);
+CNS_ENTRY_POINT_TYPE(ValidaSenha);
 CNS_ENTRY_POINT_TYPE(CriaImpConsumidor);
 CNS_ENTRY_POINT_TYPE(CriaVinculaCons);
 CNS_ENTRY_POINT_TYPE(Initialize);

@@ -20,6 +20,10 @@ void CriaConsultaCracha(const QString &cliente, const QString &filial);
 void CriaAssocia(const QString &filial, const QString &cliente, const QString &cdCliente);
 // Opens a new import screen, modally.
 void CriaImpConsumidor();
+// Asks for a new password, typed twice, showing whose password it is (nmAcesso), the caption and
+// the label of the name; digits only unless alfaNumerico. Returns the password as typed, blanks and
+// all, or an empty text when the operator cancelled.
+QString ValidaSenha(const QString &nmAcesso, const QString &capForm, const QString &acaoForm, bool alfaNumerico);
 // Does nothing: the linking dialog is opened by the consumer screen itself.
 void CriaVinculaCons();
 

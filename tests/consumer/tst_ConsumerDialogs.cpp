@@ -1,0 +1,299 @@
+#include "Corvane.h"
+#include "CountingBusy.h"
+#include "Criptografa.h"
+#include "DbSession.h"
+#include "EntryPoints.h"
+#include "RecordingTarget.h"
+#include "ScriptedDialogs.h"
+#include "ServerFixture.h"
+#include "TADOIBQuery.h"
+#include "TNetConnection.h"
+#include "TfrmAlteraSenha.h"
+#include "TfrmConsumidor.h"
+#include "MaskEdit.h"
+#include "HandlerGuard.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+#include <functional>
+
+using namespace cns;
+using namespace cns::ui;
+using ServerFixture::consumer;
+
+namespace {
+
+const QString kSharedNumber = "11222333000181";
+
+// What the operator does in the password dialog once it is up: type both fields, then confirm
+// (true) or cancel (false). Each step is one attempt; a refused attempt leaves the dialog open for
+// the next one, and the dialog is cancelled after the last attempt if it is still up.
+struct Attempt
+{
+    QString password;
+    QString confirmation;
+    bool confirm = true;
+};
+
+void clickTool(QWidget *dialog, const char *name)
+{
+    auto *button = dialog->findChild<QToolButton *>(QString::fromLatin1(name));
+    QVERIFY(button);
+    QTest::mouseClick(button, Qt::LeftButton);
+}
+
+void typeInto(QLineEdit *edit, const QString &text)
+{
+    edit->setFocus();
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_Delete);
+    for (QChar c : text) {
+        if (c.unicode() < 0x80) {
+            QTest::keyClick(edit, char(c.unicode()));
+            continue;
+        }
+        // A character without a key of its own, as a keyboard layout or input method delivers it.
+        QTest::sendKeyEvent(QTest::Press, edit, Qt::Key_unknown, QString(c), Qt::NoModifier);
+        QTest::sendKeyEvent(QTest::Release, edit, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    }
+}
+
+// Plays the attempts against the dialog when it is shown; seen receives the dialog's caption, label
+// and name shown, for the test to check afterwards.
+void playWhenShown(const QList<Attempt> &attempts, QStringList *seen = nullptr)
+{
+    QTimer::singleShot(0, [attempts, seen] {
+        QTRY_VERIFY(Cli_cns72203::frmAlteraSenha && Cli_cns72203::frmAlteraSenha->isVisible());
+        QPointer<TfrmAlteraSenha> dlg = Cli_cns72203::frmAlteraSenha;
+        // The operator looks at the dialog once it has come up and been activated.
+        QCoreApplication::processEvents();
+        if (seen)
+            *seen = {dlg->windowTitle(), dlg->lblNmOperador->text(), dlg->edtNmAcesso->text()};
+        for (const Attempt &a : attempts) {
+            if (!dlg || !dlg->isVisible())
+                return;
+            typeInto(dlg->edtSenha, a.password);
+            typeInto(dlg->edtConfSenha, a.confirmation);
+            clickTool(dlg, a.confirm ? "sbtConfirma" : "sbtCancel");
+        }
+        if (dlg && dlg->isVisible())
+            clickTool(dlg, "sbtCancel");
+    });
+}
+
+} // namespace
+
+class tst_ConsumerDialogs : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void refusalsKeepTheDialogOpen_data();
+    void refusalsKeepTheDialogOpen();
+    void differingConfirmationIsSelectedForRetyping();
+    void passwordIsReturnedAsTypedAndTheDialogFreed();
+    void consumerPasswordStoresOnlyItsOneWayForm();
+    void sitePasswordKeepsBlanksAndStoresItsSaltedDigest_data();
+    void sitePasswordKeepsBlanksAndStoresItsSaltedDigest();
+    void cancelLeavesTheConsumerUntouched_data();
+    void cancelLeavesTheConsumerUntouched();
+
+private:
+    TfrmConsumidor &openConsumer(int n);
+
+    QString m_url;
+    std::unique_ptr<Dispatcher> m_dispatcher;
+    std::unique_ptr<RecordingTarget> m_target;
+    Corvane::SimpleContext m_ctx;
+    std::unique_ptr<ScriptedDialogs> m_dialogs;
+    std::unique_ptr<CountingBusy> m_busy;
+    QPointer<TfrmConsumidor> m_screen;
+};
+
+void tst_ConsumerDialogs::initTestCase()
+{
+    m_url = ServerFixture::create("sqlite", "tst_consumerdialogs");
+    m_dispatcher = ServerFixture::dispatcher(m_url);
+    m_target = std::make_unique<RecordingTarget>(*m_dispatcher);
+    TNetConnection::setInProcessTarget(m_target.get());
+    DatabaseUrl::parse(m_url).open(TADOIBQuery::defaultConnectionName());
+    m_ctx.filiProc = "0001";
+    m_ctx.chaveInstalacao = "chave-de-teste";
+    Corvane::install(&m_ctx);
+}
+
+void tst_ConsumerDialogs::init()
+{
+    m_dialogs.reset();
+    m_dialogs = std::make_unique<ScriptedDialogs>();
+    m_busy = std::make_unique<CountingBusy>();
+    m_target->calls.clear();
+}
+
+void tst_ConsumerDialogs::cleanup()
+{
+    if (m_screen)
+        delete m_screen.data();
+    QVERIFY(!Cli_cns72203::frmAlteraSenha);
+    m_busy.reset();
+}
+
+TfrmConsumidor &tst_ConsumerDialogs::openConsumer(int n)
+{
+    CriaConsumidor();
+    m_screen = Cli_cns72200::frmConsumidor;
+    m_screen->medCdCliente->setText(kSharedNumber);
+    HandlerGuard::run([this] {
+        m_screen->medCdClienteExit();
+        m_screen->panClienteExit();
+    });
+    [&] { QVERIFY(m_screen->cdsConsumidor.Locate("CDCONSUMIDOR", {Value(consumer(n))})); }();
+    return *m_screen;
+}
+
+void tst_ConsumerDialogs::refusalsKeepTheDialogOpen_data()
+{
+    QTest::addColumn<bool>("anyCharacters");
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<QString>("confirmation");
+    QTest::addColumn<QString>("message");
+
+    const QString empty = "Senha deve ser informada.";
+    const QString digits = "Senha deve ser composta apenas de números.";
+    QTest::newRow("nothing typed") << true << "" << "" << empty;
+    QTest::newRow("only blanks") << true << "   " << "   " << empty;
+    QTest::newRow("confirmation only blanks") << false << "123" << "  " << empty;
+    QTest::newRow("letter in consumer password") << false << "12a4" << "12a4" << digits;
+    QTest::newRow("blank inside consumer password") << false << "12 34" << "12 34" << digits;
+    QTest::newRow("blanks around consumer password") << false << " 1234 " << " 1234 " << digits;
+    QTest::newRow("case differs") << true << "Senha" << "senha" << "Senha está incorreta, digite novamente.";
+}
+
+void tst_ConsumerDialogs::refusalsKeepTheDialogOpen()
+{
+    QFETCH(bool, anyCharacters);
+    QFETCH(QString, password);
+    QFETCH(QString, confirmation);
+    QFETCH(QString, message);
+    playWhenShown({{password, confirmation}});
+    QCOMPARE(ValidaSenha("Ana", "Senha do Consumidor", "Consumidor", anyCharacters), QString());
+    // The one message is the refusal: the dialog stayed up until it was cancelled.
+    QCOMPARE(m_dialogs->texts(), QStringList{message});
+}
+
+void tst_ConsumerDialogs::differingConfirmationIsSelectedForRetyping()
+{
+    QString selected;
+    bool focused = false;
+    QTimer::singleShot(0, [&] {
+        QTRY_VERIFY(Cli_cns72203::frmAlteraSenha && Cli_cns72203::frmAlteraSenha->isVisible());
+        TfrmAlteraSenha *dlg = Cli_cns72203::frmAlteraSenha;
+        QApplication::setActiveWindow(dlg);
+        typeInto(dlg->edtSenha, "1234");
+        typeInto(dlg->edtConfSenha, "1243");
+        clickTool(dlg, "sbtConfirma");
+        selected = dlg->edtConfSenha->selectedText();
+        focused = dlg->edtConfSenha->hasFocus();
+        // Typing over the selection corrects it.
+        QTest::keyClicks(dlg->edtConfSenha, "1234");
+        clickTool(dlg, "sbtConfirma");
+    });
+    QCOMPARE(ValidaSenha("Ana", "Senha do Consumidor", "Consumidor", false), QString("1234"));
+    QCOMPARE(m_dialogs->texts(), QStringList{"Senha está incorreta, digite novamente."});
+    QCOMPARE(selected, QString("1243"));
+    QVERIFY(focused);
+}
+
+void tst_ConsumerDialogs::passwordIsReturnedAsTypedAndTheDialogFreed()
+{
+    // A refusal first, then an accepted password with blanks around and inside.
+    QStringList seen;
+    playWhenShown({{"", ""}, {"  a b€ ", "  a b€ "}}, &seen);
+    QCOMPARE(ValidaSenha("ana.site", "Senha para Acesso ao Site", "Código", true), QString("  a b€ "));
+    QCOMPARE(seen, (QStringList{"Senha para Acesso ao Site", "Código", "ana.site"}));
+    QVERIFY(!Cli_cns72203::frmAlteraSenha);
+}
+
+void tst_ConsumerDialogs::consumerPasswordStoresOnlyItsOneWayForm()
+{
+    TfrmConsumidor &s = openConsumer(1);
+    const QString digestBefore = s.cdsConsumidor.FieldByName(u"CDSENHACONSMD5").AsString();
+    s.pgcPadrao->setCurrentWidget(s.tshFormulario);
+    QStringList seen;
+    playWhenShown({{"12a", "12a"}, {"98765", "98765"}}, &seen);
+    QTest::mouseClick(s.btnAltSenha, Qt::LeftButton);
+    QCOMPARE(seen, (QStringList{"Senha do Consumidor", "Consumidor", ServerFixture::consumerName(1)}));
+    QCOMPARE(m_dialogs->texts(), QStringList{"Senha deve ser composta apenas de números."});
+    QCOMPARE(s.cdsConsumidor.State(), DataSetState::Edit);
+    const QString stored = s.cdsConsumidor.FieldByName(u"CDSENHACONS").AsString();
+    QCOMPARE(stored, Criptografa::CriptoPlus("98765"));
+    QVERIFY(stored != "98765");
+    // The web site's digest belongs to the site password only.
+    QCOMPARE(s.cdsConsumidor.FieldByName(u"CDSENHACONSMD5").AsString(), digestBefore);
+    s.cdsConsumidor.Cancel();
+}
+
+void tst_ConsumerDialogs::sitePasswordKeepsBlanksAndStoresItsSaltedDigest_data()
+{
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<QString>("digest");
+    // Digests worked out apart from the system: MD5 of "vrelk" + password + "4196" in Windows-1252.
+    QTest::newRow("blanks around and inside") << "  Abc 9 " << "10bd112aa0e091515147a7c69c12c948";
+    QTest::newRow("euro and accent") << QString::fromUtf8("Senha€é") << "9efcde65a7af29840ce79d1b5ace8b6f";
+}
+
+void tst_ConsumerDialogs::sitePasswordKeepsBlanksAndStoresItsSaltedDigest()
+{
+    QFETCH(QString, password);
+    QFETCH(QString, digest);
+    TfrmConsumidor &s = openConsumer(2);
+    const QString consumerPassword = s.cdsConsumidor.FieldByName(u"CDSENHACONS").AsString();
+    s.pgcPadrao->setCurrentWidget(s.tshDados);
+    playWhenShown({{password, password}});
+    QTest::mouseClick(s.btnSenha, Qt::LeftButton);
+    QVERIFY(m_dialogs->shown.isEmpty());
+    QCOMPARE(s.cdsConsumidor.State(), DataSetState::Edit);
+    QCOMPARE(s.cdsConsumidor.FieldByName(u"CDSENHASITE").AsString(), Criptografa::CriptoPlus(password));
+    QCOMPARE(s.cdsConsumidor.FieldByName(u"CDSENHACONSMD5").AsString(), digest);
+    QCOMPARE(s.cdsConsumidor.FieldByName(u"CDSENHACONS").AsString(), consumerPassword);
+    s.cdsConsumidor.Cancel();
+}
+
+void tst_ConsumerDialogs::cancelLeavesTheConsumerUntouched_data()
+{
+    QTest::addColumn<bool>("site");
+    QTest::newRow("consumer password") << false;
+    QTest::newRow("site password") << true;
+}
+
+void tst_ConsumerDialogs::cancelLeavesTheConsumerUntouched()
+{
+    QFETCH(bool, site);
+    TfrmConsumidor &s = openConsumer(3);
+    const QStringList fields{"CDSENHACONS", "CDSENHASITE", "CDSENHACONSMD5"};
+    QStringList before;
+    for (const QString &f : fields)
+        before << s.cdsConsumidor.FieldByName(f).AsString();
+    s.pgcPadrao->setCurrentWidget(site ? s.tshDados : s.tshFormulario);
+    // Both typed alike and acceptable, then cancelled.
+    playWhenShown({{"2468", "2468", false}});
+    QTest::mouseClick(site ? s.btnSenha : s.btnAltSenha, Qt::LeftButton);
+    QCOMPARE(s.cdsConsumidor.State(), DataSetState::Browse);
+    QStringList after;
+    for (const QString &f : fields)
+        after << s.cdsConsumidor.FieldByName(f).AsString();
+    QCOMPARE(after, before);
+    QVERIFY(m_dialogs->shown.isEmpty());
+}
+
+QTEST_MAIN(tst_ConsumerDialogs)
+#include "tst_ConsumerDialogs.moc"
