@@ -22,17 +22,21 @@
 #include "ScopedFlag.h"
 #include "Showavi.h"
 #include "TBtnPesquisa.h"
+#include "TfrmVinculaCons.h"
 #include "Tmsgaler.h"
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QCursor>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPointer>
 #include <QScopeGuard>
 #include <QSet>
 #include <QTabWidget>
+#include <QToolBar>
 
 using namespace cns::ui;
 using cns::DataSetState;
@@ -302,7 +306,7 @@ void TfrmConsumidor::medCdClienteExit()
 {
     filtraCliente(medCdCliente->text(), m_workingBranch, m_chosenClient.isEmpty() ? QStringLiteral("T") : m_chosenClient);
     Vd_Cliente(false);
-    for (QAction *a : {btnConsultaCracha, btnAssocia})
+    for (QAction *a : {btnConsultaCracha, btnAssocia, btnCadAutCons})
         a->setEnabled(!medCdCliente->unmaskedText().trimmed().isEmpty());
 }
 
@@ -803,5 +807,37 @@ void TfrmConsumidor::btnSenhaClick()
     editIfBrowsing(cdsConsumidor);
     cdsConsumidor.FieldByName(u"CDSENHASITE").setAsString(Criptografa::CriptoPlus(typed));
     cdsConsumidor.FieldByName(u"CDSENHACONSMD5").setAsString(PasswordRules::siteDigest(typed));
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Linking many consumers to the current one
+
+void TfrmConsumidor::btnCadAutConsClick()
+{
+    QWidget *button = toolBar()->widgetForAction(btnCadAutCons);
+    pmnCad->popup(button ? button->mapToGlobal(button->rect().bottomLeft()) : QCursor::pos());
+}
+
+void TfrmConsumidor::mnuVinculaConsClick()
+{
+    if (!hasCurrentConsumer(cdsConsumidor))
+        return;
+    auto *screen = new TfrmVinculaCons(netConsumidor, clientCode(), consumerCode(),
+                                       cdsConsumidor.FieldByName(u"NMCONSUMIDOR").AsString(), this);
+    // Freed here rather than on close, so that whether it linked can still be asked.
+    screen->setAttribute(Qt::WA_DeleteOnClose, false);
+    Cli_cns72209::frmVinculaCons = screen;
+    Cli_cns72209::boIdCriado = true;
+    QPointer<TfrmVinculaCons> alive(screen);
+    const auto release = qScopeGuard([&alive] {
+        delete alive.data();
+        Cli_cns72209::frmVinculaCons = nullptr;
+        Cli_cns72209::boIdCriado = false;
+    });
+    screen->exec();
+    const bool linked = alive && alive->linked();
+    // The linked consumers show their new main consumer at once.
+    if (linked)
+        sbtVerificarClick();
 }
 

@@ -60,6 +60,8 @@ public:
     QAction *btfImpConsu, *btnConsultaCracha, *btnAssocia, *btnCadAutCons, *btnAtuFiliCons, *btnAnonimizaCons;
     QWidget *tshFormulario, *tshDados, *tshEndereco, *tshOutrEnde, *tshSaldo, *tshFilial, *tshDigital;
     QMenu *mnuOperacoes;
+    QMenu *pmnCad;
+    QAction *mnuCadastroAutCons, *mnuVinculaCons;
     QAction *mnuPadrao, *mnuFormulario, *mnuDados, *mnuEndereco, *mnuSaldo, *mnuFilial;
     QAction *Importao1, *mnuConsultaCracha, *mnuAssocia, *mnuCadAutCons, *mnuAtuFiliCons;
 
@@ -107,6 +109,8 @@ public:
     void dtsPadraoStateChange() override;
     void cbbVerifSaldoConsClick();
     void btnAltSenhaClick();
+    void btnCadAutConsClick();
+    void mnuVinculaConsClick();
     void btnSenhaClick();
 
 protected:

@@ -168,7 +168,16 @@ void TfrmConsumidor::buildToolBar()
     connect(btfImpConsu, &QAction::triggered, this, HandlerGuard::guarded([this] { btfImpConsuClick(); }));
     connect(btnConsultaCracha, &QAction::triggered, this, HandlerGuard::guarded([this] { btnConsultaCrachaClick(); }));
     connect(btnAssocia, &QAction::triggered, this, HandlerGuard::guarded([this] { btnAssociaClick(); }));
-    // The lookups wait for a client; the screens behind the last four come with their own work.
+    connect(btnCadAutCons, &QAction::triggered, this, HandlerGuard::guarded([this] { btnCadAutConsClick(); }));
+    pmnCad = new QMenu(this);
+    pmnCad->setObjectName(QStringLiteral("pmnCad"));
+    mnuCadastroAutCons = pmnCad->addAction(QStringLiteral("Cadastro Automático Consumidor"));
+    mnuCadastroAutCons->setObjectName(QStringLiteral("mnuCadastroAutCons"));
+    mnuCadastroAutCons->setEnabled(false); // the automatic change screen is not part of the module yet
+    mnuVinculaCons = pmnCad->addAction(QStringLiteral("Vinculação de Consumidores"));
+    mnuVinculaCons->setObjectName(QStringLiteral("mnuVinculaCons"));
+    connect(mnuVinculaCons, &QAction::triggered, this, HandlerGuard::guarded([this] { mnuVinculaConsClick(); }));
+    // The lookups and the linking wait for a client; the screens behind the last two come with their own work.
     for (QAction *a : {btnConsultaCracha, btnAssocia, btnCadAutCons, btnAtuFiliCons, btnAnonimizaCons})
         a->setEnabled(false);
 }

@@ -10,10 +10,16 @@
 #include "TNetConnection.h"
 #include "TfrmAlteraSenha.h"
 #include "TfrmConsumidor.h"
+#include "TfrmVinculaCons.h"
 #include "MaskEdit.h"
+#include "Pesqlista.h"
 #include "HandlerGuard.h"
 
+#include <QAction>
 #include <QLabel>
+#include <QMenu>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
@@ -107,8 +113,21 @@ private slots:
     void cancelLeavesTheConsumerUntouched_data();
     void cancelLeavesTheConsumerUntouched();
 
+    void linkingWithNothingPickedSendsNothing();
+    void reopeningTheListDiscardsTheOldPick();
+    void pickedConsumersAreLinkedAndShown();
+
+
 private:
     TfrmConsumidor &openConsumer(int n);
+    void openLinking(TfrmConsumidor &s, const std::function<void(TfrmVinculaCons &)> &operate);
+    QString column(const QString &sql)
+    {
+        QSqlQuery q(QSqlDatabase::database(TADOIBQuery::defaultConnectionName()));
+        if (!q.exec(sql) || !q.next())
+            return QStringLiteral("<none>");
+        return q.value(0).toString();
+    }
 
     QString m_url;
     std::unique_ptr<Dispatcher> m_dispatcher;
@@ -293,6 +312,90 @@ void tst_ConsumerDialogs::cancelLeavesTheConsumerUntouched()
         after << s.cdsConsumidor.FieldByName(f).AsString();
     QCOMPARE(after, before);
     QVERIFY(m_dialogs->shown.isEmpty());
+}
+
+// ---- linking
+
+void tst_ConsumerDialogs::openLinking(TfrmConsumidor &s, const std::function<void(TfrmVinculaCons &)> &operate)
+{
+    QVERIFY(s.btnCadAutCons->isEnabled());
+    s.btnCadAutCons->trigger();
+    QTRY_VERIFY(s.pmnCad->isVisible());
+    // The automatic change screen is not there yet; its entry says so by being disabled.
+    QVERIFY(!s.mnuCadastroAutCons->isEnabled());
+    QTimer::singleShot(0, [operate] {
+        QTRY_VERIFY(Cli_cns72209::frmVinculaCons && Cli_cns72209::frmVinculaCons->isVisible());
+        QPointer<TfrmVinculaCons> dlg = Cli_cns72209::frmVinculaCons;
+        operate(*dlg);
+        if (dlg && dlg->isVisible())
+            dlg->close();
+    });
+    QTest::mouseClick(s.pmnCad, Qt::LeftButton, {}, s.pmnCad->actionGeometry(s.mnuVinculaCons).center());
+    QVERIFY(!Cli_cns72209::frmVinculaCons);
+}
+
+void tst_ConsumerDialogs::linkingWithNothingPickedSendsNothing()
+{
+    TfrmConsumidor &s = openConsumer(1);
+    QString shownMain;
+    openLinking(s, [&](TfrmVinculaCons &dlg) {
+        shownMain = dlg.medConsPrincipal->text();
+        clickTool(&dlg, "sbtConfirma");
+    });
+    QCOMPARE(shownMain, consumer(1) + " - " + ServerFixture::consumerName(1));
+    QCOMPARE(m_dialogs->texts(), QStringList{"Favor informar os consumidores que serão vinculados ao consumidor principal."});
+    QCOMPARE(m_target->count("setCadAutoVinculo"), 0);
+}
+
+void tst_ConsumerDialogs::reopeningTheListDiscardsTheOldPick()
+{
+    TfrmConsumidor &s = openConsumer(1);
+    QStringList picks;
+    m_dialogs->listChoices.enqueue({0, 1});
+    openLinking(s, [&](TfrmVinculaCons &dlg) {
+        QTest::mouseClick(dlg.btpConsCadVinculo, Qt::LeftButton);
+        picks << Cli_cns72209::stConsumidor;
+        // Opened again and given up: the first pick is gone.
+        QTest::mouseClick(dlg.btpConsCadVinculo, Qt::LeftButton);
+        picks << Cli_cns72209::stConsumidor;
+        clickTool(&dlg, "sbtConfirma");
+    });
+    QCOMPARE(picks.size(), 2);
+    QCOMPARE(Pesqlista::keysOf(picks.at(0)).size(), 2);
+    QCOMPARE(picks.at(1), QString());
+    QCOMPARE(m_dialogs->lastText(), QString("Favor informar os consumidores que serão vinculados ao consumidor principal."));
+    QCOMPARE(m_target->count("setCadAutoVinculo"), 0);
+    // A new opening starts with nothing picked, whatever the last one left.
+    Cli_cns72209::stConsumidor = "_" + consumer(4) + "_";
+    openLinking(s, [&](TfrmVinculaCons &dlg) { clickTool(&dlg, "sbtConfirma"); });
+    QCOMPARE(m_target->count("setCadAutoVinculo"), 0);
+}
+
+void tst_ConsumerDialogs::pickedConsumersAreLinkedAndShown()
+{
+    TfrmConsumidor &s = openConsumer(1);
+    QStringList picked;
+    m_dialogs->listChoices.enqueue({0, 2});
+    openLinking(s, [&](TfrmVinculaCons &dlg) {
+        QTest::mouseClick(dlg.btpConsCadVinculo, Qt::LeftButton);
+        // Consumer 2 is already linked to 1, so it is never offered.
+        QVERIFY(!dlg.cdsConsCadVinculo.Locate("CDCONSUMIDOR", {Value(consumer(2))}));
+        for (int row : {1, 3}) {
+            dlg.cdsConsCadVinculo.setRecNo(row);
+            picked << dlg.cdsConsCadVinculo.FieldByName(u"CDCONSUMIDOR").AsString();
+        }
+        clickTool(&dlg, "sbtConfirma");
+    });
+    QCOMPARE(m_dialogs->lastText(), QString("Vinculação realizada com sucesso!"));
+    QCOMPARE(m_target->count("setCadAutoVinculo"), 1);
+    for (const QString &code : picked) {
+        QCOMPARE(column("SELECT CDCONSVINCULO FROM CONSUMIDOR WHERE CDCLIENTE = '" + ServerFixture::client(1)
+                        + "' AND CDCONSUMIDOR = '" + code + "'").trimmed(),
+                 consumer(1));
+        // The screen was reloaded, so the new links show without choosing the client again.
+        QVERIFY(s.cdsConsumidor.Locate("CDCONSUMIDOR", {Value(code)}));
+        QCOMPARE(s.cdsConsumidor.FieldByName(u"CDCONSVINCULO").AsString().trimmed(), consumer(1));
+    }
 }
 
 QTEST_MAIN(tst_ConsumerDialogs)
