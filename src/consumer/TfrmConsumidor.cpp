@@ -711,7 +711,8 @@ void TfrmConsumidor::cdsConsumidorAfterScroll()
         cbbVerifSaldoCons->setChecked(cdsConsumidor.FieldByName(u"IDVERSALDCON").AsString() == u"S");
     }
     applyBalanceEnabling();
-    btnAnonimizaCons->setEnabled(false); // anonymisation comes with its own screen
+    // Anonymising is done once: an anonymised consumer has nothing left to anonymise.
+    btnAnonimizaCons->setEnabled(cdsConsumidor.FieldByName(u"IDANONIMIZADO").AsString() != u"S");
     loadDetails();
     showConsumerLabel();
 }
@@ -841,3 +842,12 @@ void TfrmConsumidor::mnuVinculaConsClick()
         sbtVerificarClick();
 }
 
+// ---------------------------------------------------------------------------------------------------
+// Anonymisation
+
+void TfrmConsumidor::btnAnonimizaConsClick()
+{
+    if (!hasCurrentConsumer(cdsConsumidor))
+        return;
+    CriaAnonimizaCons({Value(clientCode()), Value(consumerCode()), Value(cdsConsumidor.FieldByName(u"NMCONSUMIDOR").AsString())}, 2);
+}

@@ -111,6 +111,7 @@ public:
     void btnAltSenhaClick();
     void btnCadAutConsClick();
     void mnuVinculaConsClick();
+    void btnAnonimizaConsClick();
     void btnSenhaClick();
 
 protected:

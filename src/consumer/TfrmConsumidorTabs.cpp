@@ -168,6 +168,7 @@ void TfrmConsumidor::buildToolBar()
     connect(btfImpConsu, &QAction::triggered, this, HandlerGuard::guarded([this] { btfImpConsuClick(); }));
     connect(btnConsultaCracha, &QAction::triggered, this, HandlerGuard::guarded([this] { btnConsultaCrachaClick(); }));
     connect(btnAssocia, &QAction::triggered, this, HandlerGuard::guarded([this] { btnAssociaClick(); }));
+    connect(btnAnonimizaCons, &QAction::triggered, this, HandlerGuard::guarded([this] { btnAnonimizaConsClick(); }));
     connect(btnCadAutCons, &QAction::triggered, this, HandlerGuard::guarded([this] { btnCadAutConsClick(); }));
     pmnCad = new QMenu(this);
     pmnCad->setObjectName(QStringLiteral("pmnCad"));
@@ -177,7 +178,8 @@ void TfrmConsumidor::buildToolBar()
     mnuVinculaCons = pmnCad->addAction(QStringLiteral("Vinculação de Consumidores"));
     mnuVinculaCons->setObjectName(QStringLiteral("mnuVinculaCons"));
     connect(mnuVinculaCons, &QAction::triggered, this, HandlerGuard::guarded([this] { mnuVinculaConsClick(); }));
-    // The lookups and the linking wait for a client; the screens behind the last two come with their own work.
+    // The lookups and the linking wait for a client, the anonymisation for a consumer; the branch
+    // update comes with its own work.
     for (QAction *a : {btnConsultaCracha, btnAssocia, btnCadAutCons, btnAtuFiliCons, btnAnonimizaCons})
         a->setEnabled(false);
 }

@@ -7,10 +7,12 @@
 #include "MaskEdit.h"
 #include "ModuleConnection.h"
 #include "TfrmAlteraSenha.h"
+#include "TfrmAnonimizaCons.h"
 #include "TfrmCodExternoImp.h"
 #include "TfrmConsultaCracha.h"
 #include "TfrmConsumidor.h"
 #include "TfrmImportConsu.h"
+#include "Value.h"
 
 #include <QLineEdit>
 #include <QPointer>
@@ -108,6 +110,21 @@ QString ValidaSenha(const QString &nmAcesso, const QString &capForm, const QStri
     return screen ? screen->result() : QString();
 }
 
+void CriaAnonimizaCons(const QList<cns::Value> &args, int high)
+{
+    CursorScope cursor;
+    const auto text = [&](int i) { return i <= high && i < args.size() ? args.at(i).toString() : QString(); };
+    const auto refresh = [] {
+        if (Cli_cns72200::frmConsumidor)
+            Cli_cns72200::frmConsumidor->sbtVerificarClick();
+    };
+    auto *screen = new TfrmAnonimizaCons(ModuleConnection::consumer(), text(0), text(1), text(2), refresh,
+                                         HostWindow::mainWindow());
+    trackPointer(screen, Cli_cns72211::frmAnonimizaCons);
+    cursor.restore();
+    screen->exec();
+}
+
 void CriaVinculaCons() {}
 
 void Initialize()
@@ -143,6 +160,7 @@ CNS_ENTRY_POINT_TYPE(CriaConsumidor);
 CNS_ENTRY_POINT_TYPE(CriaConsultaCracha);
 CNS_ENTRY_POINT_TYPE(CriaAssocia);
 CNS_ENTRY_POINT_TYPE(ValidaSenha);
+CNS_ENTRY_POINT_TYPE(CriaAnonimizaCons);
 CNS_ENTRY_POINT_TYPE(CriaImpConsumidor);
 CNS_ENTRY_POINT_TYPE(CriaVinculaCons);
 CNS_ENTRY_POINT_TYPE(Initialize);

@@ -9,6 +9,7 @@
 #include "TADOIBQuery.h"
 #include "TNetConnection.h"
 #include "TfrmAlteraSenha.h"
+#include "TfrmAnonimizaCons.h"
 #include "TfrmConsumidor.h"
 #include "TfrmVinculaCons.h"
 #include "MaskEdit.h"
@@ -16,10 +17,12 @@
 #include "HandlerGuard.h"
 
 #include <QAction>
+#include <QFile>
 #include <QLabel>
 #include <QMenu>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QTemporaryDir>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
@@ -117,10 +120,16 @@ private slots:
     void reopeningTheListDiscardsTheOldPick();
     void pickedConsumersAreLinkedAndShown();
 
+    void anonymiseButtonFollowsTheConsumer();
+    void missingOrRemovedRequestFileIsRefused();
+    void answeringNoSendsNothing();
+    void requestIsSentAsReadWhenChosen();
+    void serverRefusalKeepsTheDialogAndTheScreen();
 
 private:
     TfrmConsumidor &openConsumer(int n);
     void openLinking(TfrmConsumidor &s, const std::function<void(TfrmVinculaCons &)> &operate);
+    void openAnonymisation(TfrmConsumidor &s, const std::function<void(TfrmAnonimizaCons &)> &operate);
     QString column(const QString &sql)
     {
         QSqlQuery q(QSqlDatabase::database(TADOIBQuery::defaultConnectionName()));
@@ -396,6 +405,171 @@ void tst_ConsumerDialogs::pickedConsumersAreLinkedAndShown()
         QVERIFY(s.cdsConsumidor.Locate("CDCONSUMIDOR", {Value(code)}));
         QCOMPARE(s.cdsConsumidor.FieldByName(u"CDCONSVINCULO").AsString().trimmed(), consumer(1));
     }
+}
+
+// ---- anonymisation
+
+void tst_ConsumerDialogs::openAnonymisation(TfrmConsumidor &s, const std::function<void(TfrmAnonimizaCons &)> &operate)
+{
+    QVERIFY(s.btnAnonimizaCons->isEnabled());
+    QTimer::singleShot(0, [operate] {
+        QTRY_VERIFY(Cli_cns72211::frmAnonimizaCons && Cli_cns72211::frmAnonimizaCons->isVisible());
+        QPointer<TfrmAnonimizaCons> dlg = Cli_cns72211::frmAnonimizaCons;
+        operate(*dlg);
+        if (dlg && dlg->isVisible())
+            dlg->close();
+    });
+    s.btnAnonimizaCons->trigger();
+    QTRY_VERIFY(!Cli_cns72211::frmAnonimizaCons);
+}
+
+void tst_ConsumerDialogs::anonymiseButtonFollowsTheConsumer()
+{
+    column("UPDATE CONSUMIDOR SET IDANONIMIZADO = 'S' WHERE CDCLIENTE = '" + ServerFixture::client(1) + "' AND CDCONSUMIDOR = '"
+           + consumer(5) + "'");
+    TfrmConsumidor &s = openConsumer(5);
+    QVERIFY(!s.btnAnonimizaCons->isEnabled());
+    QVERIFY(s.cdsConsumidor.Locate("CDCONSUMIDOR", {Value(consumer(4))}));
+    QVERIFY(s.btnAnonimizaCons->isEnabled());
+    QVERIFY(s.cdsConsumidor.Locate("CDCONSUMIDOR", {Value(consumer(5))}));
+    QVERIFY(!s.btnAnonimizaCons->isEnabled());
+}
+
+void tst_ConsumerDialogs::missingOrRemovedRequestFileIsRefused()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("pedido.pdf");
+    {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("%PDF-1.4 pedido");
+    }
+    TfrmConsumidor &s = openConsumer(6);
+    m_dialogs->fileNames.enqueue(dir.path()); // a folder cannot be read as a file
+    m_dialogs->fileNames.enqueue(path);
+    QString shownPath;
+    openAnonymisation(s, [&](TfrmAnonimizaCons &dlg) {
+        QTest::mouseClick(dlg.btnArqAnonimiza, Qt::LeftButton);
+        QVERIFY(dlg.edtArqAnonimiza->text().isEmpty());
+        QVERIFY(dlg.cdsAnonimiza.IsEmpty());
+        clickTool(&dlg, "sbtConfirma");
+        // Typing cannot make up a path.
+        QTest::keyClicks(dlg.edtArqAnonimiza, "/tmp/x.pdf");
+        clickTool(&dlg, "sbtConfirma");
+        QTest::mouseClick(dlg.btnArqAnonimiza, Qt::LeftButton);
+        shownPath = dlg.edtArqAnonimiza->text();
+        QFile::remove(path);
+        clickTool(&dlg, "sbtConfirma");
+    });
+    QCOMPARE(shownPath, path);
+    QCOMPARE(m_dialogs->texts(), (QStringList{"Não foi possível carregar o arquivo.",
+                                              "Arquivo com pedido de anonimização do consumidor deve ser informado.",
+                                              "Arquivo com pedido de anonimização do consumidor deve ser informado.",
+                                              "Arquivo não encontrado."}));
+    QCOMPARE(m_target->count("setAnonimizaCons"), 0);
+}
+
+void tst_ConsumerDialogs::answeringNoSendsNothing()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("pedido.png");
+    {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("\x89PNG");
+    }
+    TfrmConsumidor &s = openConsumer(7);
+    m_dialogs->fileNames.enqueue(path);
+    m_dialogs->answers.enqueue(mrNo);
+    bool stillOpen = false;
+    openAnonymisation(s, [&](TfrmAnonimizaCons &dlg) {
+        QTest::mouseClick(dlg.btnArqAnonimiza, Qt::LeftButton);
+        clickTool(&dlg, "sbtConfirma");
+        stillOpen = dlg.isVisible();
+    });
+    QVERIFY(stillOpen);
+    QCOMPARE(m_dialogs->texts(), QStringList{"Esta operação é irreversível. Deseja anonimizar os dados do consumidor " + consumer(7)
+                                             + " - " + ServerFixture::consumerName(7) + "?"});
+    QCOMPARE(m_target->count("setAnonimizaCons"), 0);
+    QCOMPARE(column("SELECT IDANONIMIZADO FROM CONSUMIDOR WHERE CDCLIENTE = '" + ServerFixture::client(1)
+                    + "' AND CDCONSUMIDOR = '" + consumer(7) + "'"),
+             QString());
+}
+
+void tst_ConsumerDialogs::requestIsSentAsReadWhenChosen()
+{
+    QTemporaryDir dir;
+    const QString first = dir.filePath("primeiro.pdf");
+    const QString second = dir.filePath("pedido assinado.pdf");
+    // Bytes that a text path would mangle: a zero inside and at the end, and bytes above 0x7F.
+    const QByteArray document = QByteArrayLiteral("%PDF\0\xff\xfe binary\0");
+    for (const QString &p : {first, second}) {
+        QFile f(p);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(p == first ? QByteArray("outro") : document);
+    }
+    m_ctx.operador = "000000000042";
+    m_ctx.nomeOperador = "Operadora Beatriz";
+    TfrmConsumidor &s = openConsumer(8);
+    m_dialogs->fileNames.enqueue(first);
+    m_dialogs->fileNames.enqueue(second);
+    int rows = 0;
+    openAnonymisation(s, [&](TfrmAnonimizaCons &dlg) {
+        QTest::mouseClick(dlg.btnArqAnonimiza, Qt::LeftButton);
+        QTest::mouseClick(dlg.btnArqAnonimiza, Qt::LeftButton);
+        rows = dlg.cdsAnonimiza.RecordCount();
+        // Changed after choosing: what was read when chosen is what goes.
+        QFile f(second);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("changed later");
+        f.close();
+        clickTool(&dlg, "sbtConfirma");
+    });
+    QCOMPARE(rows, 1);
+    QCOMPARE(m_dialogs->lastText(), QString("Operação realizada com sucesso."));
+    QCOMPARE(m_target->count("setAnonimizaCons"), 1);
+    const QString where = " WHERE CDCLIENTE = '" + ServerFixture::client(1) + "' AND CDCONSUMIDOR = '" + consumer(8) + "'";
+    QCOMPARE(column("SELECT NMARQANONIMIZA FROM ANONIMIZACONS" + where), QString("pedido assinado.pdf"));
+    QCOMPARE(column("SELECT CDOPERADOR FROM ANONIMIZACONS" + where).trimmed(), QString("000000000042"));
+    QSqlQuery q(QSqlDatabase::database(TADOIBQuery::defaultConnectionName()));
+    QVERIFY(q.exec("SELECT DSARQANONIMIZA FROM ANONIMIZACONS" + where) && q.next());
+    QCOMPARE(q.value(0).toByteArray(), document);
+    // The screen was reloaded: the consumer shows as anonymised and cannot be anonymised again.
+    QVERIFY(s.cdsConsumidor.Locate("CDCONSUMIDOR", {Value(consumer(8))}));
+    QCOMPARE(s.cdsConsumidor.FieldByName(u"IDANONIMIZADO").AsString(), QString("S"));
+    QVERIFY(s.cdsConsumidor.FieldByName(u"NMCONSUMIDOR").AsString() != ServerFixture::consumerName(8));
+    QVERIFY(!s.btnAnonimizaCons->isEnabled());
+}
+
+void tst_ConsumerDialogs::serverRefusalKeepsTheDialogAndTheScreen()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("pedido.jpg");
+    {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("jpeg");
+    }
+    m_ctx.operador = "000000000042";
+    m_ctx.nomeOperador = "Operadora Beatriz";
+    TfrmConsumidor &s = openConsumer(9);
+    m_dialogs->fileNames.enqueue(path);
+    bool stillOpen = false;
+    const int loads = m_target->count("getPrincipal");
+    openAnonymisation(s, [&](TfrmAnonimizaCons &dlg) {
+        QTest::mouseClick(dlg.btnArqAnonimiza, Qt::LeftButton);
+        // Another workstation anonymised the consumer in the meantime.
+        column("UPDATE CONSUMIDOR SET IDANONIMIZADO = 'S' WHERE CDCLIENTE = '" + ServerFixture::client(1)
+               + "' AND CDCONSUMIDOR = '" + consumer(9) + "'");
+        clickTool(&dlg, "sbtConfirma");
+        stillOpen = dlg.isVisible();
+    });
+    QVERIFY(stillOpen);
+    QCOMPARE(m_target->count("setAnonimizaCons"), 1);
+    QVERIFY(!m_dialogs->texts().contains("Operação realizada com sucesso."));
+    QVERIFY(m_dialogs->lastText().contains(consumer(9)));
+    QCOMPARE(m_target->count("getPrincipal"), loads);
+    QCOMPARE(s.cdsConsumidor.FieldByName(u"NMCONSUMIDOR").AsString(), ServerFixture::consumerName(9));
 }
 
 QTEST_MAIN(tst_ConsumerDialogs)
