@@ -6,6 +6,7 @@
 #include "ConsumerPacket.h"
 #include "ConsumerRecord.h"
 #include "Corvane.h"
+#include "Criptografa.h"
 #include "DBComboBox.h"
 #include "DBEdit.h"
 #include "DBNumericEdit.h"
@@ -17,20 +18,25 @@
 #include "HostDialogs.h"
 #include "MaskEdit.h"
 #include "ModuleConnection.h"
+#include "PasswordRules.h"
 #include "ScopedFlag.h"
 #include "Showavi.h"
 #include "TBtnPesquisa.h"
+#include "TfrmVinculaCons.h"
 #include "Tmsgaler.h"
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QCursor>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPointer>
 #include <QScopeGuard>
 #include <QSet>
 #include <QTabWidget>
+#include <QToolBar>
 
 using namespace cns::ui;
 using cns::DataSetState;
@@ -300,7 +306,7 @@ void TfrmConsumidor::medCdClienteExit()
 {
     filtraCliente(medCdCliente->text(), m_workingBranch, m_chosenClient.isEmpty() ? QStringLiteral("T") : m_chosenClient);
     Vd_Cliente(false);
-    for (QAction *a : {btnConsultaCracha, btnAssocia})
+    for (QAction *a : {btnConsultaCracha, btnAssocia, btnCadAutCons})
         a->setEnabled(!medCdCliente->unmaskedText().trimmed().isEmpty());
 }
 
@@ -705,7 +711,8 @@ void TfrmConsumidor::cdsConsumidorAfterScroll()
         cbbVerifSaldoCons->setChecked(cdsConsumidor.FieldByName(u"IDVERSALDCON").AsString() == u"S");
     }
     applyBalanceEnabling();
-    btnAnonimizaCons->setEnabled(false); // anonymisation comes with its own screen
+    // Anonymising is done once: an anonymised consumer has nothing left to anonymise.
+    btnAnonimizaCons->setEnabled(cdsConsumidor.FieldByName(u"IDANONIMIZADO").AsString() != u"S");
     loadDetails();
     showConsumerLabel();
 }
@@ -757,4 +764,90 @@ void TfrmConsumidor::btnAssociaClick()
 {
     CriaAssocia(m_workingBranch, medCdCliente->text() + QStringLiteral(" - ") + edtNmCliente->text(), clientCode());
     runClientPanelAgain();
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Passwords: only their stored forms reach the record, and only once a password was accepted, so a
+// cancelled dialog leaves the consumer as it was.
+
+namespace {
+
+bool hasCurrentConsumer(const cns::DataSet &ds)
+{
+    return ds.Active() && (ds.State() != DataSetState::Browse || !ds.IsEmpty());
+}
+
+void editIfBrowsing(cns::DataSet &ds)
+{
+    if (ds.State() == DataSetState::Browse)
+        ds.Edit();
+}
+
+} // namespace
+
+void TfrmConsumidor::btnAltSenhaClick()
+{
+    if (!hasCurrentConsumer(cdsConsumidor))
+        return;
+    const QString typed = ValidaSenha(cdsConsumidor.FieldByName(u"NMCONSUMIDOR").AsString(), msgPadrao.Msg(u"SEN_CONS"),
+                                      msgPadrao.Msg(u"CONS"), false);
+    if (Consiste::EmptyString(typed))
+        return;
+    editIfBrowsing(cdsConsumidor);
+    cdsConsumidor.FieldByName(u"CDSENHACONS").setText(typed);
+}
+
+void TfrmConsumidor::btnSenhaClick()
+{
+    if (!hasCurrentConsumer(cdsConsumidor))
+        return;
+    const QString typed = ValidaSenha(cdsConsumidor.FieldByName(u"NMLOGINCONS").AsString(), msgPadrao.Msg(u"SEN_SITE"),
+                                      msgPadrao.Msg(u"CD_SITE"), true);
+    if (Consiste::EmptyString(typed))
+        return;
+    editIfBrowsing(cdsConsumidor);
+    cdsConsumidor.FieldByName(u"CDSENHASITE").setAsString(Criptografa::CriptoPlus(typed));
+    cdsConsumidor.FieldByName(u"CDSENHACONSMD5").setAsString(PasswordRules::siteDigest(typed));
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Linking many consumers to the current one
+
+void TfrmConsumidor::btnCadAutConsClick()
+{
+    QWidget *button = toolBar()->widgetForAction(btnCadAutCons);
+    pmnCad->popup(button ? button->mapToGlobal(button->rect().bottomLeft()) : QCursor::pos());
+}
+
+void TfrmConsumidor::mnuVinculaConsClick()
+{
+    if (!hasCurrentConsumer(cdsConsumidor))
+        return;
+    auto *screen = new TfrmVinculaCons(netConsumidor, clientCode(), consumerCode(),
+                                       cdsConsumidor.FieldByName(u"NMCONSUMIDOR").AsString(), this);
+    // Freed here rather than on close, so that whether it linked can still be asked.
+    screen->setAttribute(Qt::WA_DeleteOnClose, false);
+    Cli_cns72209::frmVinculaCons = screen;
+    Cli_cns72209::boIdCriado = true;
+    QPointer<TfrmVinculaCons> alive(screen);
+    const auto release = qScopeGuard([&alive] {
+        delete alive.data();
+        Cli_cns72209::frmVinculaCons = nullptr;
+        Cli_cns72209::boIdCriado = false;
+    });
+    screen->exec();
+    const bool linked = alive && alive->linked();
+    // The linked consumers show their new main consumer at once.
+    if (linked)
+        sbtVerificarClick();
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Anonymisation
+
+void TfrmConsumidor::btnAnonimizaConsClick()
+{
+    if (!hasCurrentConsumer(cdsConsumidor))
+        return;
+    CriaAnonimizaCons({Value(clientCode()), Value(consumerCode()), Value(cdsConsumidor.FieldByName(u"NMCONSUMIDOR").AsString())}, 2);
 }

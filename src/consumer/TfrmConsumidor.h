@@ -17,6 +17,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QMenu;
+class QPushButton;
 
 namespace cns::ui {
 class DBComboBox;
@@ -59,6 +60,8 @@ public:
     QAction *btfImpConsu, *btnConsultaCracha, *btnAssocia, *btnCadAutCons, *btnAtuFiliCons, *btnAnonimizaCons;
     QWidget *tshFormulario, *tshDados, *tshEndereco, *tshOutrEnde, *tshSaldo, *tshFilial, *tshDigital;
     QMenu *mnuOperacoes;
+    QMenu *pmnCad;
+    QAction *mnuCadastroAutCons, *mnuVinculaCons;
     QAction *mnuPadrao, *mnuFormulario, *mnuDados, *mnuEndereco, *mnuSaldo, *mnuFilial;
     QAction *Importao1, *mnuConsultaCracha, *mnuAssocia, *mnuCadAutCons, *mnuAtuFiliCons;
 
@@ -73,6 +76,7 @@ public:
     cns::ui::MaskEdit *medCPF, *dbeDataNasc;
     cns::ui::TBtnPesquisa *btnTipoCons, *btnCentroCusto, *btnVendedor, *btpPais, *btpSgEstado, *btpMunicipio,
         *btpBairro, *btpPesqConsVinculo;
+    QPushButton *btnAltSenha, *btnSenha;
     QCheckBox *cbbVerifSaldoCons;
     QGroupBox *grbConsDeb, *grbConsCred;
     QList<cns::ui::DBNumericEdit *> debitEdits, creditEdits;
@@ -104,6 +108,11 @@ public:
     void sbtVerificarClick() override;
     void dtsPadraoStateChange() override;
     void cbbVerifSaldoConsClick();
+    void btnAltSenhaClick();
+    void btnCadAutConsClick();
+    void mnuVinculaConsClick();
+    void btnAnonimizaConsClick();
+    void btnSenhaClick();
 
 protected:
     void FormCreate() override;

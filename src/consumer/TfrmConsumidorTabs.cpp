@@ -168,7 +168,18 @@ void TfrmConsumidor::buildToolBar()
     connect(btfImpConsu, &QAction::triggered, this, HandlerGuard::guarded([this] { btfImpConsuClick(); }));
     connect(btnConsultaCracha, &QAction::triggered, this, HandlerGuard::guarded([this] { btnConsultaCrachaClick(); }));
     connect(btnAssocia, &QAction::triggered, this, HandlerGuard::guarded([this] { btnAssociaClick(); }));
-    // The lookups wait for a client; the screens behind the last four come with their own work.
+    connect(btnAnonimizaCons, &QAction::triggered, this, HandlerGuard::guarded([this] { btnAnonimizaConsClick(); }));
+    connect(btnCadAutCons, &QAction::triggered, this, HandlerGuard::guarded([this] { btnCadAutConsClick(); }));
+    pmnCad = new QMenu(this);
+    pmnCad->setObjectName(QStringLiteral("pmnCad"));
+    mnuCadastroAutCons = pmnCad->addAction(QStringLiteral("Cadastro Automático Consumidor"));
+    mnuCadastroAutCons->setObjectName(QStringLiteral("mnuCadastroAutCons"));
+    mnuCadastroAutCons->setEnabled(false); // the automatic change screen is not part of the module yet
+    mnuVinculaCons = pmnCad->addAction(QStringLiteral("Vinculação de Consumidores"));
+    mnuVinculaCons->setObjectName(QStringLiteral("mnuVinculaCons"));
+    connect(mnuVinculaCons, &QAction::triggered, this, HandlerGuard::guarded([this] { mnuVinculaConsClick(); }));
+    // The lookups and the linking wait for a client, the anonymisation for a consumer; the branch
+    // update comes with its own work.
     for (QAction *a : {btnConsultaCracha, btnAssocia, btnCadAutCons, btnAtuFiliCons, btnAnonimizaCons})
         a->setEnabled(false);
 }
@@ -230,9 +241,9 @@ void TfrmConsumidor::buildFormulario()
     g.row(QStringLiteral("Código Externo"), {dbeCdExCons});
     dbeNrIdCons = edit(ident, QStringLiteral("dbeNrIdCons"), QStringLiteral("CDIDCONSUMID"));
     g.row(QStringLiteral("Identificação"), {dbeNrIdCons});
-    auto *btnAltSenha = new QPushButton(QStringLiteral("Alterar &Senha"), ident);
+    btnAltSenha = new QPushButton(QStringLiteral("Alterar &Senha"), ident);
     btnAltSenha->setObjectName(QStringLiteral("btnAltSenha"));
-    btnAltSenha->setEnabled(false); // the password dialog comes with its own work
+    connect(btnAltSenha, &QPushButton::clicked, this, HandlerGuard::guarded([this] { btnAltSenhaClick(); }));
     g.row(QStringLiteral("Senha"), {btnAltSenha});
     outer->addWidget(ident);
 
@@ -331,9 +342,9 @@ void TfrmConsumidor::buildDados()
     FormGrid s(site);
     dbeNmLogin = edit(site, QStringLiteral("dbeNmLogin"), QStringLiteral("NMLOGINCONS"));
     s.row(QStringLiteral("Código"), {dbeNmLogin});
-    auto *btnSenha = new QPushButton(QStringLiteral("Alterar &Senha"), site);
+    btnSenha = new QPushButton(QStringLiteral("Alterar &Senha"), site);
     btnSenha->setObjectName(QStringLiteral("btnSenha"));
-    btnSenha->setEnabled(false); // the password dialog comes with its own work
+    connect(btnSenha, &QPushButton::clicked, this, HandlerGuard::guarded([this] { btnSenhaClick(); }));
     s.row(QStringLiteral("Senha"), {btnSenha});
     outer->addWidget(site);
     outer->addStretch();

@@ -6,12 +6,17 @@
 #include "ImportScreen.h"
 #include "MaskEdit.h"
 #include "ModuleConnection.h"
+#include "TfrmAlteraSenha.h"
+#include "TfrmAnonimizaCons.h"
 #include "TfrmCodExternoImp.h"
 #include "TfrmConsultaCracha.h"
 #include "TfrmConsumidor.h"
 #include "TfrmImportConsu.h"
+#include "Value.h"
 
 #include <QLineEdit>
+#include <QPointer>
+#include <QScopeGuard>
 
 using namespace cns::ui;
 
@@ -84,6 +89,42 @@ void CriaImpConsumidor()
     abreImportacao(HostWindow::mainWindow(), client);
 }
 
+QString ValidaSenha(const QString &nmAcesso, const QString &capForm, const QString &acaoForm, bool alfaNumerico)
+{
+    CursorScope cursor;
+    QPointer<TfrmAlteraSenha> screen = new TfrmAlteraSenha(HostWindow::mainWindow());
+    // Freed below rather than on close, so that its result is still there to read.
+    screen->setAttribute(Qt::WA_DeleteOnClose, false);
+    Cli_cns72203::frmAlteraSenha = screen;
+    screen->edtNmAcesso->setText(nmAcesso);
+    cursor.restore();
+    Cli_cns72203::stCapForm = capForm;
+    Cli_cns72203::stAcaoForm = acaoForm;
+    Cli_cns72203::boAlfaNumerico = alfaNumerico;
+    // Freed here whatever happened while it was up: the unit's pointer never outlives ValidaSenha.
+    const auto release = qScopeGuard([&screen] {
+        delete screen.data();
+        Cli_cns72203::frmAlteraSenha = nullptr;
+    });
+    screen->exec();
+    return screen ? screen->result() : QString();
+}
+
+void CriaAnonimizaCons(const QList<cns::Value> &args, int high)
+{
+    CursorScope cursor;
+    const auto text = [&](int i) { return i <= high && i < args.size() ? args.at(i).toString() : QString(); };
+    const auto refresh = [] {
+        if (Cli_cns72200::frmConsumidor)
+            Cli_cns72200::frmConsumidor->sbtVerificarClick();
+    };
+    auto *screen = new TfrmAnonimizaCons(ModuleConnection::consumer(), text(0), text(1), text(2), refresh,
+                                         HostWindow::mainWindow());
+    trackPointer(screen, Cli_cns72211::frmAnonimizaCons);
+    cursor.restore();
+    screen->exec();
+}
+
 void CriaVinculaCons() {}
 
 void Initialize()
@@ -118,6 +159,8 @@ CNS_ENTRY_POINT_TYPE(IniProc);
 CNS_ENTRY_POINT_TYPE(CriaConsumidor);
 CNS_ENTRY_POINT_TYPE(CriaConsultaCracha);
 CNS_ENTRY_POINT_TYPE(CriaAssocia);
+CNS_ENTRY_POINT_TYPE(ValidaSenha);
+CNS_ENTRY_POINT_TYPE(CriaAnonimizaCons);
 CNS_ENTRY_POINT_TYPE(CriaImpConsumidor);
 CNS_ENTRY_POINT_TYPE(CriaVinculaCons);
 CNS_ENTRY_POINT_TYPE(Initialize);

@@ -1,6 +1,11 @@
 #pragma once
 
+#include <QList>
 #include <QString>
+
+namespace cns {
+class Value;
+}
 
 // The entry points of the consumer module, exported with C linkage so that the host finds them by
 // name. Each builds its screen (owned by the host's main window), shows it and returns; modal
@@ -20,6 +25,13 @@ void CriaConsultaCracha(const QString &cliente, const QString &filial);
 void CriaAssocia(const QString &filial, const QString &cliente, const QString &cdCliente);
 // Opens a new import screen, modally.
 void CriaImpConsumidor();
+// Asks for a new password, typed twice, showing whose password it is (nmAcesso), the caption and
+// the label of the name; digits only unless alfaNumerico. Returns the password as typed, blanks and
+// all, or an empty text when the operator cancelled.
+QString ValidaSenha(const QString &nmAcesso, const QString &capForm, const QString &acaoForm, bool alfaNumerico);
+// Opens the anonymisation of one consumer; args holds its client code, consumer code and name
+// (high is the index of the last). The consumer screen, when open, is reloaded after a success.
+void CriaAnonimizaCons(const QList<cns::Value> &args, int high);
 // Does nothing: the linking dialog is opened by the consumer screen itself.
 void CriaVinculaCons();
 
