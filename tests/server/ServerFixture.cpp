@@ -128,6 +128,14 @@ QMap<QString, QString> createAll(const QString &suite)
     return urls;
 }
 
+QStringList column(const Packet &p, const QString &field)
+{
+    QStringList out;
+    for (qsizetype i = 0; i < p.rowCount(); ++i)
+        out.append(p.value(i, field).toString());
+    return out;
+}
+
 void backendRows(const QStringList &backends)
 {
     QTest::addColumn<QString>("backend");

@@ -2,6 +2,7 @@
 
 #include "DatabaseUrl.h"
 #include "Dispatcher.h"
+#include "Packet.h"
 
 #include <QMap>
 #include <QString>
@@ -30,6 +31,9 @@ std::unique_ptr<cns::Dispatcher> dispatcher(const QString &url);
 
 // Runs f on another thread while this thread's event loop keeps running (servers on this thread).
 void offThread(const std::function<void()> &f);
+
+// The texts of one field of a packet's rows, in row order.
+QStringList column(const cns::Packet &p, const QString &field);
 
 // The name of consumer n of client 1 (sorted order of codes is the order of n).
 QString consumerName(int n);

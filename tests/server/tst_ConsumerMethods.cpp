@@ -11,19 +11,12 @@
 
 using namespace cns;
 using ServerFixture::client;
+using ServerFixture::column;
 using ServerFixture::consumer;
 
 namespace {
 
 const QString kModule = "Cns72200.rdmConsumidor";
-
-QStringList column(const Packet &p, const QString &field)
-{
-    QStringList out;
-    for (qsizetype i = 0; i < p.rowCount(); ++i)
-        out.append(p.value(i, field).toString());
-    return out;
-}
 
 // "client/consumer" with the codes' numbers, in the packet's order.
 QStringList pairs(const Packet &p)

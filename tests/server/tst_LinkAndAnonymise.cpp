@@ -8,19 +8,12 @@
 
 using namespace cns;
 using ServerFixture::client;
+using ServerFixture::column;
 using ServerFixture::consumer;
 
 namespace {
 
 const QString kModule = "Cns72200.rdmConsumidor";
-
-QStringList column(const Packet &p, const QString &field)
-{
-    QStringList out;
-    for (qsizetype i = 0; i < p.rowCount(); ++i)
-        out.append(p.value(i, field).toString());
-    return out;
-}
 
 QString listOf(const QList<int> &consumers)
 {

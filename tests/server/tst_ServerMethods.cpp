@@ -20,6 +20,7 @@
 
 using namespace cns;
 using ServerFixture::client;
+using ServerFixture::column;
 using ServerFixture::consumer;
 
 namespace {
@@ -68,14 +69,6 @@ ChangeSet insertOf(const QList<FieldDef> &fields, const QList<Value> &values)
         b.addValue(v);
     changes.add({ChangeSet::Op::Insert, {}, b.take()});
     return changes;
-}
-
-QStringList column(const Packet &p, const QString &field)
-{
-    QStringList out;
-    for (qsizetype i = 0; i < p.rowCount(); ++i)
-        out.append(p.value(i, field).toString());
-    return out;
 }
 
 } // namespace
