@@ -8,6 +8,9 @@
 #include "TADOIBQuery.h"
 #include "TNetConnection.h"
 #include "TfrmCadAutCons.h"
+#include "TfrmConsumidor.h"
+#include "HandlerGuard.h"
+#include "MaskEdit.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -17,6 +20,8 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTest>
+#include <QMenu>
+#include <QScopeGuard>
 #include <QTimer>
 #include <QToolButton>
 
@@ -87,6 +92,7 @@ private slots:
     void verificationNoSendsTheDisabledLimits();
     void answeringNoSendsNothing();
     void pickedConsumersAreChangedOnTheServer();
+    void consumerScreenShowsTheChangeFromItsPopup();
 
 private:
     // Opens the screen through its entry point and lets operate drive it; closes it if still up.
@@ -364,6 +370,47 @@ void tst_AutoChangeScreen::pickedConsumersAreChangedOnTheServer()
     }
     QVERIFY(otherBefore != "5");
     QCOMPARE(saleTypeOf(other), otherBefore);
+}
+
+void tst_AutoChangeScreen::consumerScreenShowsTheChangeFromItsPopup()
+{
+    CriaConsumidor();
+    QPointer<TfrmConsumidor> s = Cli_cns72200::frmConsumidor;
+    const auto release = qScopeGuard([&s] { delete s.data(); });
+    s->medCdCliente->setText("11222333000181");
+    cns::ui::HandlerGuard::run([&s] {
+        s->medCdClienteExit();
+        s->panClienteExit();
+    });
+    QVERIFY(!s->cdsConsumidor.IsEmpty());
+    const QString shownClient = s->cdsConsumidor.FieldByName(u"CDCLIENTE").AsString();
+    m_dialogs->listChoices.enqueue({0});
+    QTimer::singleShot(0, [this, shownClient] {
+        QTRY_VERIFY(Cli_cns72207::frmCadAutCons && Cli_cns72207::frmCadAutCons->isVisible());
+        QTRY_VERIFY(!Cli_cns72207::boPrimVez);
+        QPointer<TfrmCadAutCons> dlg = Cli_cns72207::frmCadAutCons;
+        [&] {
+            TfrmCadAutCons &d = *dlg;
+            click(d.btnCliente);
+            QCOMPARE(Cli_cns72207::stCliente, "_" + shownClient + "_");
+            for (QRadioButton *r : {d.rbtTodosCentro, d.rbtTodosTipoCons, d.rbtTodosCons})
+                click(r);
+            click(d.ckbTipoVenda);
+            QTest::keyClicks(d.dbcTipoVenda, "6");
+            confirm(&d);
+        }();
+        if (dlg && dlg->isVisible())
+            dlg->close();
+    });
+    QVERIFY(s->btnCadAutCons->isEnabled());
+    s->btnCadAutCons->trigger();
+    QTRY_VERIFY(s->pmnCad->isVisible());
+    QTest::mouseClick(s->pmnCad, Qt::LeftButton, {}, s->pmnCad->actionGeometry(s->mnuCadastroAutCons).center());
+    QVERIFY(!Cli_cns72207::frmCadAutCons);
+    QCOMPARE(m_dialogs->lastText(), kDone);
+    // Reloaded: every consumer the screen shows carries the new sale type.
+    for (s->cdsConsumidor.First(); !s->cdsConsumidor.Eof(); s->cdsConsumidor.Next())
+        QCOMPARE(s->cdsConsumidor.FieldByName(u"IDTPVENDACONS").AsString(), QString("6"));
 }
 
 QTEST_MAIN(tst_AutoChangeScreen)
