@@ -85,6 +85,7 @@ private slots:
 
     void checksRunInTheirOrderAndSendNothing();
     void costCentreGroupNeedsExactlyOneClient();
+    void costCentreGroupIsRefusedForTwoClients();
     void limitsAreNormalisedAtConfirm_data();
     void limitsAreNormalisedAtConfirm();
     void secondCommaIsDroppedAndLeftLimitsShowTwoDecimals();
@@ -217,6 +218,27 @@ void tst_AutoChangeScreen::costCentreGroupNeedsExactlyOneClient()
     QCOMPARE(names.at(3), QString());
     QCOMPARE(names.at(4), QString());
     QCOMPARE(m_dialogs->texts(), (QStringList{kHabOpcao, "Centro de Custo não cadastrado.", kHabOpcao}));
+}
+
+void tst_AutoChangeScreen::costCentreGroupIsRefusedForTwoClients()
+{
+    // Branch 0002 offers clients 1 and 2.
+    m_ctx.filiProc = "0002";
+    const auto restore = qScopeGuard([this] { m_ctx.filiProc = "0001"; });
+    m_dialogs->listChoices.enqueue({0, 1});
+    bool ticked = true, enabled = true;
+    QString picked;
+    run([&](TfrmCadAutCons &d) {
+        click(d.btnCliente);
+        picked = Cli_cns72207::stCliente;
+        click(d.ckcCentroCusto);
+        ticked = d.ckcCentroCusto->isChecked();
+        enabled = d.medCdCentroCusto->isEnabled();
+    });
+    QCOMPARE(picked, "_" + client(1) + "_" + client(2) + "_");
+    QVERIFY(!ticked);
+    QVERIFY(!enabled);
+    QCOMPARE(m_dialogs->texts(), QStringList{kHabOpcao});
 }
 
 void tst_AutoChangeScreen::limitsAreNormalisedAtConfirm_data()
