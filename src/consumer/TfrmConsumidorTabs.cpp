@@ -13,6 +13,7 @@
 #include "HandlerGuard.h"
 #include "KeyFilter.h"
 #include "MaskEdit.h"
+#include "EntryPoints.h"
 #include "TBtnPesquisa.h"
 
 #include <QCheckBox>
@@ -174,7 +175,7 @@ void TfrmConsumidor::buildToolBar()
     pmnCad->setObjectName(QStringLiteral("pmnCad"));
     mnuCadastroAutCons = pmnCad->addAction(QStringLiteral("Cadastro Automático Consumidor"));
     mnuCadastroAutCons->setObjectName(QStringLiteral("mnuCadastroAutCons"));
-    mnuCadastroAutCons->setEnabled(false); // the automatic change screen is not part of the module yet
+    connect(mnuCadastroAutCons, &QAction::triggered, this, HandlerGuard::guarded([] { CriaCadAutoCons(); }));
     mnuVinculaCons = pmnCad->addAction(QStringLiteral("Vinculação de Consumidores"));
     mnuVinculaCons->setObjectName(QStringLiteral("mnuVinculaCons"));
     connect(mnuVinculaCons, &QAction::triggered, this, HandlerGuard::guarded([this] { mnuVinculaConsClick(); }));

@@ -8,6 +8,7 @@
 #include "ModuleConnection.h"
 #include "TfrmAlteraSenha.h"
 #include "TfrmAnonimizaCons.h"
+#include "TfrmCadAutCons.h"
 #include "TfrmCodExternoImp.h"
 #include "TfrmConsultaCracha.h"
 #include "TfrmConsumidor.h"
@@ -125,6 +126,20 @@ void CriaAnonimizaCons(const QList<cns::Value> &args, int high)
     screen->exec();
 }
 
+void CriaCadAutoCons()
+{
+    CursorScope cursor;
+    const auto refresh = [] {
+        if (Cli_cns72200::frmConsumidor)
+            Cli_cns72200::frmConsumidor->sbtVerificarClick();
+    };
+    auto *screen = new TfrmCadAutCons(ModuleConnection::consumer(), refresh, HostWindow::mainWindow());
+    trackPointer(screen, Cli_cns72207::frmCadAutCons);
+    Cli_cns72207::boIdCriado = true;
+    cursor.restore();
+    screen->exec();
+}
+
 void CriaVinculaCons() {}
 
 void Initialize()
@@ -163,6 +178,7 @@ CNS_ENTRY_POINT_TYPE(ValidaSenha);
 CNS_ENTRY_POINT_TYPE(CriaAnonimizaCons);
 CNS_ENTRY_POINT_TYPE(CriaImpConsumidor);
 CNS_ENTRY_POINT_TYPE(CriaVinculaCons);
+CNS_ENTRY_POINT_TYPE(CriaCadAutoCons);
 CNS_ENTRY_POINT_TYPE(Initialize);
 CNS_ENTRY_POINT_TYPE(Finalize);
 CNS_ENTRY_POINT_TYPE(GetPackageInfoTable);

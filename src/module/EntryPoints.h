@@ -32,6 +32,9 @@ QString ValidaSenha(const QString &nmAcesso, const QString &capForm, const QStri
 // Opens the anonymisation of one consumer; args holds its client code, consumer code and name
 // (high is the index of the last). The consumer screen, when open, is reloaded after a success.
 void CriaAnonimizaCons(const QList<cns::Value> &args, int high);
+// Opens the automatic change of many consumers, modally; the consumer screen, when open, is
+// reloaded after a change.
+void CriaCadAutoCons();
 // Does nothing: the linking dialog is opened by the consumer screen itself.
 void CriaVinculaCons();
 
