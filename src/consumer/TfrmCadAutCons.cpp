@@ -164,6 +164,8 @@ QLineEdit *TfrmCadAutCons::valueEdit(const QString &name, bool limit)
 {
     auto *e = named(new QLineEdit(this), name);
     e->setMaxLength(12);
+    // Room for the longest value it takes ("999.999,99" and more), which the layout would squeeze.
+    e->setMinimumWidth(e->fontMetrics().horizontalAdvance(QString(13, u'0')));
     cns::ui::KeyFilter::install(e, [e](QChar c) { return AutoChangeValues::refusesKey(e->text(), c) ? QChar() : c; });
     cns::ui::FocusEvents::instance().onExit(e, [this, e, limit] { valueExit(e, limit); });
     return e;
