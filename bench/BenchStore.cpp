@@ -57,6 +57,21 @@ BenchStore BenchStore::sqlite(const QString &dir)
     return s;
 }
 
+std::vector<BenchStore> BenchStore::chosen(const QString &only, const QString &dir, const QString &prefix, const char *runner)
+{
+    std::vector<BenchStore> stores;
+    if (only != u"postgresql")
+        stores.push_back(sqlite(dir));
+    const QString pg = qEnvironmentVariable("CNS_TEST_PG_URL");
+    if (only != u"sqlite") {
+        if (!pg.isEmpty())
+            stores.push_back(postgresql(pg, prefix));
+        else
+            std::printf("CNS_TEST_PG_URL not set: PostgreSQL is not measured (%s starts a cluster)\n", runner);
+    }
+    return stores;
+}
+
 BenchStore BenchStore::postgresql(const QString &serverUrl, const QString &prefix)
 {
     BenchStore s;

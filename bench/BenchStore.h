@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vector>
+
 #include "DatabaseUrl.h"
 
 #include <QString>
@@ -17,6 +19,9 @@ public:
     static BenchStore sqlite(const QString &dir);
     // Databases on the PostgreSQL server of serverUrl (postgresql://…), their names prefixed.
     static BenchStore postgresql(const QString &serverUrl, const QString &prefix);
+    // The systems a bench run measures: only ("sqlite", "postgresql" or empty for both) picks;
+    // PostgreSQL is the cluster CNS_TEST_PG_URL names, which runner (the bench's script) starts.
+    static std::vector<BenchStore> chosen(const QString &only, const QString &dir, const QString &prefix, const char *runner);
 
     QString name() const { return m_sqlite ? QStringLiteral("SQLite") : QStringLiteral("PostgreSQL"); }
     bool isSqlite() const { return m_sqlite; }

@@ -127,16 +127,7 @@ int main(int argc, char **argv)
     const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
     const QString only = argc > 2 ? QString::fromLatin1(argv[2]).toLower() : QString();
     QTemporaryDir dir;
-    std::vector<BenchStore> stores;
-    if (only != u"postgresql")
-        stores.push_back(BenchStore::sqlite(dir.path()));
-    const QString pg = qEnvironmentVariable("CNS_TEST_PG_URL");
-    if (only != u"sqlite") {
-        if (!pg.isEmpty())
-            stores.push_back(BenchStore::postgresql(pg, QStringLiteral("cnsbench_auto_")));
-        else
-            std::printf("CNS_TEST_PG_URL not set: PostgreSQL is not measured (bench/run-bench-autochange starts a cluster)\n");
-    }
+    std::vector<BenchStore> stores = BenchStore::chosen(only, dir.path(), QStringLiteral("cnsbench_auto_"), "bench/run-bench-autochange");
     std::printf("automatic change of %d consumers (sale type, verification, six limits), median of %d rounds\n", kConsumers, rounds);
     for (BenchStore &store : stores)
         measure(store, rounds);

@@ -457,16 +457,7 @@ int main(int argc, char **argv)
     Answers answers;
     HostDialogs::install(&answers);
 
-    std::vector<BenchStore> stores;
-    if (only != u"postgresql")
-        stores.push_back(BenchStore::sqlite(dir.path()));
-    const QString pg = qEnvironmentVariable("CNS_TEST_PG_URL");
-    if (only != u"sqlite") {
-        if (!pg.isEmpty())
-            stores.push_back(BenchStore::postgresql(pg, QStringLiteral("cnsbench_")));
-        else
-            std::printf("CNS_TEST_PG_URL not set: PostgreSQL is not measured (bench/run-bench-import starts a cluster)\n");
-    }
+    std::vector<BenchStore> stores = BenchStore::chosen(only, dir.path(), QStringLiteral("cnsbench_"), "bench/run-bench-import");
 
     std::printf("import of %d lines, cases (a) to (d) and 200,000 lines, each against SQL alone in the same round\n", kLines);
     std::optional<Cases> cases;
