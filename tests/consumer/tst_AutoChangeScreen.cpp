@@ -3,6 +3,7 @@
 #include "DatabaseUrl.h"
 #include "EntryPoints.h"
 #include "RecordingTarget.h"
+#include "ScreenServer.h"
 #include "ScriptedDialogs.h"
 #include "ServerFixture.h"
 #include "TADOIBQuery.h"
@@ -106,22 +107,14 @@ private:
         return q.value(0).toString();
     }
 
-    std::unique_ptr<Dispatcher> m_dispatcher;
-    std::unique_ptr<RecordingTarget> m_target;
-    Corvane::SimpleContext m_ctx;
+    ScreenServer m_server;
     std::unique_ptr<ScriptedDialogs> m_dialogs;
     std::unique_ptr<CountingBusy> m_busy;
 };
 
 void tst_AutoChangeScreen::initTestCase()
 {
-    const QString url = ServerFixture::create("sqlite", "tst_autochangescreen");
-    m_dispatcher = ServerFixture::dispatcher(url);
-    m_target = std::make_unique<RecordingTarget>(*m_dispatcher);
-    TNetConnection::setInProcessTarget(m_target.get());
-    DatabaseUrl::parse(url).open(TADOIBQuery::defaultConnectionName());
-    m_ctx.filiProc = "0001";
-    Corvane::install(&m_ctx);
+    m_server.start("tst_autochangescreen");
 }
 
 void tst_AutoChangeScreen::init()
@@ -129,7 +122,7 @@ void tst_AutoChangeScreen::init()
     m_dialogs.reset();
     m_dialogs = std::make_unique<ScriptedDialogs>();
     m_busy = std::make_unique<CountingBusy>();
-    m_target->calls.clear();
+    m_server.target->calls.clear();
 }
 
 void tst_AutoChangeScreen::run(const std::function<void(TfrmCadAutCons &)> &operate)
@@ -180,7 +173,7 @@ void tst_AutoChangeScreen::checksRunInTheirOrderAndSendNothing()
                                 "Verifica Saldo na Venda deve ser informado.", "Tipo de Venda não selecionado. ",
                                 "Tipo de Consumidor deve ser informado.", kNoGroup}));
     QVERIFY(!m_dialogs->texts().contains(kConfirm));
-    QCOMPARE(m_target->count("AlteraConsumidor"), 0);
+    QCOMPARE(m_server.target->count("AlteraConsumidor"), 0);
 }
 
 void tst_AutoChangeScreen::costCentreGroupNeedsExactlyOneClient()
@@ -223,8 +216,8 @@ void tst_AutoChangeScreen::costCentreGroupNeedsExactlyOneClient()
 void tst_AutoChangeScreen::costCentreGroupIsRefusedForTwoClients()
 {
     // Branch 0002 offers clients 1 and 2.
-    m_ctx.filiProc = "0002";
-    const auto restore = qScopeGuard([this] { m_ctx.filiProc = "0001"; });
+    m_server.ctx.filiProc = "0002";
+    const auto restore = qScopeGuard([this] { m_server.ctx.filiProc = "0001"; });
     m_dialogs->listChoices.enqueue({0, 1});
     bool ticked = true, enabled = true;
     QString picked;
@@ -266,8 +259,8 @@ void tst_AutoChangeScreen::limitsAreNormalisedAtConfirm()
         after = d.edtVRAVICREDCONS->text();
     });
     QCOMPARE(after, shown);
-    QCOMPARE(m_target->count("AlteraConsumidor"), 1);
-    QCOMPARE(m_target->lastArgs("AlteraConsumidor").at(CreditWarning).toDouble(), sent);
+    QCOMPARE(m_server.target->count("AlteraConsumidor"), 1);
+    QCOMPARE(m_server.target->lastArgs("AlteraConsumidor").at(CreditWarning).toDouble(), sent);
 }
 
 void tst_AutoChangeScreen::secondCommaIsDroppedAndLeftLimitsShowTwoDecimals()
@@ -287,7 +280,7 @@ void tst_AutoChangeScreen::secondCommaIsDroppedAndLeftLimitsShowTwoDecimals()
     });
     QCOMPARE(texts, (QStringList{"12,51", "12,51"}));
     QCOMPARE(m_dialogs->texts(), (QStringList{kConfirm, kInvalid}));
-    QCOMPARE(m_target->count("AlteraConsumidor"), 0);
+    QCOMPARE(m_server.target->count("AlteraConsumidor"), 0);
 }
 
 void tst_AutoChangeScreen::onlySaleTypeWithAllFiltersOnTodos()
@@ -299,7 +292,7 @@ void tst_AutoChangeScreen::onlySaleTypeWithAllFiltersOnTodos()
         confirm(&d);
     });
     QCOMPARE(m_dialogs->texts(), (QStringList{kConfirm, kDone}));
-    const QList<Value> a = m_target->lastArgs("AlteraConsumidor");
+    const QList<Value> a = m_server.target->lastArgs("AlteraConsumidor");
     QCOMPARE(a.size(), 26);
     QCOMPARE(a.at(SaleType).toString(), QString("3"));
     QCOMPARE(a.at(SaleFlag).toBool(), true);
@@ -329,7 +322,7 @@ void tst_AutoChangeScreen::verificationNoSendsTheDisabledLimits()
         confirm(&d);
     });
     QVERIFY(!limitEnabled);
-    const QList<Value> a = m_target->lastArgs("AlteraConsumidor");
+    const QList<Value> a = m_server.target->lastArgs("AlteraConsumidor");
     QCOMPARE(a.at(Verification).toString(), QString("N"));
     QCOMPARE(a.at(SaleFlag + 2).toBool(), true);
     QCOMPARE(a.at(DebitBlocking).toDouble(), 5.0);
@@ -347,7 +340,7 @@ void tst_AutoChangeScreen::answeringNoSendsNothing()
     });
     QVERIFY(stillOpen);
     QCOMPARE(m_dialogs->texts(), QStringList{kConfirm});
-    QCOMPARE(m_target->count("AlteraConsumidor"), 0);
+    QCOMPARE(m_server.target->count("AlteraConsumidor"), 0);
 }
 
 void tst_AutoChangeScreen::pickedConsumersAreChangedOnTheServer()
@@ -383,7 +376,7 @@ void tst_AutoChangeScreen::pickedConsumersAreChangedOnTheServer()
     });
     QCOMPARE(m_dialogs->lastText(), kDone);
     QVERIFY(closed);
-    QCOMPARE(m_target->lastArgs("AlteraConsumidor").at(Clients).toString(), "_" + client(1) + "_");
+    QCOMPARE(m_server.target->lastArgs("AlteraConsumidor").at(Clients).toString(), "_" + client(1) + "_");
     for (const QString &code : picked) {
         QCOMPARE(saleTypeOf(code), QString("5"));
         QCOMPARE(column("SELECT CDTIPOCONS FROM CONSUMIDOR WHERE CDCONSUMIDOR = '" + code + "' AND CDCLIENTE = '"

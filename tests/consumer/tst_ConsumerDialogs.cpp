@@ -4,6 +4,7 @@
 #include "DbSession.h"
 #include "EntryPoints.h"
 #include "RecordingTarget.h"
+#include "ScreenServer.h"
 #include "ScriptedDialogs.h"
 #include "ServerFixture.h"
 #include "TADOIBQuery.h"
@@ -138,10 +139,7 @@ private:
         return q.value(0).toString();
     }
 
-    QString m_url;
-    std::unique_ptr<Dispatcher> m_dispatcher;
-    std::unique_ptr<RecordingTarget> m_target;
-    Corvane::SimpleContext m_ctx;
+    ScreenServer m_server;
     std::unique_ptr<ScriptedDialogs> m_dialogs;
     std::unique_ptr<CountingBusy> m_busy;
     QPointer<TfrmConsumidor> m_screen;
@@ -149,14 +147,7 @@ private:
 
 void tst_ConsumerDialogs::initTestCase()
 {
-    m_url = ServerFixture::create("sqlite", "tst_consumerdialogs");
-    m_dispatcher = ServerFixture::dispatcher(m_url);
-    m_target = std::make_unique<RecordingTarget>(*m_dispatcher);
-    TNetConnection::setInProcessTarget(m_target.get());
-    DatabaseUrl::parse(m_url).open(TADOIBQuery::defaultConnectionName());
-    m_ctx.filiProc = "0001";
-    m_ctx.chaveInstalacao = "chave-de-teste";
-    Corvane::install(&m_ctx);
+    m_server.start("tst_consumerdialogs");
 }
 
 void tst_ConsumerDialogs::init()
@@ -164,7 +155,7 @@ void tst_ConsumerDialogs::init()
     m_dialogs.reset();
     m_dialogs = std::make_unique<ScriptedDialogs>();
     m_busy = std::make_unique<CountingBusy>();
-    m_target->calls.clear();
+    m_server.target->calls.clear();
 }
 
 void tst_ConsumerDialogs::cleanup()
@@ -353,7 +344,7 @@ void tst_ConsumerDialogs::linkingWithNothingPickedSendsNothing()
     });
     QCOMPARE(shownMain, consumer(1) + " - " + ServerFixture::consumerName(1));
     QCOMPARE(m_dialogs->texts(), QStringList{"Favor informar os consumidores que serão vinculados ao consumidor principal."});
-    QCOMPARE(m_target->count("setCadAutoVinculo"), 0);
+    QCOMPARE(m_server.target->count("setCadAutoVinculo"), 0);
 }
 
 void tst_ConsumerDialogs::reopeningTheListDiscardsTheOldPick()
@@ -373,11 +364,11 @@ void tst_ConsumerDialogs::reopeningTheListDiscardsTheOldPick()
     QCOMPARE(Pesqlista::keysOf(picks.at(0)).size(), 2);
     QCOMPARE(picks.at(1), QString());
     QCOMPARE(m_dialogs->lastText(), QString("Favor informar os consumidores que serão vinculados ao consumidor principal."));
-    QCOMPARE(m_target->count("setCadAutoVinculo"), 0);
+    QCOMPARE(m_server.target->count("setCadAutoVinculo"), 0);
     // A new opening starts with nothing picked, whatever the last one left.
     Cli_cns72209::stConsumidor = "_" + consumer(4) + "_";
     openLinking(s, [&](TfrmVinculaCons &dlg) { clickTool(&dlg, "sbtConfirma"); });
-    QCOMPARE(m_target->count("setCadAutoVinculo"), 0);
+    QCOMPARE(m_server.target->count("setCadAutoVinculo"), 0);
 }
 
 void tst_ConsumerDialogs::pickedConsumersAreLinkedAndShown()
@@ -396,7 +387,7 @@ void tst_ConsumerDialogs::pickedConsumersAreLinkedAndShown()
         clickTool(&dlg, "sbtConfirma");
     });
     QCOMPARE(m_dialogs->lastText(), QString("Vinculação realizada com sucesso!"));
-    QCOMPARE(m_target->count("setCadAutoVinculo"), 1);
+    QCOMPARE(m_server.target->count("setCadAutoVinculo"), 1);
     for (const QString &code : picked) {
         QCOMPARE(column("SELECT CDCONSVINCULO FROM CONSUMIDOR WHERE CDCLIENTE = '" + ServerFixture::client(1)
                         + "' AND CDCONSUMIDOR = '" + code + "'").trimmed(),
@@ -466,7 +457,7 @@ void tst_ConsumerDialogs::missingOrRemovedRequestFileIsRefused()
                                               "Arquivo com pedido de anonimização do consumidor deve ser informado.",
                                               "Arquivo com pedido de anonimização do consumidor deve ser informado.",
                                               "Arquivo não encontrado."}));
-    QCOMPARE(m_target->count("setAnonimizaCons"), 0);
+    QCOMPARE(m_server.target->count("setAnonimizaCons"), 0);
 }
 
 void tst_ConsumerDialogs::answeringNoSendsNothing()
@@ -490,7 +481,7 @@ void tst_ConsumerDialogs::answeringNoSendsNothing()
     QVERIFY(stillOpen);
     QCOMPARE(m_dialogs->texts(), QStringList{"Esta operação é irreversível. Deseja anonimizar os dados do consumidor " + consumer(7)
                                              + " - " + ServerFixture::consumerName(7) + "?"});
-    QCOMPARE(m_target->count("setAnonimizaCons"), 0);
+    QCOMPARE(m_server.target->count("setAnonimizaCons"), 0);
     QCOMPARE(column("SELECT IDANONIMIZADO FROM CONSUMIDOR WHERE CDCLIENTE = '" + ServerFixture::client(1)
                     + "' AND CDCONSUMIDOR = '" + consumer(7) + "'"),
              QString());
@@ -508,8 +499,8 @@ void tst_ConsumerDialogs::requestIsSentAsReadWhenChosen()
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write(p == first ? QByteArray("outro") : document);
     }
-    m_ctx.operador = "000000000042";
-    m_ctx.nomeOperador = "Operadora Beatriz";
+    m_server.ctx.operador = "000000000042";
+    m_server.ctx.nomeOperador = "Operadora Beatriz";
     TfrmConsumidor &s = openConsumer(8);
     m_dialogs->fileNames.enqueue(first);
     m_dialogs->fileNames.enqueue(second);
@@ -527,7 +518,7 @@ void tst_ConsumerDialogs::requestIsSentAsReadWhenChosen()
     });
     QCOMPARE(rows, 1);
     QCOMPARE(m_dialogs->lastText(), QString("Operação realizada com sucesso."));
-    QCOMPARE(m_target->count("setAnonimizaCons"), 1);
+    QCOMPARE(m_server.target->count("setAnonimizaCons"), 1);
     const QString where = " WHERE CDCLIENTE = '" + ServerFixture::client(1) + "' AND CDCONSUMIDOR = '" + consumer(8) + "'";
     QCOMPARE(column("SELECT NMARQANONIMIZA FROM ANONIMIZACONS" + where), QString("pedido assinado.pdf"));
     QCOMPARE(column("SELECT CDOPERADOR FROM ANONIMIZACONS" + where).trimmed(), QString("000000000042"));
@@ -550,12 +541,12 @@ void tst_ConsumerDialogs::serverRefusalKeepsTheDialogAndTheScreen()
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write("jpeg");
     }
-    m_ctx.operador = "000000000042";
-    m_ctx.nomeOperador = "Operadora Beatriz";
+    m_server.ctx.operador = "000000000042";
+    m_server.ctx.nomeOperador = "Operadora Beatriz";
     TfrmConsumidor &s = openConsumer(9);
     m_dialogs->fileNames.enqueue(path);
     bool stillOpen = false;
-    const int loads = m_target->count("getPrincipal");
+    const int loads = m_server.target->count("getPrincipal");
     openAnonymisation(s, [&](TfrmAnonimizaCons &dlg) {
         QTest::mouseClick(dlg.btnArqAnonimiza, Qt::LeftButton);
         // Another workstation anonymised the consumer in the meantime.
@@ -565,10 +556,10 @@ void tst_ConsumerDialogs::serverRefusalKeepsTheDialogAndTheScreen()
         stillOpen = dlg.isVisible();
     });
     QVERIFY(stillOpen);
-    QCOMPARE(m_target->count("setAnonimizaCons"), 1);
+    QCOMPARE(m_server.target->count("setAnonimizaCons"), 1);
     QVERIFY(!m_dialogs->texts().contains("Operação realizada com sucesso."));
     QVERIFY(m_dialogs->lastText().contains(consumer(9)));
-    QCOMPARE(m_target->count("getPrincipal"), loads);
+    QCOMPARE(m_server.target->count("getPrincipal"), loads);
     QCOMPARE(s.cdsConsumidor.FieldByName(u"NMCONSUMIDOR").AsString(), ServerFixture::consumerName(9));
 }
 

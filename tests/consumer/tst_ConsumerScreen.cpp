@@ -9,6 +9,7 @@
 #include "ImageChecks.h"
 #include "MaskEdit.h"
 #include "RecordingTarget.h"
+#include "ScreenServer.h"
 #include "ScriptedDialogs.h"
 #include "ServerFixture.h"
 #include "TADOIBQuery.h"
@@ -94,7 +95,7 @@ private:
     }
     void go(TfrmConsumidor &s, int n) { QVERIFY(s.cdsConsumidor.Locate("CDCONSUMIDOR", {Value(consumer(n))})); }
     void exec(const QString &sql) { db().exec(sql, {}); }
-    DbSession &db() { return DbSession::forThread(DatabaseUrl::parse(m_url)); }
+    DbSession &db() { return DbSession::forThread(DatabaseUrl::parse(m_server.url)); }
     // The first column of the first row, through the screens' own connection.
     QString column(const QString &sql)
     {
@@ -104,10 +105,7 @@ private:
         return q.value(0).toString();
     }
 
-    QString m_url;
-    std::unique_ptr<Dispatcher> m_dispatcher;
-    std::unique_ptr<RecordingTarget> m_target;
-    Corvane::SimpleContext m_ctx;
+    ScreenServer m_server;
     std::unique_ptr<ScriptedDialogs> m_dialogs;
     std::unique_ptr<CountingBusy> m_busy;
     QPointer<TfrmConsumidor> m_screen;
@@ -115,14 +113,7 @@ private:
 
 void tst_ConsumerScreen::initTestCase()
 {
-    m_url = ServerFixture::create("sqlite", "tst_consumerscreen");
-    m_dispatcher = ServerFixture::dispatcher(m_url);
-    m_target = std::make_unique<RecordingTarget>(*m_dispatcher);
-    TNetConnection::setInProcessTarget(m_target.get());
-    DatabaseUrl::parse(m_url).open(TADOIBQuery::defaultConnectionName());
-    m_ctx.filiProc = "0001";
-    m_ctx.chaveInstalacao = "chave-de-teste";
-    Corvane::install(&m_ctx);
+    m_server.start("tst_consumerscreen");
     // Consumer 1 is the main consumer of 2 and 3, verifies its balance, and its branches are 0001 and 0002.
     exec("UPDATE CONSUMIDOR SET CDCONSVINCULO = '" + consumer(1) + "' WHERE CDCLIENTE = '" + client(1) + "' AND CDCONSUMIDOR = '"
          + consumer(3) + "'");
@@ -141,9 +132,9 @@ void tst_ConsumerScreen::init()
     m_dialogs.reset();
     m_dialogs = std::make_unique<ScriptedDialogs>();
     m_busy = std::make_unique<CountingBusy>();
-    m_target->calls.clear();
-    m_target->answer = nullptr;
-    m_ctx.cacheRefreshes.clear();
+    m_server.target->calls.clear();
+    m_server.target->answer = nullptr;
+    m_server.ctx.cacheRefreshes.clear();
 }
 
 void tst_ConsumerScreen::cleanup()
@@ -200,7 +191,7 @@ void tst_ConsumerScreen::typedNumberPinsTheFirstClientLookupPinsThePicked()
     QCOMPARE(s.edtNmCliente->text(), QString("Alfa Refeições"));
     QCOMPARE(s.medCdCliente->text(), QString("11.222.333/0001-81"));
     QCOMPARE(s.cdsConsumidor.RecordCount(), ServerFixture::kClient1Consumers);
-    QCOMPARE(m_target->count("getPrincipal"), 1);
+    QCOMPARE(m_server.target->count("getPrincipal"), 1);
     QVERIFY(s.btnConsultaCracha->isEnabled());
     QVERIFY(s.pgcPadrao->isTabEnabled(s.pgcPadrao->indexOf(s.tshFormulario)));
     QVERIFY(s.mnuFormulario->isEnabled());
@@ -230,7 +221,7 @@ void tst_ConsumerScreen::unknownNumberIsRefused()
     choose(s, "99888777000166");
     QCOMPARE(m_dialogs->lastText(), QString("Cliente não cadastrado."));
     QVERIFY(!s.cdsConsumidor.Active());
-    QCOMPARE(m_target->count("getCountConsumidor"), 0);
+    QCOMPARE(m_server.target->count("getCountConsumidor"), 0);
 }
 
 void tst_ConsumerScreen::typingInTheClientFieldForgetsTheClient()
@@ -269,27 +260,27 @@ void tst_ConsumerScreen::cancelPutsTheConsumerBackAsShown()
     QVERIFY(s.pgcPadrao->isTabEnabled(s.pgcPadrao->indexOf(s.tshPadrao)));
     QVERIFY(s.pgcPadrao->isTabEnabled(s.pgcPadrao->indexOf(s.tshFilial)));
     QVERIFY(s.panCliente->isEnabled());
-    QCOMPARE(m_target->count("SetConsumidor"), 0);
+    QCOMPARE(m_server.target->count("SetConsumidor"), 0);
 }
 
 void tst_ConsumerScreen::perBranchInstallationSeesItsBranchsClients()
 {
-    m_ctx.moduFili = true;
-    m_ctx.filiProc = "0002";
+    m_server.ctx.moduFili = true;
+    m_server.ctx.filiProc = "0002";
     TfrmConsumidor &s = *openScreen();
     QCOMPARE(s.workingBranch(), QString("0002"));
-    QCOMPARE(m_target->lastArgs("getCliente").value(0).toString(), QString("0002"));
+    QCOMPARE(m_server.target->lastArgs("getCliente").value(0).toString(), QString("0002"));
     QStringList clients;
     for (s.cdsCliente.First(); !s.cdsCliente.Eof(); s.cdsCliente.Next())
         clients << s.cdsCliente.FieldByName(u"CDCLIENTE").AsString();
     QCOMPARE(clients, (QStringList{client(1), client(2)}));
     choose(s, kSharedNumber);
-    QCOMPARE(m_target->lastArgs("getPrincipal").value(1).toString(), QString("0002"));
+    QCOMPARE(m_server.target->lastArgs("getPrincipal").value(1).toString(), QString("0002"));
     HandlerGuard::run([&] { s.sbtIncluirClick(); });
     QCOMPARE(s.cdsConsumidor.FieldByName(u"CDFILIAL").AsString(), QString("0002"));
     s.cdsConsumidor.Cancel();
-    m_ctx.moduFili = false;
-    m_ctx.filiProc = "0001";
+    m_server.ctx.moduFili = false;
+    m_server.ctx.filiProc = "0001";
 }
 
 void tst_ConsumerScreen::loadingThreshold_data()
@@ -305,7 +296,7 @@ void tst_ConsumerScreen::loadingThreshold()
 {
     QFETCH(int, count);
     QFETCH(QStringList, chunks);
-    m_target->answer = [count](const QString &method, const QList<Value> &) -> std::optional<Value> {
+    m_server.target->answer = [count](const QString &method, const QList<Value> &) -> std::optional<Value> {
         if (method == "getCountConsumidor")
             return Value(count);
         return std::nullopt;
@@ -314,12 +305,12 @@ void tst_ConsumerScreen::loadingThreshold()
     TfrmConsumidor &s = *openScreen();
     choose(s, kSharedNumber);
     QStringList seen;
-    for (const QList<Value> &args : m_target->argsOf("getPrincipalMuitoReg")) {
+    for (const QList<Value> &args : m_server.target->argsOf("getPrincipalMuitoReg")) {
         seen << args.at(2).toString() + "-" + args.at(3).toString();
         QCOMPARE(args.at(4).toString(), QString("ana"));
     }
     QCOMPARE(seen, chunks);
-    QCOMPARE(m_target->count("getPrincipal"), chunks.isEmpty() ? 1 : 0);
+    QCOMPARE(m_server.target->count("getPrincipal"), chunks.isEmpty() ? 1 : 0);
     QCOMPARE(m_dialogs->inputPrompts, chunks.isEmpty() ? QStringList() : QStringList{"Iniciais dos nomes ou o final da Identificação"});
     QCOMPARE(s.manyConsumers(), !chunks.isEmpty());
     QVERIFY(s.cdsConsumidor.RecordCount() > 0);
@@ -329,14 +320,14 @@ void tst_ConsumerScreen::loadingThreshold()
 
 void tst_ConsumerScreen::emptyFilterAnswerLoadsNothing()
 {
-    m_target->answer = [](const QString &method, const QList<Value> &) -> std::optional<Value> {
+    m_server.target->answer = [](const QString &method, const QList<Value> &) -> std::optional<Value> {
         return method == "getCountConsumidor" ? std::optional<Value>(Value(45000)) : std::nullopt;
     };
     m_dialogs->inputs.enqueue("");
     TfrmConsumidor &s = *openScreen();
     choose(s, kSharedNumber);
     QCOMPARE(m_dialogs->lastText(), QString("Informações não digitadas. O filtro não será realizado."));
-    QCOMPARE(m_target->count("getPrincipalMuitoReg"), 0);
+    QCOMPARE(m_server.target->count("getPrincipalMuitoReg"), 0);
     QVERIFY(s.cdsConsumidor.IsEmpty());
 }
 
@@ -459,12 +450,12 @@ void tst_ConsumerScreen::wholeRecordChecksInOrderThenDefaults()
     QCOMPARE(column("SELECT COALESCE(VRLIMCREDCONS, -1) + COALESCE(VRLIMDEBCONS, -1)" + where), QString("0"));
     QCOMPARE(column("SELECT COUNT(*)" + where + " AND VRAVIDEBCONS IS NULL AND VRMAXCONSMENSAL IS NULL"), QString("1"));
     // The flags of the blank values: all but the two blocking levels set to zero.
-    const QList<Value> args = m_target->lastArgs("SetConsumidor");
+    const QList<Value> args = m_server.target->lastArgs("SetConsumidor");
     QCOMPARE(args.size(), 11);
     QCOMPARE(args.at(1).toBool(), true);
     QCOMPARE(args.at(2).toBool(), false);
     QCOMPARE(args.at(5).toBool(), false);
-    QCOMPARE(m_ctx.cacheRefreshes, (QList<QStringList>{{"CONSUMIFILIAL"}, {"CONSUMIDOR"}}));
+    QCOMPARE(m_server.ctx.cacheRefreshes, (QList<QStringList>{{"CONSUMIFILIAL"}, {"CONSUMIDOR"}}));
     exec("DELETE" + where);
 }
 
@@ -537,7 +528,7 @@ void tst_ConsumerScreen::tenFlagsTellBlankFromZero()
     s.cdsConsumidor.FieldByName(u"VRMAXDEBCONS").setAsFloat(0);
     s.cdsConsumidor.FieldByName(u"VRLIMDEBCONS").setAsFloat(12.5);
     QVERIFY(confirm(s));
-    const QList<Value> args = m_target->lastArgs("SetConsumidor");
+    const QList<Value> args = m_server.target->lastArgs("SetConsumidor");
     QCOMPARE(args.at(3).toBool(), false); // VRMAXDEBCONS at zero is a value
     QCOMPARE(args.at(5).toBool(), true);  // VRLIMCREDCONS left blank
     QCOMPARE(args.at(2).toBool(), false);
@@ -552,17 +543,17 @@ void tst_ConsumerScreen::postWithoutChangeSendsNothing()
     TfrmConsumidor &s = *openScreen();
     choose(s, kSharedNumber);
     go(s, 1);
-    const int detailCalls = m_target->count("getConsFilial");
+    const int detailCalls = m_server.target->count("getConsFilial");
     s.cdsConsumidor.Edit();
     QVERIFY(confirm(s));
-    QCOMPARE(m_target->count("SetConsumidor"), 0);
-    QCOMPARE(m_ctx.cacheRefreshes.size(), 2);
-    QVERIFY(m_target->count("getConsFilial") > detailCalls);
+    QCOMPARE(m_server.target->count("SetConsumidor"), 0);
+    QCOMPARE(m_server.ctx.cacheRefreshes.size(), 2);
+    QVERIFY(m_server.target->count("getConsFilial") > detailCalls);
 }
 
 void tst_ConsumerScreen::serverRefusalRollsBack()
 {
-    m_target->answer = [](const QString &method, const QList<Value> &) -> std::optional<Value> {
+    m_server.target->answer = [](const QString &method, const QList<Value> &) -> std::optional<Value> {
         return method == "SetConsumidor" ? std::optional<Value>(Value::error("Recusado pelo servidor.")) : std::nullopt;
     };
     TfrmConsumidor &s = *openScreen();
@@ -575,7 +566,7 @@ void tst_ConsumerScreen::serverRefusalRollsBack()
     QCOMPARE(m_dialogs->lastText(), QString("Recusado pelo servidor."));
     QCOMPARE(s.cdsConsumidor.FieldByName(u"NMCONSUMIDOR").AsString(), name);
     QCOMPARE(s.cdsConsumidor.ChangeCount(), 0);
-    QVERIFY(m_ctx.cacheRefreshes.isEmpty());
+    QVERIFY(m_server.ctx.cacheRefreshes.isEmpty());
 
     // A new consumer the server refused leaves the grid.
     HandlerGuard::run([&] { s.sbtIncluirClick(); });
@@ -617,7 +608,7 @@ void tst_ConsumerScreen::deleteBlockedWhileOthersAreLinked()
     QCOMPARE(m_dialogs->lastText(), expected);
     QCOMPARE(m_dialogs->shown.last().caption, QString("OK"));
     QCOMPARE(s.cdsConsumidor.RecordCount(), ServerFixture::kClient1Consumers);
-    QCOMPARE(m_target->count("SetConsumidor"), 0);
+    QCOMPARE(m_server.target->count("SetConsumidor"), 0);
 }
 
 void tst_ConsumerScreen::deleteSendsAndRefreshes()
@@ -626,13 +617,13 @@ void tst_ConsumerScreen::deleteSendsAndRefreshes()
     choose(s, kSharedNumber);
     go(s, 75);
     QVERIFY(HandlerGuard::run([&] { s.cdsConsumidor.Delete(); }));
-    const QList<Value> args = m_target->lastArgs("SetConsumidor");
+    const QList<Value> args = m_server.target->lastArgs("SetConsumidor");
     QCOMPARE(args.size(), 11);
     for (int i = 1; i < 11; ++i)
         QCOMPARE(args.at(i).toBool(), false);
     QCOMPARE(column("SELECT COUNT(*) FROM CONSUMIDOR WHERE CDCLIENTE = '" + client(1) + "' AND CDCONSUMIDOR = '" + consumer(75) + "'"),
              QString("0"));
-    QCOMPARE(m_ctx.cacheRefreshes, (QList<QStringList>{{"CONSUMIFILIAL"}, {"CONSUMIDOR"}}));
+    QCOMPARE(m_server.ctx.cacheRefreshes, (QList<QStringList>{{"CONSUMIFILIAL"}, {"CONSUMIDOR"}}));
     QCOMPARE(s.cdsConsumidor.ChangeCount(), 0);
 }
 
@@ -707,9 +698,9 @@ void tst_ConsumerScreen::siteAccessCodeAndLink()
     QVERIFY(s.cdsConsumidor.FieldByName(u"NMCONSVINCULO").AsString().isEmpty());
     QVERIFY(!HandlerGuard::run([&] { s.rules.vdConsVinculacao(); }));
     s.cdsConsumidor.FieldByName(u"CDCONSVINCULO").setAsString("  ");
-    const int calls = m_target->count("getVdConsVinculo");
+    const int calls = m_server.target->count("getVdConsVinculo");
     QVERIFY(HandlerGuard::run([&] { s.rules.vdConsVinculacao(); }));
-    QCOMPARE(m_target->count("getVdConsVinculo"), calls); // an empty link is not asked about
+    QCOMPARE(m_server.target->count("getVdConsVinculo"), calls); // an empty link is not asked about
     s.cdsConsumidor.Cancel();
 }
 
@@ -718,7 +709,7 @@ void tst_ConsumerScreen::badgeLookupAndExternalCodesReloadAfterwards()
     TfrmConsumidor &s = *openScreen();
     choose(s, kSharedNumber);
     QVERIFY(s.btnAssocia->isEnabled());
-    const int loads = m_target->count("getPrincipal");
+    const int loads = m_server.target->count("getPrincipal");
     // Each modal screen is closed as soon as it is up.
     const auto closeModal = [] {
         QTimer::singleShot(0, [] {
@@ -732,8 +723,8 @@ void tst_ConsumerScreen::badgeLookupAndExternalCodesReloadAfterwards()
     QCOMPARE(Cli_cns72205::stFilial, QString("0001"));
     closeModal();
     s.mnuAssocia->trigger();
-    QCOMPARE(m_target->lastArgs("getCodExterno").value(1).toString(), client(1));
-    QCOMPARE(m_target->count("getPrincipal"), loads + 2);
+    QCOMPARE(m_server.target->lastArgs("getCodExterno").value(1).toString(), client(1));
+    QCOMPARE(m_server.target->count("getPrincipal"), loads + 2);
 }
 
 void tst_ConsumerScreen::keyFilters_data()

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "Corvane.h"
+#include "DatabaseUrl.h"
+#include "Dispatcher.h"
+#include "RecordingTarget.h"
+#include "ServerFixture.h"
+#include "TADOIBQuery.h"
+#include "TNetConnection.h"
+
+#include <memory>
+
+// What a consumer-screen suite runs against: the server fixture's database on SQLite, its
+// dispatcher behind a recording target that the screens' connection calls in-process, the host's
+// query connection on the same database, and the context of branch 0001.
+struct ScreenServer
+{
+    QString url;
+    std::unique_ptr<cns::Dispatcher> dispatcher;
+    std::unique_ptr<RecordingTarget> target;
+    Corvane::SimpleContext ctx;
+
+    void start(const QString &suite)
+    {
+        url = ServerFixture::create("sqlite", suite);
+        dispatcher = ServerFixture::dispatcher(url);
+        target = std::make_unique<RecordingTarget>(*dispatcher);
+        TNetConnection::setInProcessTarget(target.get());
+        cns::DatabaseUrl::parse(url).open(TADOIBQuery::defaultConnectionName());
+        ctx.filiProc = "0001";
+        ctx.chaveInstalacao = "chave-de-teste";
+        Corvane::install(&ctx);
+    }
+};
