@@ -8,6 +8,8 @@
 #include "TADOIBQuery.h"
 #include "TNetConnection.h"
 
+#include <QSqlError>
+#include <QSqlQuery>
 #include <memory>
 
 // What a consumer-screen suite runs against: the server fixture's database on SQLite, its
@@ -30,5 +32,15 @@ struct ScreenServer
         ctx.filiProc = "0001";
         ctx.chaveInstalacao = "chave-de-teste";
         Corvane::install(&ctx);
+    }
+
+    // The first column of the first row, through the screens' own connection; the database's
+    // complaint in angle brackets when there is none.
+    static QString column(const QString &sql)
+    {
+        QSqlQuery q(QSqlDatabase::database(TADOIBQuery::defaultConnectionName()));
+        if (!q.exec(sql) || !q.next())
+            return "<" + q.lastError().text() + ">";
+        return q.value(0).toString();
     }
 };

@@ -99,13 +99,7 @@ private slots:
 private:
     // Opens the screen through its entry point and lets operate drive it; closes it if still up.
     void run(const std::function<void(TfrmCadAutCons &)> &operate);
-    QString column(const QString &sql)
-    {
-        QSqlQuery q(QSqlDatabase::database(TADOIBQuery::defaultConnectionName()));
-        if (!q.exec(sql) || !q.next())
-            return QStringLiteral("<none>");
-        return q.value(0).toString();
-    }
+    static QString column(const QString &sql) { return ScreenServer::column(sql); }
 
     ScreenServer m_server;
     std::unique_ptr<ScriptedDialogs> m_dialogs;

@@ -131,13 +131,7 @@ private:
     TfrmConsumidor &openConsumer(int n);
     void openLinking(TfrmConsumidor &s, const std::function<void(TfrmVinculaCons &)> &operate);
     void openAnonymisation(TfrmConsumidor &s, const std::function<void(TfrmAnonimizaCons &)> &operate);
-    QString column(const QString &sql)
-    {
-        QSqlQuery q(QSqlDatabase::database(TADOIBQuery::defaultConnectionName()));
-        if (!q.exec(sql) || !q.next())
-            return QStringLiteral("<none>");
-        return q.value(0).toString();
-    }
+    static QString column(const QString &sql) { return ScreenServer::column(sql); }
 
     ScreenServer m_server;
     std::unique_ptr<ScriptedDialogs> m_dialogs;

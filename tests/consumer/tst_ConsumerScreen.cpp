@@ -96,14 +96,7 @@ private:
     void go(TfrmConsumidor &s, int n) { QVERIFY(s.cdsConsumidor.Locate("CDCONSUMIDOR", {Value(consumer(n))})); }
     void exec(const QString &sql) { db().exec(sql, {}); }
     DbSession &db() { return DbSession::forThread(DatabaseUrl::parse(m_server.url)); }
-    // The first column of the first row, through the screens' own connection.
-    QString column(const QString &sql)
-    {
-        QSqlQuery q(QSqlDatabase::database(TADOIBQuery::defaultConnectionName()));
-        if (!q.exec(sql) || !q.next())
-            return "<" + q.lastError().text() + ">";
-        return q.value(0).toString();
-    }
+    static QString column(const QString &sql) { return ScreenServer::column(sql); }
 
     ScreenServer m_server;
     std::unique_ptr<ScriptedDialogs> m_dialogs;
