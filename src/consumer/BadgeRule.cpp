@@ -4,6 +4,7 @@
 #include "ConsumerLookups.h"
 #include "ConsumerRuleContext.h"
 #include "DataSet.h"
+#include "EAbort.h"
 #include "Packet.h"
 
 using cns::Value;
@@ -47,6 +48,21 @@ bool BadgeRule::mustBeUnique() const
 }
 
 void BadgeRule::Vd_CodBarra(bool required)
+{
+    try {
+        checkBadge(required);
+    } catch (const cns::EAbort &) {
+        throw; // a refusal has brought its field forward already
+    } catch (...) {
+        // A server or connection failure is about the badge as much as a refusal is: the operator
+        // finds the field it concerns when the error is shown.
+        if (m_ctx.focus)
+            m_ctx.focus(kTab, kField);
+        throw;
+    }
+}
+
+void BadgeRule::checkBadge(bool required)
 {
     const QString badge = m_ctx.text(u"CDIDCONSUMID");
     if (badge.isEmpty()) {

@@ -25,6 +25,7 @@ public:
     void Vd_CodBarra(bool required);
 
 private:
+    void checkBadge(bool required);
     bool mustBeUnique() const;
     bool consumerHasBranches(const QString &client, const QString &consumer) const;
     bool sharesABranchWith(const QString &otherClient, const QString &otherConsumer) const;

@@ -1,5 +1,6 @@
 #include "ConsumerGridCell.h"
 
+#include "DataSet.h"
 #include "TMessages.h"
 
 #include <QApplication>
@@ -21,6 +22,14 @@ void draw(const DBGrid::Cell &cell, bool inactive, const TMessages &messages)
     if (cell.field == u"IDSITCONSUMI")
         shown.text = messages.Msg(inactive ? u"Inativo" : u"Ativo");
     DBGrid::drawCell(shown, background, text);
+}
+
+QString addressCodeText(const cns::DataSet &rows, int row, const QString &codeField, const QString &nameField, bool showCode)
+{
+    const QString code = rows.rowValue(row, rows.fieldIndex(codeField)).toString();
+    if (showCode || code.trimmed().isEmpty())
+        return code.trimmed();
+    return rows.rowValue(row, rows.fieldIndex(nameField)).toString();
 }
 
 } // namespace ConsumerGridCell

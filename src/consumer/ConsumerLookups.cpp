@@ -19,7 +19,8 @@ ConsumerLookups::ConsumerLookups()
       qryCentroCusto(QStringLiteral("qryCentroCusto")), qryPesqVendedor(QStringLiteral("qryPesqVendedor")),
       qryPais(QStringLiteral("qryPais")), qryEstado(QStringLiteral("qryEstado")), qryMunicipio(QStringLiteral("qryMunicipio")),
       qryBairro(QStringLiteral("qryBairro")), qryVerConsumiFilial(QStringLiteral("qryVerConsumiFilial")),
-      adqVerFilialCliente(QStringLiteral("adqVerFilialCliente"))
+      adqVerFilialCliente(QStringLiteral("adqVerFilialCliente")), qryClienFilial(QStringLiteral("qryClienFilial")),
+      qryFilial(QStringLiteral("qryFilial"))
 {
     qryTipoConsCliFili.setSQL(QStringLiteral(
         "SELECT C.CDTIPOCONS, C.NMTIPOCONSCLI FROM TIPOCONSCLI C JOIN TIPOCONSFILI F ON F.CDTIPOCONS = C.CDTIPOCONS "
@@ -75,6 +76,23 @@ ConsumerLookups::ConsumerLookups()
     adqVerFilialCliente.setSQL(
         QStringLiteral("SELECT CDFILIAL FROM CLIENFILIAL WHERE CDCLIENTE = :P_CDCLIENTE AND CDFILIAL = :P_CDFILIAL"));
     adqVerFilialCliente.AddField(QStringLiteral("CDFILIAL"), FieldType::String, 4);
+
+    qryClienFilial.setSQL(QStringLiteral(
+        "SELECT FI.CDFILIAL, FI.NMFILIAL FROM FILIAL FI JOIN CLIENFILIAL CF ON CF.CDFILIAL = FI.CDFILIAL "
+        "WHERE CF.CDCLIENTE = :P_CDCLIENTE AND (FI.CDFILIAL = :P_CDFILIAL OR :P_TCDFILIAL = 'T') ORDER BY FI.CDFILIAL"));
+    codeAndName(qryClienFilial, QStringLiteral("CDFILIAL"), 4, QStringLiteral("NMFILIAL"), 30);
+
+    qryFilial.setSQL(QStringLiteral(
+        "SELECT FI.NMFILIAL FROM FILIAL FI JOIN CLIENFILIAL CF ON CF.CDFILIAL = FI.CDFILIAL "
+        "WHERE FI.CDFILIAL = :P_CDFILIAL AND CF.CDCLIENTE = :P_CDCLIENTE AND (CF.CDFILIAL = :P_CDFILIPROC OR :P_TCDFILIPROC = 'T')"));
+    qryFilial.AddField(QStringLiteral("NMFILIAL"), FieldType::String, 30);
+}
+
+QList<QPair<QString, QString>> ConsumerLookups::branchFilter(const QString &codeParam, const QString &workingBranch)
+{
+    const bool perBranch = workingBranch != u"T";
+    return {{codeParam, perBranch ? workingBranch : QStringLiteral("")},
+            {QStringLiteral("P_T") + codeParam.mid(2), perBranch ? QStringLiteral("") : QStringLiteral("T")}};
 }
 
 void ConsumerLookups::open(TADOIBQuery &q, const QList<QPair<QString, QString>> &params)

@@ -66,7 +66,8 @@ TfrmConsumidor::TfrmConsumidor(QWidget *parent)
       cdsParaVend(QStringLiteral("cdsParaVend")), cdsFilial(QStringLiteral("cdsFilial")),
       cdsConsFilial(QStringLiteral("cdsConsFilial")), cdsEndeCons(QStringLiteral("cdsEndeCons")),
       cdsConsuVinculados(QStringLiteral("cdsConsuVinculados")), cdsPesqConsVinculo(QStringLiteral("cdsPesqConsVinculo")),
-      ruleContext(cdsConsumidor, cdsCliente, cdsConsFilial, lookups, msgPadrao), rules(ruleContext)
+      ruleContext(cdsConsumidor, cdsCliente, cdsConsFilial, lookups, msgPadrao), rules(ruleContext),
+      addressRules(ruleContext, cdsEndeCons), branchRules(ruleContext)
 {
     setObjectName(QStringLiteral("frmConsumidor"));
     setWindowTitle(QStringLiteral("Consumidor"));
@@ -76,6 +77,7 @@ TfrmConsumidor::TfrmConsumidor(QWidget *parent)
 
     definePackets();
     dtsConsumidor.setDataSet(&cdsConsumidor);
+    dtsFilial.setDataSet(&cdsFilial);
     dtsConsFilial.setDataSet(&cdsConsFilial);
     dtsEndeCons.setDataSet(&cdsEndeCons);
 
@@ -97,6 +99,7 @@ TfrmConsumidor::TfrmConsumidor(QWidget *parent)
     buildMenu();
     wireLookups();
     wireFieldHandlers();
+    wireDetailGrids();
     m_built = true;
     dtsPadrao.setDataSet(&cdsConsumidor);
 
@@ -142,11 +145,7 @@ void TfrmConsumidor::definePackets()
         to.Visible = name == u"NRINSJURCLIE" || name == u"NMFANTCLIE" || name == u"NMRAZSOCCLIE";
     }
     cdsParaVend.setFieldDefs(ConsumerRecord::salesParameterFieldDefs());
-    cdsFilial.setFieldDefs(ConsumerRecord::branchFieldDefs());
-    cdsConsFilial.setFieldDefs(ConsumerRecord::consumerBranchFieldDefs());
-    cdsConsFilial.FieldByName(u"CDFILIAL").DisplayLabel = QStringLiteral("Filial");
-    cdsConsFilial.FieldByName(u"NMFILIAL").DisplayLabel = QStringLiteral("Nome");
-    cdsEndeCons.setFieldDefs(ConsumerRecord::addressFieldDefs());
+    defineDetailPackets();
     for (cns::DataSet *ds : {&cdsConsuVinculados, &cdsPesqConsVinculo}) {
         ds->AddField(QStringLiteral("CDCONSUMIDOR"), cns::FieldType::String, 21, QStringLiteral("Código"));
         ds->AddField(QStringLiteral("NMCONSUMIDOR"), cns::FieldType::String, 50, QStringLiteral("Nome"));
@@ -300,24 +299,26 @@ void TfrmConsumidor::btpClienteAfterPesq()
     edtNmCliente->setText(cdsClientePesq.FieldByName(u"NMFANTCLIE").AsString());
     filtraCliente(medCdCliente->text(), m_workingBranch, code);
     m_chosenClient = code;
+    // The lookup button takes no focus: without this the focus could stay outside the panel, and
+    // leaving the panel is what loads the client's consumers.
+    medCdCliente->setFocus();
 }
 
 void TfrmConsumidor::medCdClienteExit()
 {
     filtraCliente(medCdCliente->text(), m_workingBranch, m_chosenClient.isEmpty() ? QStringLiteral("T") : m_chosenClient);
     Vd_Cliente(false);
-    for (QAction *a : {btnConsultaCracha, btnAssocia, btnCadAutCons})
+    for (QAction *a : {btnConsultaCracha, btnAssocia, btnCadAutCons, btnAtuFiliCons})
         a->setEnabled(!medCdCliente->unmaskedText().trimmed().isEmpty());
 }
 
 void TfrmConsumidor::Vd_Cliente(bool required)
 {
     if (Consiste::EmptyString(medCdCliente->unmaskedText())) {
-        if (required) {
-            medCdCliente->setFocus();
-            Consiste::MensErroAbort(msgPadrao.Msg(u"Cli_Inf"));
-        }
-        return; // nothing typed: nothing to validate
+        // No registration number matches an empty field: leaving it empty is refused as an unknown
+        // client would be, and the screen never stays on the consumers of a client no longer shown.
+        medCdCliente->setFocus();
+        Consiste::MensErroAbort(msgPadrao.Msg(required ? u"Cli_Inf" : u"Cli_NCad"));
     }
     filtraCliente(medCdCliente->text(), m_workingBranch,
                   cdsCliente.IsEmpty() ? QStringLiteral("T") : cdsCliente.FieldByName(u"CDCLIENTE").AsString());
@@ -400,7 +401,7 @@ void TfrmConsumidor::loadInChunks()
         const ScopedFlag loading(m_loadingChunks);
         cdsConsumidor.DisableControls();
         const auto enable = qScopeGuard([this] { cdsConsumidor.EnableControls(); });
-        while (start < m_total) {
+        while (start <= m_total) {
             const Value reply = Consiste::CheckResultServ(
                 netConsumidor.Call(QStringLiteral("getPrincipalMuitoReg"), {Value(clientCode()), Value(m_workingBranch),
                                                                             Value(QString::number(start)), Value(QString::number(end)),
@@ -529,20 +530,16 @@ void TfrmConsumidor::dtsPadraoStateChange()
         // No client, no consumer to include.
         actIncluir->setEnabled(cdsConsumidor.Active() && !consumerEditing);
     } else {
-        // The consumer's branches and further addresses are shown, not edited, on this screen for now.
-        for (QAction *a : {actIncluir, actAlterar, actExcluir, actConfirmar, actCancelar})
-            a->setEnabled(false);
-        const bool detailRows = on && on->Active() && !on->IsEmpty();
-        actImprimir->setEnabled(detailRows);
+        detailStateChange(on);
     }
     menusFollowTabs();
 }
 
 void TfrmConsumidor::sbtIncluirClick()
 {
-    if (pgcPadrao->currentWidget() == tshFilial || pgcPadrao->currentWidget() == tshOutrEnde)
-        return;
     TfrmPadraoGrid::sbtIncluirClick();
+    if (onDetailTab())
+        return;
     setTab(tshFormulario, true);
     dbeDataNasc->clear();
     pgcPadrao->setCurrentWidget(tshFormulario);
@@ -556,7 +553,7 @@ void TfrmConsumidor::sbtIncluirClick()
 void TfrmConsumidor::sbtAlterarClick()
 {
     TfrmPadraoGrid::sbtAlterarClick();
-    if (pgcPadrao->currentWidget() == tshOutrEnde)
+    if (onDetailTab())
         return;
     pgcPadrao->setCurrentWidget(tshFormulario);
     dbeNmCons->setFocus();
@@ -565,6 +562,8 @@ void TfrmConsumidor::sbtAlterarClick()
 void TfrmConsumidor::sbtCancelarClick()
 {
     TfrmPadraoGrid::sbtCancelarClick();
+    if (onDetailTab())
+        return;
     setTab(tshPadrao, true);
     setFormTabs(cdsConsumidor.Active() && !cdsConsumidor.IsEmpty());
     menusFollowTabs();
@@ -582,6 +581,12 @@ void TfrmConsumidor::focusField(const QString &tab, const QString &name)
 {
     if (auto *page = findChild<QWidget *>(tab))
         pgcPadrao->setCurrentWidget(page);
+    // On the detail tabs a field is a cell of the tab's grid.
+    if (DBGrid *grid = tab == u"tshFilial" ? dbgConsFilial : tab == u"tshOutrEnde" ? dbgEndeCons : nullptr) {
+        grid->selectField(name);
+        grid->setFocus();
+        return;
+    }
     QWidget *control = m_controlOfField.value(name);
     if (!control)
         control = findChild<QWidget *>(name);

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "BranchLinkRules.h"
 #include "ConsumerLookups.h"
 #include "ConsumerRuleContext.h"
 #include "ConsumerRules.h"
 #include "DataSet.h"
 #include "DBGrid.h"
 #include "DataSource.h"
+#include "FurtherAddressRules.h"
 #include "TNetConnection.h"
 #include "TfrmPadraoGrid.h"
 
@@ -45,11 +47,13 @@ public:
     // ---- packets and connection
     cns::DataSet cdsConsumidor, cdsConsTemp, cdsCliente, cdsClientePesq, cdsParaVend, cdsFilial, cdsConsFilial, cdsEndeCons,
         cdsConsuVinculados, cdsPesqConsVinculo;
-    cns::DataSource dtsConsumidor, dtsConsFilial, dtsEndeCons;
+    cns::DataSource dtsConsumidor, dtsFilial, dtsConsFilial, dtsEndeCons;
     TNetConnection netConsumidor;
     ConsumerLookups lookups;
     ConsumerRuleContext ruleContext;
     ConsumerRules rules;
+    FurtherAddressRules addressRules;
+    BranchLinkRules branchRules;
 
     // ---- client panel, tool bar, tabs and menus
     QWidget *panCliente;
@@ -64,6 +68,8 @@ public:
     QAction *mnuCadastroAutCons, *mnuVinculaCons;
     QAction *mnuPadrao, *mnuFormulario, *mnuDados, *mnuEndereco, *mnuSaldo, *mnuFilial;
     QAction *Importao1, *mnuConsultaCracha, *mnuAssocia, *mnuCadAutCons, *mnuAtuFiliCons;
+    QMenu *ppmAtualizaFilialCons;
+    QAction *mnuAtualizaFilialLogada, *mnuAtualizarListaFiliais;
 
     // ---- form controls the rules and tests reach by name
     cns::ui::DBEdit *dbeCdCons, *dbeNmCons, *dbeNrIdCons, *dbeCdExCons, *dbeTipoCons, *dbeNmTipoCons, *dbeCentroCusto,
@@ -80,7 +86,7 @@ public:
     QCheckBox *cbbVerifSaldoCons;
     QGroupBox *grbConsDeb, *grbConsCred;
     QList<cns::ui::DBNumericEdit *> debitEdits, creditEdits;
-    cns::ui::DBGrid *dbgConsFilial, *dbgEndeCons;
+    cns::ui::DBGrid *dbgFilial, *dbgConsFilial, *dbgEndeCons;
     QComboBox *cboDigital;
 
     // ---- working values
@@ -113,6 +119,15 @@ public:
     void mnuVinculaConsClick();
     void btnAnonimizaConsClick();
     void btnSenhaClick();
+
+    // ---- branch links and further addresses (TfrmConsumidorDetails.cpp)
+    void Vd_ConsFilial() { branchRules.Vd_ConsFilial(); }
+    void Vd_InsDelConsFilial() { branchRules.Vd_InsDelConsFilial(); }
+    void ExibirPopUpAtualizaFilial();
+    void AtualizarFilialLogada();
+    void AtualizarListaFiliais();
+    void dbgConsFilialEditButtonClick();
+    void dbgEndeConsEditButtonClick();
 
 protected:
     void FormCreate() override;
@@ -173,6 +188,24 @@ private:
     void btnConsultaCrachaClick();
     void btnAssociaClick();
     void runClientPanelAgain();
+
+    // Branch links and further addresses (TfrmConsumidorDetails.cpp).
+    void defineDetailPackets();
+    void wireDetailGrids();
+    void detailStateChange(const cns::DataSet *on);
+    QChar dbgConsFilialKeyPress(QChar key);
+    void dbgConsFilialColExit(const QString &field);
+    void cdsConsFilialBeforePost();
+    void cdsConsFilialAfterPost();
+    void cdsConsFilialAfterDelete();
+    QChar dbgEndeConsKeyPress(QChar key);
+    void cdsEndeConsBeforeInsert();
+    void cdsEndeConsAfterPost();
+    void cdsEndeConsAfterDelete();
+    void dbgEndeConsDrawColumnCell(const cns::ui::DBGrid::Cell &cell);
+    void sendDetail(cns::DataSet &rows, const QString &method);
+    void pointPadraoAt(cns::DataSet *rows);
+    bool onDetailTab() const;
 
     void clearBelow(const QStringList &fields);
     void dbgPadraoDrawColumnCell(const cns::ui::DBGrid::Cell &cell);

@@ -179,8 +179,16 @@ void TfrmConsumidor::buildToolBar()
     mnuVinculaCons = pmnCad->addAction(QStringLiteral("Vinculação de Consumidores"));
     mnuVinculaCons->setObjectName(QStringLiteral("mnuVinculaCons"));
     connect(mnuVinculaCons, &QAction::triggered, this, HandlerGuard::guarded([this] { mnuVinculaConsClick(); }));
-    // The lookups and the linking wait for a client, the anonymisation for a consumer; the branch
-    // update comes with its own work.
+    connect(btnAtuFiliCons, &QAction::triggered, this, HandlerGuard::guarded([this] { ExibirPopUpAtualizaFilial(); }));
+    ppmAtualizaFilialCons = new QMenu(this);
+    ppmAtualizaFilialCons->setObjectName(QStringLiteral("ppmAtualizaFilialCons"));
+    mnuAtualizaFilialLogada = ppmAtualizaFilialCons->addAction(QStringLiteral("Atualizar Filial Logada (Todos Clientes)"));
+    mnuAtualizaFilialLogada->setObjectName(QStringLiteral("mnuAtualizaFilialLogada"));
+    connect(mnuAtualizaFilialLogada, &QAction::triggered, this, HandlerGuard::guarded([this] { AtualizarFilialLogada(); }));
+    mnuAtualizarListaFiliais = ppmAtualizaFilialCons->addAction(QStringLiteral("Atualizar Lista de Filiais (Cliente da Tela)"));
+    mnuAtualizarListaFiliais->setObjectName(QStringLiteral("mnuAtualizarListaFiliais"));
+    connect(mnuAtualizarListaFiliais, &QAction::triggered, this, HandlerGuard::guarded([this] { AtualizarListaFiliais(); }));
+    // The lookups, the linking and the branch updates wait for a client, the anonymisation for a consumer.
     for (QAction *a : {btnConsultaCracha, btnAssocia, btnCadAutCons, btnAtuFiliCons, btnAnonimizaCons})
         a->setEnabled(false);
 }
@@ -417,13 +425,13 @@ void TfrmConsumidor::buildOutrEnde()
     dbgEndeCons = new DBGrid(tshOutrEnde);
     dbgEndeCons->setObjectName(QStringLiteral("dbgEndeCons"));
     dbgEndeCons->setDataSource(&dtsEndeCons);
-    dbgEndeCons->setReadOnly(true);
+    // The code columns show their names (drawn over them); their lookups come with editing.
     dbgEndeCons->setColumns({{QStringLiteral("DSENDECONS"), 150, QStringLiteral("Endereço")},
                              {QStringLiteral("NRENDECONS"), 40, QStringLiteral("Nº")},
-                             {QStringLiteral("NMPAIS"), 50, QStringLiteral("País")},
+                             {QStringLiteral("CDPAIS"), 50, QStringLiteral("País")},
                              {QStringLiteral("SGESTADO"), 40, QStringLiteral("Estado")},
-                             {QStringLiteral("NMMUNICIPIO"), 100, QStringLiteral("Município")},
-                             {QStringLiteral("NMBAIRRO"), 100, QStringLiteral("Bairro")},
+                             {QStringLiteral("CDMUNICIPIO"), 100, QStringLiteral("Município")},
+                             {QStringLiteral("CDBAIRRO"), 100, QStringLiteral("Bairro")},
                              {QStringLiteral("NRCEPCONS"), 60, QStringLiteral("Cep")},
                              {QStringLiteral("NMQUADRANTECONS"), 70, QStringLiteral("Quadrante")},
                              {QStringLiteral("DSCOMPLENDECONS"), 100, QStringLiteral("Complemento")},
@@ -492,11 +500,19 @@ void TfrmConsumidor::buildFilial()
 {
     tshFilial = addFormTab(QStringLiteral("tshFilial"), QStringLiteral("Filiais Associadas"));
     auto *outer = new QVBoxLayout(tshFilial);
+    outer->addWidget(new QLabel(QStringLiteral("Filiais Associadas ao Cliente"), tshFilial));
+    dbgFilial = new DBGrid(tshFilial);
+    dbgFilial->setObjectName(QStringLiteral("dbgFilial"));
+    dbgFilial->setDataSource(&dtsFilial);
+    dbgFilial->setReadOnly(true);
+    dbgFilial->setColumns({{QStringLiteral("CDFILIAL"), 80}, {QStringLiteral("NMFILIAL"), 300}});
+    outer->addWidget(dbgFilial);
+    outer->addWidget(new QLabel(QStringLiteral("Filiais Associadas ao Consumidor"), tshFilial));
     dbgConsFilial = new DBGrid(tshFilial);
     dbgConsFilial->setObjectName(QStringLiteral("dbgConsFilial"));
     dbgConsFilial->setDataSource(&dtsConsFilial);
-    dbgConsFilial->setReadOnly(true);
     dbgConsFilial->setColumns({{QStringLiteral("CDFILIAL"), 80}, {QStringLiteral("NMFILIAL"), 300}});
+    dbgConsFilial->setColumnReadOnly(QStringLiteral("NMFILIAL"), true);
     outer->addWidget(dbgConsFilial);
 }
 

@@ -281,7 +281,9 @@ void tst_ConsumerScreen::loadingThreshold_data()
     QTest::addColumn<int>("count");
     QTest::addColumn<QStringList>("chunks");
     QTest::newRow("30000: one call") << 30000 << QStringList();
-    QTest::newRow("30001: filter and chunks") << 30001 << QStringList{"1-30000"};
+    // The chunk that starts at the last consumer is asked for too.
+    QTest::newRow("30001: filter and chunks") << 30001 << QStringList{"1-30000", "30001-60000"};
+    QTest::newRow("60001: the last one in a chunk of its own") << 60001 << QStringList{"1-30000", "30001-60000", "60001-120000"};
     QTest::newRow("70000: doubling chunks") << 70000 << QStringList{"1-30000", "30001-60000", "60001-120000"};
 }
 
@@ -362,7 +364,10 @@ void tst_ConsumerScreen::afterScrollLoadsDetailsAndBalanceBox()
     go(s, 1);
     s.pgcPadrao->setCurrentWidget(s.tshFilial);
     QCOMPARE(s.dtsPadrao.dataSet(), &s.cdsConsFilial);
-    QVERIFY(!s.actIncluir->isEnabled());
+    // A link is added or removed there, never changed.
+    QVERIFY(s.actIncluir->isEnabled());
+    QVERIFY(s.actExcluir->isEnabled());
+    QVERIFY(!s.actAlterar->isEnabled());
     s.pgcPadrao->setCurrentWidget(s.tshPadrao);
     QCOMPARE(s.dtsPadrao.dataSet(), &s.cdsConsumidor);
 }

@@ -1,7 +1,9 @@
 #include "DBEdit.h"
 
+#include "HandlerGuard.h"
 #include "ScopedFlag.h"
 
+#include <QKeyEvent>
 #include <QSignalBlocker>
 
 namespace cns::ui {
@@ -35,6 +37,25 @@ void DBEdit::showValue()
     if (m_mask.isEmpty() && f && isTextType(f->DataType()) && f->Size() > 0)
         setMaxLength(f->Size());
     setText(m_mask.isEmpty() ? value : m_mask.format(value));
+}
+
+// A field may show less while browsing than it holds (a badge without its check digit). The key
+// that starts an edit therefore first puts the record into editing and shows the whole value, so
+// that the key changes what is stored rather than what was shown.
+void DBEdit::keyPressEvent(QKeyEvent *event)
+{
+    const bool changesText = !event->text().isEmpty() || event->key() == Qt::Key_Backspace || event->key() == Qt::Key_Delete;
+    if (changesText && !isReadOnly() && !m_link.editing() && m_link.canModify()) {
+        const bool atEnd = cursorPosition() == text().size();
+        const int position = cursorPosition();
+        bool editing = false;
+        HandlerGuard::run([&] { editing = m_link.edit(); });
+        if (editing) {
+            showValue();
+            setCursorPosition(atEnd ? int(text().size()) : position);
+        }
+    }
+    QLineEdit::keyPressEvent(event);
 }
 
 void DBEdit::onEdited(const QString &text)

@@ -22,6 +22,9 @@ public:
     FieldLink &link() { return m_link; }
     cns::Field *field() const { return m_link.field(); }
 
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
 private:
     void showValue();
     void onEdited(const QString &text);

@@ -81,6 +81,12 @@ void DBGrid::setColumnReadOnly(const QString &field, bool readOnly)
         m_model.column(c).readOnly = readOnly;
 }
 
+void DBGrid::dropEditor()
+{
+    if (m_editor && state() == QAbstractItemView::EditingState)
+        closeEditor(m_editor, QAbstractItemDelegate::NoHint);
+}
+
 void DBGrid::followCursor()
 {
     const cns::DataSet *ds = m_model.dataSet();

@@ -3,6 +3,7 @@
 #include "DataSetModel.h"
 #include "KeyFilter.h"
 
+#include <QPointer>
 #include <QStyleOptionViewItem>
 #include <QTableView>
 #include <functional>
@@ -44,6 +45,9 @@ public:
     // Shows or hides the edit button of a column at run time.
     void setColumnButton(const QString &field, bool visible);
     void setColumnReadOnly(const QString &field, bool readOnly);
+    // Closes the open cell editor without writing its text: for a handler that has just written
+    // the row itself (a lookup), whose values the editor's stale text must not overwrite.
+    void dropEditor();
 
     std::function<void(const QString &field)> OnColExit;
     std::function<void(const QString &field)> OnEditButtonClick;
@@ -64,6 +68,7 @@ private:
     QChar filterKey(QChar c);
 
     DataSetModel m_model;
+    QPointer<QWidget> m_editor; // the open cell editor, set by the delegate
     bool m_readOnly = false;
     bool m_syncing = false;
 };

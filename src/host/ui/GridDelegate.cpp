@@ -45,6 +45,7 @@ QWidget *GridDelegate::createEditor(QWidget *parent, const QStyleOptionViewItem 
     KeyFilter::install(edit, [grid = m_grid](QChar c) { return grid->filterKey(c); });
     if (!col.ellipsis) {
         edit->setParent(parent);
+        m_grid->m_editor = edit;
         return edit;
     }
     auto *box = new QWidget(parent);
@@ -59,6 +60,7 @@ QWidget *GridDelegate::createEditor(QWidget *parent, const QStyleOptionViewItem 
     button->setFocusPolicy(Qt::NoFocus);
     layout->addWidget(button);
     box->setFocusProxy(edit);
+    m_grid->m_editor = box;
     connect(button, &QToolButton::clicked, box, [grid = m_grid, field = col.fieldName] {
         if (grid->OnEditButtonClick)
             HandlerGuard::run([&] { grid->OnEditButtonClick(field); });
