@@ -81,11 +81,17 @@ private slots:
     void keyFilters();
     void mainAddressClearsItsDependants();
     void mainAddressRules();
+    void pickedClientLoadsWhenThePanelIsLeft();
+    void leavingAnEmptyClientFieldIsRefused();
+    void typingIntoACheckDigitBadgeKeepsTheDigit();
+    void badgeCheckServerErrorFocusesTheBadge();
     void screenshots();
 
 private:
     TfrmConsumidor *openScreen();
     void choose(TfrmConsumidor &s, const QString &number);
+    // Leaving a control is followed through the focus of the active window.
+    static void activate(TfrmConsumidor &s);
     bool confirm(TfrmConsumidor &s)
     {
         const bool ok = HandlerGuard::run([&] { s.sbtConfirmarClick(); });
@@ -143,6 +149,12 @@ TfrmConsumidor *tst_ConsumerScreen::openScreen()
     m_screen = new TfrmConsumidor;
     m_screen->show();
     return m_screen;
+}
+
+void tst_ConsumerScreen::activate(TfrmConsumidor &s)
+{
+    s.activateWindow();
+    QTRY_VERIFY(s.isActiveWindow());
 }
 
 void tst_ConsumerScreen::choose(TfrmConsumidor &s, const QString &number)
@@ -826,6 +838,94 @@ void tst_ConsumerScreen::mainAddressRules()
 }
 
 // With CNS_SCREENSHOT_DIR set, writes the grid and each form tab of the first consumer of client 1.
+// The lookup button takes no focus: a client picked while the focus was in the grid must still load
+// when the operator goes back to the grid, and a panel left by Tab loads as well.
+void tst_ConsumerScreen::pickedClientLoadsWhenThePanelIsLeft()
+{
+    const int client1 = column("SELECT COUNT(*) FROM CONSUMIDOR WHERE CDCLIENTE = '" + client(1) + "'").toInt();
+    TfrmConsumidor &s = *openScreen();
+    activate(s);
+    s.medCdCliente->setFocus();
+    QTest::keyClicks(s.medCdCliente, kSharedNumber);
+    QTest::keyClick(s.medCdCliente, Qt::Key_Tab);
+    QTRY_COMPARE(s.cdsConsumidor.RecordCount(), client1);
+    QTest::mouseClick(s.dbgPadrao->viewport(), Qt::LeftButton, {}, QPoint(20, 10));
+    QTRY_VERIFY(s.dbgPadrao->hasFocus());
+
+    m_dialogs->rowChoices.enqueue(1);
+    QTest::mouseClick(s.btpCliente, Qt::LeftButton);
+    QCOMPARE(s.chosenClientCode(), client(2));
+    QTRY_VERIFY(s.medCdCliente->hasFocus());
+    QTest::mouseClick(s.dbgPadrao->viewport(), Qt::LeftButton, {}, QPoint(20, 10));
+    QTRY_COMPARE(s.cdsConsumidor.RecordCount(), 3);
+    QCOMPARE(s.cdsConsumidor.FieldByName(u"CDCLIENTE").AsString(), client(2));
+
+    m_dialogs->rowChoices.enqueue(0);
+    QTest::mouseClick(s.btpCliente, Qt::LeftButton);
+    QTRY_VERIFY(s.medCdCliente->hasFocus());
+    QTest::keyClick(s.medCdCliente, Qt::Key_Tab);
+    QTRY_COMPARE(s.cdsConsumidor.RecordCount(), client1);
+    QCOMPARE(s.cdsConsumidor.FieldByName(u"CDCLIENTE").AsString(), client(1));
+}
+
+void tst_ConsumerScreen::leavingAnEmptyClientFieldIsRefused()
+{
+    TfrmConsumidor &s = *openScreen();
+    activate(s);
+    s.medCdCliente->setFocus();
+    QTest::keyClick(s.medCdCliente, Qt::Key_Tab);
+    QTRY_COMPARE(m_dialogs->lastText(), QString("Cliente não cadastrado."));
+    QTRY_VERIFY(s.medCdCliente->hasFocus());
+    QVERIFY(!s.cdsConsumidor.Active());
+    QCOMPARE(m_server.target->count("getCountConsumidor"), 0);
+}
+
+// Browsing shows a check-digit badge without its digit; the key that starts the edit must change the
+// stored badge, digit included, not the shortened text shown.
+void tst_ConsumerScreen::typingIntoACheckDigitBadgeKeepsTheDigit()
+{
+    TfrmConsumidor &s = *openScreen();
+    m_dialogs->rowChoices.enqueue(1);
+    QVERIFY(s.btpCliente->Pesquisar());
+    HandlerGuard::run([&] { s.panClienteExit(); });
+    QCOMPARE(s.cdsConsumidor.RecordCount(), 3);
+    go(s, 1);
+    QCOMPARE(s.dbeNrIdCons->text(), QString("C"));
+    s.dbeNrIdCons->setCursorPosition(1);
+    QTest::keyClicks(s.dbeNrIdCons, "9");
+    QCOMPARE(s.cdsConsumidor.State(), DataSetState::Edit);
+    QCOMPARE(s.cdsConsumidor.FieldByName(u"CDIDCONSUMID").AsString(), QString("C19"));
+    QCOMPARE(s.dbeNrIdCons->text(), QString("C19"));
+    QTest::keyClick(s.dbeNrIdCons, Qt::Key_Backspace);
+    QCOMPARE(s.cdsConsumidor.FieldByName(u"CDIDCONSUMID").AsString(), QString("C1"));
+    s.cdsConsumidor.Cancel();
+    // A backspace that starts the edit takes the digit, not the last character shown.
+    go(s, 2);
+    s.dbeNrIdCons->setCursorPosition(1);
+    QTest::keyClick(s.dbeNrIdCons, Qt::Key_Backspace);
+    QCOMPARE(s.cdsConsumidor.FieldByName(u"CDIDCONSUMID").AsString(), QString("C"));
+    s.cdsConsumidor.Cancel();
+}
+
+void tst_ConsumerScreen::badgeCheckServerErrorFocusesTheBadge()
+{
+    m_server.target->answer = [](const QString &method, const QList<Value> &) -> std::optional<Value> {
+        return method == "getCrachaIgual" ? std::optional<Value>(Value::error("Servidor indisponível.")) : std::nullopt;
+    };
+    TfrmConsumidor &s = *openScreen();
+    activate(s);
+    choose(s, kSharedNumber);
+    go(s, 4);
+    HandlerGuard::run([&] { s.sbtAlterarClick(); });
+    s.pgcPadrao->setCurrentWidget(s.tshSaldo);
+    s.cdsConsumidor.FieldByName(u"CDIDCONSUMID").setAsString("NOVO1");
+    QVERIFY(!HandlerGuard::run([&] { s.rules.badge().Vd_CodBarra(true); }));
+    QCOMPARE(m_dialogs->lastText(), QString("Servidor indisponível."));
+    QCOMPARE(s.pgcPadrao->currentWidget(), s.tshFormulario);
+    QTRY_VERIFY(s.dbeNrIdCons->hasFocus());
+    s.cdsConsumidor.Cancel();
+}
+
 void tst_ConsumerScreen::screenshots()
 {
     const QString dir = qEnvironmentVariable("CNS_SCREENSHOT_DIR");
