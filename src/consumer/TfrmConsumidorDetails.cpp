@@ -178,10 +178,12 @@ void TfrmConsumidor::sendDetail(cns::DataSet &rows, const QString &method)
 
 QChar TfrmConsumidor::dbgConsFilialKeyPress(QChar key)
 {
-    const bool allowed = key == QChar(8) || key.isDigit() || (key >= u'A' && key <= u'Z') || key == u'Ç';
+    // Enter and Escape still end or drop the cell's edit, as the grid's own keys.
+    const bool control = key == QChar(8) || key == QChar(13) || key == QChar(27);
+    const bool allowed = control || (key >= u'0' && key <= u'9') || (key >= u'A' && key <= u'Z') || key == u'Ç';
     if (!allowed)
         return {};
-    if (cdsConsFilial.State() != DataSetState::Insert)
+    if (control || cdsConsFilial.State() != DataSetState::Insert)
         return key;
     QLineEdit *editor = cellEditor();
     if (!editor)
