@@ -16,6 +16,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -89,10 +90,13 @@ void measure(BenchStore &store, int rounds)
         untie(db);
         const double r = elapsedMs([&] { tied = plainInsert(db); });
         untie(db);
-        const double l = elapsedMs([&] { tied = serverCall(*dispatcher, QStringLiteral("setAtuFiliConsLista"), listArgs); });
-        const double a = elapsedMs([&] { tiedAgain = serverCall(*dispatcher, QStringLiteral("setAtuFiliConsLista"), listArgs); });
+        const double l
+            = elapsedMs([&] { tied = serverCall(*dispatcher, QStringLiteral("setAtuFiliConsLista"), listArgs); });
+        const double a
+            = elapsedMs([&] { tiedAgain = serverCall(*dispatcher, QStringLiteral("setAtuFiliConsLista"), listArgs); });
         untie(db);
-        const double b = elapsedMs([&] { tiedAll = serverCall(*dispatcher, QStringLiteral("setAtuFiliCons"), {Value(kBranch)}); });
+        const double b
+            = elapsedMs([&] { tiedAll = serverCall(*dispatcher, QStringLiteral("setAtuFiliCons"), {Value(kBranch)}); });
         if (i > 0) {
             reference.push_back(r);
             list.push_back(l);
@@ -101,12 +105,15 @@ void measure(BenchStore &store, int rounds)
         }
     }
     const QString name = store.name();
-    std::printf("%s: one plain INSERT ... SELECT ... WHERE NOT EXISTS of the client's %d links %.1f ms\n", qPrintable(name), tied, median(reference));
-    report(qPrintable(QStringLiteral("setAtuFiliConsLista, none tied (%1)").arg(name)), median(list), median(reference), kTarget);
-    std::printf("%-44s %9.1f ms   (%d links made)\n", qPrintable(QStringLiteral("setAtuFiliConsLista, all tied (%1)").arg(name)),
-                median(again), tiedAgain);
+    std::printf("%s: one plain INSERT ... SELECT ... WHERE NOT EXISTS of the client's %d links %.1f ms\n",
+                qPrintable(name), tied, median(reference));
+    report(qPrintable(QStringLiteral("setAtuFiliConsLista, none tied (%1)").arg(name)), median(list), median(reference),
+           kTarget);
+    std::printf("%-44s %9.1f ms   (%d links made)\n",
+                qPrintable(QStringLiteral("setAtuFiliConsLista, all tied (%1)").arg(name)), median(again), tiedAgain);
     std::printf("%-44s %9.1f ms   (%d links made, every client of %s)\n",
-                qPrintable(QStringLiteral("setAtuFiliCons, none tied (%1)").arg(name)), median(branch), tiedAll, qPrintable(kBranch));
+                qPrintable(QStringLiteral("setAtuFiliCons, none tied (%1)").arg(name)), median(branch), tiedAll,
+                qPrintable(kBranch));
 }
 
 } // namespace
@@ -117,7 +124,8 @@ int main(int argc, char **argv)
     const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
     const QString only = argc > 2 ? QString::fromLatin1(argv[2]).toLower() : QString();
     QTemporaryDir dir;
-    std::vector<BenchStore> stores = BenchStore::chosen(only, dir.path(), QStringLiteral("cnsbench_links_"), "bench/run-bench-branchlinks");
+    std::vector<BenchStore> stores
+        = BenchStore::chosen(only, dir.path(), QStringLiteral("cnsbench_links_"), "bench/run-bench-branchlinks");
     std::printf("branch list update of a client of %d consumers, median of %d rounds\n", kConsumers, rounds);
     for (BenchStore &store : stores)
         measure(store, rounds);

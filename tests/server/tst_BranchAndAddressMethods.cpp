@@ -8,6 +8,7 @@
 #include "TNetConnection.h"
 
 #include <QTest>
+
 #include <functional>
 
 using namespace cns;
@@ -144,8 +145,10 @@ private:
     QStringList allAddresses()
     {
         const Packet p = db().select("SELECT CDCLIENTE, CDCONSUMIDOR, CDENDECONS, DSENDECONS FROM ENDECONS", {},
-                                     {{"CDCLIENTE", FieldType::String, 21}, {"CDCONSUMIDOR", FieldType::String, 21},
-                                      {"CDENDECONS", FieldType::String, 2}, {"DSENDECONS", FieldType::String, 100}});
+                                     {{"CDCLIENTE", FieldType::String, 21},
+                                      {"CDCONSUMIDOR", FieldType::String, 21},
+                                      {"CDENDECONS", FieldType::String, 2},
+                                      {"DSENDECONS", FieldType::String, 100}});
         QStringList out;
         for (qsizetype i = 0; i < p.rowCount(); ++i)
             out.append(QString("%1/%2/%3 %4")
@@ -159,7 +162,8 @@ private:
     QStringList links(const QString &branch = {})
     {
         const Packet p = db().select("SELECT CDCLIENTE, CDCONSUMIDOR, CDFILIAL FROM CONSUMIFILIAL", {},
-                                     {{"CDCLIENTE", FieldType::String, 21}, {"CDCONSUMIDOR", FieldType::String, 21},
+                                     {{"CDCLIENTE", FieldType::String, 21},
+                                      {"CDCONSUMIDOR", FieldType::String, 21},
                                       {"CDFILIAL", FieldType::String, 4}});
         QStringList out;
         for (qsizetype i = 0; i < p.rowCount(); ++i) {
@@ -249,8 +253,11 @@ void tst_BranchAndAddressMethods::hundredthAddressIsRefused()
     db().begin(true);
     for (int n = 1; n <= 99; ++n) {
         if (n != 7)
-            db().exec("INSERT INTO ENDECONS (CDCLIENTE, CDCONSUMIDOR, CDENDECONS, DSENDECONS) VALUES (:C, :K, :N, 'Rua')",
-                      {{"C", Value(client(1))}, {"K", Value(consumer(3))}, {"N", Value(QString("%1").arg(n, 2, 10, QChar('0')))}});
+            db().exec(
+                "INSERT INTO ENDECONS (CDCLIENTE, CDCONSUMIDOR, CDENDECONS, DSENDECONS) VALUES (:C, :K, :N, 'Rua')",
+                {{"C", Value(client(1))},
+                 {"K", Value(consumer(3))},
+                 {"N", Value(QString("%1").arg(n, 2, 10, QChar('0')))}});
     }
     db().commit();
     DataSet ds("cdsEndeCons");
@@ -273,7 +280,10 @@ void tst_BranchAndAddressMethods::refusedAddressChangeStoresNothing_data()
     QTest::addColumn<Edit>("edit"); // on the addresses of consumer 1 of client 1, after a good new one
     QTest::addColumn<QStringList>("message");
     const QList<std::tuple<const char *, Edit, QStringList>> cases = {
-        {"consumer missing", [](DataSet &ds) { appendAddress(ds, {1, 999}, "Rua de Ninguém"); },
+        {"consumer missing",
+         [](DataSet &ds) {
+             appendAddress(ds, {1, 999}, "Rua de Ninguém");
+         },
          QStringList {consumer(999), "não cadastrado"}},
         {"number moved",
          [](DataSet &ds) {
@@ -325,8 +335,10 @@ void tst_BranchAndAddressMethods::keyBeyondItsColumnIsRefused()
 {
     // A caller other than the screen may send a number of three characters: cut to two it would
     // take the place of address "10".
-    ChangeSet changes({{"CDCLIENTE", FieldType::String, 21}, {"CDCONSUMIDOR", FieldType::String, 21},
-                       {"CDENDECONS", FieldType::String, 3}, {"DSENDECONS", FieldType::String, 100}});
+    ChangeSet changes({{"CDCLIENTE", FieldType::String, 21},
+                       {"CDCONSUMIDOR", FieldType::String, 21},
+                       {"CDENDECONS", FieldType::String, 3},
+                       {"DSENDECONS", FieldType::String, 100}});
     Row::Builder b;
     for (const QString &v : {client(1), consumer(1), QString("100"), QString("Rua Longa")})
         b.addText(v);
@@ -405,11 +417,20 @@ void tst_BranchAndAddressMethods::refusedBranchLinkStoresNothing_data()
     QTest::addColumn<Edit>("edit"); // on the links of consumer 1 of client 1, after a good new link of consumer 3
     QTest::addColumn<QStringList>("message");
     const QList<std::tuple<const char *, Edit, QStringList>> cases = {
-        {"branch outside the client", [](DataSet &ds) { appendLink(ds, {1, 4}, "0003"); },
+        {"branch outside the client",
+         [](DataSet &ds) {
+             appendLink(ds, {1, 4}, "0003");
+         },
          QStringList {"0003", "Apenas filiais associadas ao cliente", client(1)}},
-        {"branch of another client's", [](DataSet &ds) { appendLink(ds, {2, 1}, "0001"); },
+        {"branch of another client's",
+         [](DataSet &ds) {
+             appendLink(ds, {2, 1}, "0001");
+         },
          QStringList {"0001", "não está associada ao cliente " + client(2)}},
-        {"duplicate of a stored link", [](DataSet &ds) { appendLink(ds, {1, 1}, "0001"); },
+        {"duplicate of a stored link",
+         [](DataSet &ds) {
+             appendLink(ds, {1, 1}, "0001");
+         },
          QStringList {"Filial 0001 já cadastrada", consumer(1)}},
         {"duplicate in the change set",
          [](DataSet &ds) {
@@ -417,9 +438,16 @@ void tst_BranchAndAddressMethods::refusedBranchLinkStoresNothing_data()
              appendLink(ds, {1, 5}, "0002");
          },
          QStringList {"Filial 0002 já cadastrada", consumer(5)}},
-        {"consumer missing", [](DataSet &ds) { appendLink(ds, {1, 999}, "0001"); },
+        {"consumer missing",
+         [](DataSet &ds) {
+             appendLink(ds, {1, 999}, "0001");
+         },
          QStringList {consumer(999), "não cadastrado", "0001"}},
-        {"blank branch", [](DataSet &ds) { appendLink(ds, {1, 4}, "  "); }, QStringList {"Código da filial deve ser informado."}},
+        {"blank branch",
+         [](DataSet &ds) {
+             appendLink(ds, {1, 4}, "  ");
+         },
+         QStringList {"Código da filial deve ser informado."}},
         {"link edited",
          [](DataSet &ds) {
              QVERIFY(ds.Locate("CDFILIAL", {Value("0002")}));
@@ -557,7 +585,8 @@ void tst_BranchAndAddressMethods::branchLinkOverHttp()
     });
     Corvane::install(nullptr);
     QVERIFY2(!saved.isError(), qPrintable(saved.isError() ? saved.errorText() : QString()));
-    QVERIFY2(refused.isError() && refused.errorText().contains("Filial 0002 já cadastrada"), qPrintable(refused.errorText()));
+    QVERIFY2(refused.isError() && refused.errorText().contains("Filial 0002 já cadastrada"),
+             qPrintable(refused.errorText()));
     QVERIFY2(bulk.isError() && bulk.errorText().contains("0001"), qPrintable(bulk.errorText()));
     QVERIFY(links().contains("1/4/0002"));
 }

@@ -25,14 +25,20 @@ QString numberText(int n)
 struct AddressKey
 {
     explicit AddressKey(const ChangeSet &changes)
-        : client(changes.indexOf(u"CDCLIENTE")), consumer(changes.indexOf(u"CDCONSUMIDOR")), number(changes.indexOf(u"CDENDECONS"))
+        : client(changes.indexOf(u"CDCLIENTE")), consumer(changes.indexOf(u"CDCONSUMIDOR")),
+          number(changes.indexOf(u"CDENDECONS"))
     {
-        for (const auto &[field, at] : {std::pair {"CDCLIENTE", client}, {"CDCONSUMIDOR", consumer}, {"CDENDECONS", number}}) {
+        for (const auto &[field, at] :
+             {std::pair {"CDCLIENTE", client}, {"CDCONSUMIDOR", consumer}, {"CDENDECONS", number}}) {
             if (at < 0)
-                throw EErro(QStringLiteral("As alterações de ENDECONS não trazem o campo %1 da chave.").arg(QLatin1String(field)));
+                throw EErro(QStringLiteral("As alterações de ENDECONS não trazem o campo %1 da chave.")
+                                .arg(QLatin1String(field)));
         }
     }
-    QString owner(const Row &row) const { return row.value(client).toString() + u'\x1f' + row.value(consumer).toString(); }
+    QString owner(const Row &row) const
+    {
+        return row.value(client).toString() + u'\x1f' + row.value(consumer).toString();
+    }
 
     int client, consumer, number;
 };
@@ -42,7 +48,7 @@ struct AddressKey
 class AddressNumbers
 {
 public:
-    AddressNumbers(DbSession &db, const AddressKey &key) : m_db(db), m_key(key) {}
+    AddressNumbers(DbSession &db, const AddressKey &key) : m_db(db), m_key(key) { }
 
     void deleted(const Row &old) { used(old).remove(old.value(m_key.number).toString()); }
     void taken(const Row &row) { used(row).insert(row.value(m_key.number).toString()); }
@@ -63,10 +69,11 @@ public:
             if (!numbers.contains(numberText(n)))
                 return numberText(n);
         }
-        throw EErro(QStringLiteral("O consumidor %1 do cliente %2 já tem %3 endereços, o máximo que o número do endereço "
-                                   "comporta. Exclua um endereço antes de incluir outro.")
-                        .arg(row.value(m_key.consumer).toString(), row.value(m_key.client).toString())
-                        .arg(kLastNumber));
+        throw EErro(
+            QStringLiteral("O consumidor %1 do cliente %2 já tem %3 endereços, o máximo que o número do endereço "
+                           "comporta. Exclua um endereço antes de incluir outro.")
+                .arg(row.value(m_key.consumer).toString(), row.value(m_key.client).toString())
+                .arg(kLastNumber));
     }
 
     // A new address of a consumer that does not exist would belong to no one.
@@ -74,7 +81,8 @@ public:
     {
         if (m_owners.contains(m_key.owner(row)))
             return;
-        if (m_db.count(QStringLiteral("SELECT COUNT(*) FROM CONSUMIDOR WHERE CDCLIENTE = :P_CDCLIENTE AND CDCONSUMIDOR = :P_CDCONSUMIDOR"),
+        if (m_db.count(QStringLiteral("SELECT COUNT(*) FROM CONSUMIDOR WHERE CDCLIENTE = :P_CDCLIENTE AND CDCONSUMIDOR "
+                                      "= :P_CDCONSUMIDOR"),
                        ownerParams(row))
             == 0)
             throw EErro(QStringLiteral("Consumidor %1 não cadastrado no cliente %2: o endereço não pode ser incluído.")
@@ -85,7 +93,8 @@ public:
 private:
     QHash<QString, Value> ownerParams(const Row &row) const
     {
-        return {{QStringLiteral("P_CDCLIENTE"), row.value(m_key.client)}, {QStringLiteral("P_CDCONSUMIDOR"), row.value(m_key.consumer)}};
+        return {{QStringLiteral("P_CDCLIENTE"), row.value(m_key.client)},
+                {QStringLiteral("P_CDCONSUMIDOR"), row.value(m_key.consumer)}};
     }
 
     // The numbers the consumer's addresses hold, as stored before this call and then as its
@@ -128,9 +137,10 @@ void refuseKeyChange(const AddressKey &key, const ChangeSet::Change &c)
 {
     for (const int field : {key.client, key.consumer, key.number}) {
         if (!(c.oldRow.value(field) == c.newRow.value(field)))
-            throw EErro(QStringLiteral("O endereço %1 do consumidor %2 não pode mudar de consumidor nem de número: exclua-o e "
-                                       "inclua-o no outro consumidor.")
-                            .arg(c.oldRow.value(key.number).toString(), c.oldRow.value(key.consumer).toString()));
+            throw EErro(
+                QStringLiteral("O endereço %1 do consumidor %2 não pode mudar de consumidor nem de número: exclua-o e "
+                               "inclua-o no outro consumidor.")
+                    .arg(c.oldRow.value(key.number).toString(), c.oldRow.value(key.consumer).toString()));
     }
 }
 
@@ -173,7 +183,10 @@ Value SetEndeCons(MethodCall &call)
 
 QList<RemoteMethod> methods()
 {
-    return {{QStringLiteral("SetEndeCons"), {{QStringLiteral("alterações"), RemoteMethod::Kind::ChangeSet}}, true, SetEndeCons}};
+    return {{QStringLiteral("SetEndeCons"),
+             {{QStringLiteral("alterações"), RemoteMethod::Kind::ChangeSet}},
+             true,
+             SetEndeCons}};
 }
 
 } // namespace cns::ConsumerAddressMethods

@@ -9,6 +9,7 @@
 #include "ServerMethodHelpers.h"
 
 #include <QSet>
+
 #include <optional>
 
 namespace cns::ConsumerBranchMethods {
@@ -21,16 +22,20 @@ using ServerMethodHelpers::text;
 struct LinkKey
 {
     explicit LinkKey(const ChangeSet &changes)
-        : client(changes.indexOf(u"CDCLIENTE")), consumer(changes.indexOf(u"CDCONSUMIDOR")), branch(changes.indexOf(u"CDFILIAL"))
+        : client(changes.indexOf(u"CDCLIENTE")), consumer(changes.indexOf(u"CDCONSUMIDOR")),
+          branch(changes.indexOf(u"CDFILIAL"))
     {
-        for (const auto &[field, at] : {std::pair {"CDCLIENTE", client}, {"CDCONSUMIDOR", consumer}, {"CDFILIAL", branch}}) {
+        for (const auto &[field, at] :
+             {std::pair {"CDCLIENTE", client}, {"CDCONSUMIDOR", consumer}, {"CDFILIAL", branch}}) {
             if (at < 0)
-                throw EErro(QStringLiteral("As alterações de CONSUMIFILIAL não trazem o campo %1 da chave.").arg(QLatin1String(field)));
+                throw EErro(QStringLiteral("As alterações de CONSUMIFILIAL não trazem o campo %1 da chave.")
+                                .arg(QLatin1String(field)));
         }
     }
     QString of(const Row &row) const
     {
-        return row.value(client).toString() + u'\x1f' + row.value(consumer).toString() + u'\x1f' + row.value(branch).toString();
+        return row.value(client).toString() + u'\x1f' + row.value(consumer).toString() + u'\x1f'
+            + row.value(branch).toString();
     }
 
     int client, consumer, branch;
@@ -49,13 +54,21 @@ void checkNewLink(DbSession &db, const QString &client, const QString &consumer,
     const QHash<QString, Value> params = {{QStringLiteral("P_CDCLIENTE"), Value(client)},
                                           {QStringLiteral("P_CDCONSUMIDOR"), Value(consumer)},
                                           {QStringLiteral("P_CDFILIAL"), Value(branch)}};
-    if (!exists(db, QStringLiteral("SELECT COUNT(*) FROM CONSUMIDOR WHERE CDCLIENTE = :P_CDCLIENTE AND CDCONSUMIDOR = :P_CDCONSUMIDOR"),
+    if (!exists(
+            db,
+            QStringLiteral(
+                "SELECT COUNT(*) FROM CONSUMIDOR WHERE CDCLIENTE = :P_CDCLIENTE AND CDCONSUMIDOR = :P_CDCONSUMIDOR"),
+            params))
+        throw EErro(
+            QStringLiteral("Consumidor %1 não cadastrado no cliente %2: a filial %3 não pode ser associada a ele.")
+                .arg(consumer, client, branch));
+    if (!exists(db,
+                QStringLiteral(
+                    "SELECT COUNT(*) FROM CLIENFILIAL WHERE CDCLIENTE = :P_CDCLIENTE AND CDFILIAL = :P_CDFILIAL"),
                 params))
-        throw EErro(QStringLiteral("Consumidor %1 não cadastrado no cliente %2: a filial %3 não pode ser associada a ele.")
-                        .arg(consumer, client, branch));
-    if (!exists(db, QStringLiteral("SELECT COUNT(*) FROM CLIENFILIAL WHERE CDCLIENTE = :P_CDCLIENTE AND CDFILIAL = :P_CDFILIAL"), params))
-        throw EErro(QStringLiteral("Apenas filiais associadas ao cliente podem ser associadas ao consumidor: a filial %1 não está "
-                                   "associada ao cliente %2.")
+        throw EErro(QStringLiteral(
+                        "Apenas filiais associadas ao cliente podem ser associadas ao consumidor: a filial %1 não está "
+                        "associada ao cliente %2.")
                         .arg(branch, client));
 }
 
@@ -64,7 +77,7 @@ void checkNewLink(DbSession &db, const QString &client, const QString &consumer,
 class DuplicateCheck
 {
 public:
-    DuplicateCheck(DbSession &db, const LinkKey &key) : m_db(db), m_key(key) {}
+    DuplicateCheck(DbSession &db, const LinkKey &key) : m_db(db), m_key(key) { }
 
     void deleted(const Row &old)
     {
@@ -84,12 +97,13 @@ public:
 private:
     bool stored(const Row &row)
     {
-        return exists(m_db,
-                      QStringLiteral("SELECT COUNT(*) FROM CONSUMIFILIAL WHERE CDCLIENTE = :P_CDCLIENTE AND CDCONSUMIDOR = "
-                                     ":P_CDCONSUMIDOR AND CDFILIAL = :P_CDFILIAL"),
-                      {{QStringLiteral("P_CDCLIENTE"), row.value(m_key.client)},
-                       {QStringLiteral("P_CDCONSUMIDOR"), row.value(m_key.consumer)},
-                       {QStringLiteral("P_CDFILIAL"), row.value(m_key.branch)}});
+        return exists(
+            m_db,
+            QStringLiteral("SELECT COUNT(*) FROM CONSUMIFILIAL WHERE CDCLIENTE = :P_CDCLIENTE AND CDCONSUMIDOR = "
+                           ":P_CDCONSUMIDOR AND CDFILIAL = :P_CDFILIAL"),
+            {{QStringLiteral("P_CDCLIENTE"), row.value(m_key.client)},
+             {QStringLiteral("P_CDCONSUMIDOR"), row.value(m_key.consumer)},
+             {QStringLiteral("P_CDFILIAL"), row.value(m_key.branch)}});
     }
 
     DbSession &m_db;
@@ -117,8 +131,9 @@ Value SetConsFilial(MethodCall &call)
             duplicates.inserted(c.newRow);
             break;
         case ChangeSet::Op::Update:
-            throw EErro(QStringLiteral("O vínculo do consumidor %1 com a filial %2 não pode ser alterado: exclua-o e inclua o da "
-                                       "outra filial.")
+            throw EErro(QStringLiteral(
+                            "O vínculo do consumidor %1 com a filial %2 não pode ser alterado: exclua-o e inclua o da "
+                            "outra filial.")
                             .arg(c.oldRow.value(key.consumer).toString(), c.oldRow.value(key.branch).toString()));
         case ChangeSet::Op::Delete:
             duplicates.deleted(c.oldRow);
@@ -135,17 +150,18 @@ Value SetConsFilial(MethodCall &call)
 int tieActiveConsumers(DbSession &db, const QString &branch, const std::optional<QString> &client = std::nullopt)
 {
     QHash<QString, Value> params = {{QStringLiteral("P_CDFILIAL"), Value(branch)}};
-    QString select = QStringLiteral(
-        "SELECT C.CDCLIENTE, C.CDCONSUMIDOR, CF.CDFILIAL FROM CLIENFILIAL CF "
-        "JOIN CONSUMIDOR C ON C.CDCLIENTE = CF.CDCLIENTE "
-        "WHERE CF.CDFILIAL = :P_CDFILIAL AND C.IDSITCONSUMI = '1' "
-        "AND NOT EXISTS (SELECT 1 FROM CONSUMIFILIAL X WHERE X.CDCLIENTE = C.CDCLIENTE AND X.CDCONSUMIDOR = C.CDCONSUMIDOR "
-        "AND X.CDFILIAL = CF.CDFILIAL)");
+    QString select = QStringLiteral("SELECT C.CDCLIENTE, C.CDCONSUMIDOR, CF.CDFILIAL FROM CLIENFILIAL CF "
+                                    "JOIN CONSUMIDOR C ON C.CDCLIENTE = CF.CDCLIENTE "
+                                    "WHERE CF.CDFILIAL = :P_CDFILIAL AND C.IDSITCONSUMI = '1' "
+                                    "AND NOT EXISTS (SELECT 1 FROM CONSUMIFILIAL X WHERE X.CDCLIENTE = C.CDCLIENTE AND "
+                                    "X.CDCONSUMIDOR = C.CDCONSUMIDOR "
+                                    "AND X.CDFILIAL = CF.CDFILIAL)");
     if (client) {
         select += QStringLiteral(" AND CF.CDCLIENTE = :P_CDCLIENTE");
         params.insert(QStringLiteral("P_CDCLIENTE"), Value(*client));
     }
-    return db.exec(db.dialect().insertIgnoringDuplicates.arg(QStringLiteral("CONSUMIFILIAL (CDCLIENTE, CDCONSUMIDOR, CDFILIAL)"), select),
+    return db.exec(db.dialect().insertIgnoringDuplicates.arg(
+                       QStringLiteral("CONSUMIFILIAL (CDCLIENTE, CDCONSUMIDOR, CDFILIAL)"), select),
                    params);
 }
 
@@ -182,9 +198,9 @@ QStringList branchesOf(const QString &list)
 
 QStringList branchesOfClient(DbSession &db, const QString &client)
 {
-    const Packet p = db.select(QStringLiteral("SELECT CDFILIAL FROM CLIENFILIAL WHERE CDCLIENTE = :P_CDCLIENTE"),
-                               {{QStringLiteral("P_CDCLIENTE"), Value(client)}},
-                               {ServerMethodHelpers::textField("CDFILIAL", 4)});
+    const Packet p
+        = db.select(QStringLiteral("SELECT CDFILIAL FROM CLIENFILIAL WHERE CDCLIENTE = :P_CDCLIENTE"),
+                    {{QStringLiteral("P_CDCLIENTE"), Value(client)}}, {ServerMethodHelpers::textField("CDFILIAL", 4)});
     QStringList out;
     for (qsizetype i = 0; i < p.rowCount(); ++i)
         out.append(p.value(i, 0).toString());
@@ -212,10 +228,12 @@ Value setAtuFiliConsLista(MethodCall &call)
             outside.append(b);
     }
     if (!outside.isEmpty())
-        throw EErro(QStringLiteral("%1 %2 não %3 ao cliente %4: os consumidores não foram atualizados.")
-                        .arg(outside.size() == 1 ? QStringLiteral("A filial") : QStringLiteral("As filiais"),
-                             outside.join(QStringLiteral(", ")),
-                             outside.size() == 1 ? QStringLiteral("está associada") : QStringLiteral("estão associadas"), client));
+        throw EErro(
+            QStringLiteral("%1 %2 não %3 ao cliente %4: os consumidores não foram atualizados.")
+                .arg(outside.size() == 1 ? QStringLiteral("A filial") : QStringLiteral("As filiais"),
+                     outside.join(QStringLiteral(", ")),
+                     outside.size() == 1 ? QStringLiteral("está associada") : QStringLiteral("estão associadas"),
+                     client));
     int tied = 0;
     for (const QString &b : listed)
         tied += tieActiveConsumers(db, b, client);
@@ -227,7 +245,10 @@ Value setAtuFiliConsLista(MethodCall &call)
 QList<RemoteMethod> methods()
 {
     return {
-        {QStringLiteral("SetConsFilial"), {{QStringLiteral("alterações"), RemoteMethod::Kind::ChangeSet}}, true, SetConsFilial},
+        {QStringLiteral("SetConsFilial"),
+         {{QStringLiteral("alterações"), RemoteMethod::Kind::ChangeSet}},
+         true,
+         SetConsFilial},
         {QStringLiteral("setAtuFiliCons"), {text("filial")}, true, setAtuFiliCons},
         {QStringLiteral("setAtuFiliConsLista"), {text("lista de filiais"), text("cliente")}, true, setAtuFiliConsLista},
     };
