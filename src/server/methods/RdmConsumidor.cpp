@@ -4,7 +4,9 @@
 #include "AutoChangeMethods.h"
 #include "ChangeSetWriter.h"
 #include "Consiste.h"
+#include "ConsumerAddressMethods.h"
 #include "ConsumerBadgeMethods.h"
+#include "ConsumerBranchMethods.h"
 #include "ConsumerCheckMethods.h"
 #include "ConsumerLinkMethods.h"
 #include "ConsumerQueries.h"
@@ -298,6 +300,8 @@ QList<RemoteMethod> methods()
     all += ConsumerCheckMethods::methods();
     all += ConsumerBadgeMethods::methods();
     all += ConsumerWriteMethods::methods();
+    all += ConsumerAddressMethods::methods();
+    all += ConsumerBranchMethods::methods();
     all += AutoChangeMethods::methods();
     all += ConsumerLinkMethods::methods();
     all += AnonymisationMethods::methods();

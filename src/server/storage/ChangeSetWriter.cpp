@@ -43,7 +43,16 @@ Value ChangeSetWriter::newValue(const QList<Value> &row, int column, const Mappi
     const TableDef::Column &c = m_table.columns().at(column);
     if (m_nullColumns.contains(c.name, Qt::CaseInsensitive))
         return {};
-    Value v = coerceToField(m_table.fieldDef(c), row.at(m.fieldOfColumn.at(column)));
+    const Value &given = row.at(m.fieldOfColumn.at(column));
+    Value v = coerceToField(m_table.fieldDef(c), given);
+    // A key cut to its column would name another row (or take another row's place): refused instead.
+    const bool text = c.type == TableDef::Type::Varchar || c.type == TableDef::Type::Char;
+    if (text && m_table.isKey(c.name) && !given.isNull() && v.toString() != given.toString())
+        throw EErro(QStringLiteral("Não é possível gravar o registro de %1 com %2: o campo %3 da chave aceita até %4 "
+                                   "caracteres; veio \"%5\".")
+                        .arg(m_table.name(), keyText(m, row), c.name)
+                        .arg(c.size)
+                        .arg(given.toString()));
     // Refused here, before the statement, so that both databases refuse it alike and say which field.
     if (const QString beyond = TableDef::beyondRange(c, v); !beyond.isEmpty())
         throw EErro(QStringLiteral("Não é possível gravar o registro de %1 com %2: %3.").arg(m_table.name(), keyText(m, row), beyond));

@@ -16,7 +16,8 @@ class DbSession;
 // transaction then rolls back, so nothing of the change set is applied. Fields of the change set
 // that are not columns of the table (display names joined from other tables) are not written.
 // A new value beyond its column's range is refused before its statement, naming the field
-// (TableDef::beyondRange), as no database would store it alike.
+// (TableDef::beyondRange), as no database would store it alike; so is a key text longer than its
+// column, which other texts are cut to.
 class ChangeSetWriter
 {
 public:
