@@ -140,14 +140,19 @@ void tst_ConsumerDetails::typeInCell(DBGrid *grid, const QString &field, const Q
     QTRY_COMPARE(QApplication::focusWidget(), grid);
 }
 
-// The record action as its tool button or shortcut runs it; false when it was refused.
+// The record action as its tool button or shortcut runs it; false when a message other than a
+// question (the delete's confirmation) was shown.
 bool tst_ConsumerDetails::action(QAction *a)
 {
     const int before = m_dialogs->shown.size();
     a->trigger();
-    if (m_dialogs->shown.size() != before)
-        qInfo() << a->objectName() << "refused:" << m_dialogs->lastText();
-    return m_dialogs->shown.size() == before;
+    for (int i = before; i < m_dialogs->shown.size(); ++i) {
+        if (m_dialogs->shown.at(i).type != cns::MsgType::Confirmation) {
+            qInfo() << a->objectName() << "refused:" << m_dialogs->shown.at(i).text;
+            return false;
+        }
+    }
+    return true;
 }
 
 void tst_ConsumerDetails::onBranchListDialog(const std::function<void(TfrmAtualizaFilLista &)> &operate)

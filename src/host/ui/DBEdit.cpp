@@ -27,16 +27,22 @@ void DBEdit::setEditMask(const QString &delphiMask)
     showValue();
 }
 
+QString DBEdit::valueText() const
+{
+    const cns::Field *f = m_link.field();
+    const QString value = f ? f->Text() : QString();
+    return m_mask.isEmpty() ? value : m_mask.format(value);
+}
+
 void DBEdit::showValue()
 {
     if (m_writing)
         return;
     const cns::Field *f = m_link.field();
-    const QString value = f ? f->Text() : QString();
     const QSignalBlocker block(this);
     if (m_mask.isEmpty() && f && isTextType(f->DataType()) && f->Size() > 0)
         setMaxLength(f->Size());
-    setText(m_mask.isEmpty() ? value : m_mask.format(value));
+    setText(valueText());
 }
 
 // A field may show less while browsing than it holds (a badge without its check digit). The key
@@ -46,13 +52,18 @@ void DBEdit::keyPressEvent(QKeyEvent *event)
 {
     const bool changesText = !event->text().isEmpty() || event->key() == Qt::Key_Backspace || event->key() == Qt::Key_Delete;
     if (changesText && !isReadOnly() && !m_link.editing() && m_link.canModify()) {
-        const bool atEnd = cursorPosition() == text().size();
+        const QString shown = text();
+        const bool wholeSelected = hasSelectedText() && selectedText() == shown;
+        const bool atEnd = cursorPosition() == shown.size();
         const int position = cursorPosition();
         bool editing = false;
         HandlerGuard::run([&] { editing = m_link.edit(); });
-        if (editing) {
+        if (editing && valueText() != shown) {
             showValue();
-            setCursorPosition(atEnd ? int(text().size()) : position);
+            if (wholeSelected)
+                selectAll();
+            else
+                setCursorPosition(atEnd ? int(text().size()) : position);
         }
     }
     QLineEdit::keyPressEvent(event);

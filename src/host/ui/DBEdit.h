@@ -26,6 +26,7 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
+    QString valueText() const; // the field's text as this control shows it
     void showValue();
     void onEdited(const QString &text);
 
