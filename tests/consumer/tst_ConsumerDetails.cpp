@@ -3,6 +3,7 @@
 #include "DBGrid.h"
 #include "DBNumericEdit.h"
 #include "DbSession.h"
+#include "GridInput.h"
 #include "HandlerGuard.h"
 #include "MaskEdit.h"
 #include "ScreenServer.h"
@@ -28,6 +29,8 @@ using namespace cns;
 using namespace cns::ui;
 using ServerFixture::client;
 using ServerFixture::consumer;
+using GridInput::clickCellButton;
+using GridInput::typeInCell;
 
 namespace {
 
@@ -61,7 +64,6 @@ private:
     // The screen on client 1's consumer, the client typed and left as the operator does.
     TfrmConsumidor &open(int consumerNumber);
     void showTab(TfrmConsumidor &s, QWidget *tab);
-    void typeInCell(DBGrid *grid, const QString &field, const QString &text);
     bool action(QAction *a);
     void exec(const QString &sql) { DbSession::forThread(DatabaseUrl::parse(m_server.url)).exec(sql, {}); }
     static QString column(const QString &sql) { return ScreenServer::column(sql); }
@@ -122,22 +124,6 @@ void tst_ConsumerDetails::showTab(TfrmConsumidor &s, QWidget *tab)
     QTabBar *bar = s.pgcPadrao->tabBar();
     QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(s.pgcPadrao->indexOf(tab)).center());
     QCOMPARE(s.pgcPadrao->currentWidget(), tab);
-}
-
-// As the operator edits a cell: F2 opens its editor, the text is typed, Enter writes it.
-void tst_ConsumerDetails::typeInCell(DBGrid *grid, const QString &field, const QString &text)
-{
-    grid->setFocus();
-    grid->selectField(field);
-    QTest::keyClick(grid, Qt::Key_F2);
-    QWidget *editor = QApplication::focusWidget();
-    QVERIFY(editor && editor != grid);
-    if (auto *line = qobject_cast<QLineEdit *>(editor))
-        line->selectAll();
-    QTest::keyClicks(editor, text);
-    QTest::keyClick(editor, Qt::Key_Return);
-    // The view writes the cell and closes its editor once the events posted by Enter are handled.
-    QTRY_COMPARE(QApplication::focusWidget(), grid);
 }
 
 // The record action as its tool button or shortcut runs it; false when a message other than a
@@ -255,13 +241,8 @@ void tst_ConsumerDetails::addressLookupAndDelete()
     TfrmConsumidor &s = open(1);
     showTab(s, s.tshOutrEnde);
     QVERIFY(action(s.actAlterar));
-    s.dbgEndeCons->setFocus();
-    s.dbgEndeCons->selectField("CDPAIS");
-    QTest::keyClick(s.dbgEndeCons, Qt::Key_F2);
-    auto *button = s.dbgEndeCons->findChild<QToolButton *>("btnCelula");
-    QVERIFY(button);
     m_dialogs->rowChoices.enqueue(0); // countries in code order: Argentina first
-    QTest::mouseClick(button, Qt::LeftButton);
+    clickCellButton(s.dbgEndeCons, "CDPAIS");
     QCOMPARE(m_dialogs->lookupTitles.last(), QString("País"));
     QCOMPARE(s.cdsEndeCons.FieldByName(u"CDPAIS").AsString(), QString("0063"));
     QCOMPARE(s.cdsEndeCons.FieldByName(u"NMPAIS").AsString(), QString("Argentina"));
@@ -354,13 +335,8 @@ void tst_ConsumerDetails::branchLinkRules()
     showTab(s, s.tshFilial);
     QCOMPARE(s.cdsConsFilial.RecordCount(), 0);
     QVERIFY(action(s.actIncluir));
-    s.dbgConsFilial->setFocus();
-    s.dbgConsFilial->selectField("CDFILIAL");
-    QTest::keyClick(s.dbgConsFilial, Qt::Key_F2);
-    auto *button = s.dbgConsFilial->findChild<QToolButton *>("btnCelula");
-    QVERIFY(button);
     m_dialogs->rowChoices.enqueue(1);
-    QTest::mouseClick(button, Qt::LeftButton);
+    clickCellButton(s.dbgConsFilial, "CDFILIAL");
     QCOMPARE(s.lookups.qryClienFilial.RecordCount(), 2);
     QCOMPARE(s.cdsConsFilial.FieldByName(u"CDFILIAL").AsString(), QString("0002"));
     QCOMPARE(s.cdsConsFilial.FieldByName(u"NMFILIAL").AsString(), QString("Filial Campinas"));
@@ -391,11 +367,8 @@ void tst_ConsumerDetails::branchLinkPerBranch()
     QVERIFY(!action(s.actConfirmar));
     QCOMPARE(m_dialogs->lastText(), QString("Operação bloqueada. Filial diferente da filial logada."));
     // The lookup offers the processing branch only.
-    s.dbgConsFilial->setFocus();
-    s.dbgConsFilial->selectField("CDFILIAL");
-    QTest::keyClick(s.dbgConsFilial, Qt::Key_F2);
     m_dialogs->rowChoices.enqueue(0);
-    QTest::mouseClick(s.dbgConsFilial->findChild<QToolButton *>("btnCelula"), Qt::LeftButton);
+    clickCellButton(s.dbgConsFilial, "CDFILIAL");
     QCOMPARE(s.lookups.qryClienFilial.RecordCount(), 1);
     QCOMPARE(s.cdsConsFilial.FieldByName(u"CDFILIAL").AsString(), QString("0001"));
     QVERIFY(action(s.actConfirmar));
