@@ -73,9 +73,11 @@ QFrame *capturePanel(QWidget *parent, const QString &name)
 FingerprintTab::FingerprintTab(QWidget *tab, DataSet &consumer, TMessages &messages)
     : QObject(tab), m_consumer(consumer), m_messages(messages)
 {
-    m_messages.add(QStringLiteral("DIGITAL_LONGA"),
-                   QStringLiteral("A Digital %s capturada tem %s caracteres e o campo aceita no máximo 2000; ela não foi gravada.\r\n"
-                                  "Realize a captura novamente."));
+    m_messages.add(
+        QStringLiteral("DIGITAL_LONGA"),
+        QStringLiteral(
+            "A Digital %s capturada tem %s caracteres e o campo aceita no máximo 2000; ela não foi gravada.\r\n"
+            "Realize a captura novamente."));
     build(tab);
     tab->installEventFilter(this);
 }
@@ -113,7 +115,8 @@ void FingerprintTab::build(QWidget *tab)
         f.button->setObjectName(QStringLiteral("btndigital") + suffix);
         grid->addWidget(new QLabel(QStringLiteral("Digital %1").arg(f.number), imagens), 0, i, Qt::AlignHCenter);
         // The panel and the two pictures share one place: one of them is shown at a time.
-        for (QWidget *w : {static_cast<QWidget *>(f.panel), static_cast<QWidget *>(f.picture), static_cast<QWidget *>(f.pictureIdBio)})
+        for (QWidget *w : {static_cast<QWidget *>(f.panel), static_cast<QWidget *>(f.picture),
+                           static_cast<QWidget *>(f.pictureIdBio)})
             grid->addWidget(w, 1, i, Qt::AlignHCenter);
         grid->addWidget(f.button, 2, i, Qt::AlignHCenter);
     }
@@ -202,8 +205,7 @@ void FingerprintTab::captureHamster(Finger &f)
         auto reader = NBioBSPReader::make();
         reader->create();
         m_reader = std::move(reader);
-    } catch (...) {
-    }
+    } catch (...) { }
     m_consumer.Edit();
     if (f.panel->isHidden()) {
         f.panel->show();
@@ -225,8 +227,8 @@ void FingerprintTab::captureHamster(Finger &f)
         return;
     }
     if (!fits(templ))
-        m_messages.ShowMsg(u"DIGITAL_LONGA", MsgType::Warning, mbOK, {QString::number(f.number), QString::number(templ.size())},
-                           QStringLiteral("Atenção"));
+        m_messages.ShowMsg(u"DIGITAL_LONGA", MsgType::Warning, mbOK,
+                           {QString::number(f.number), QString::number(templ.size())}, QStringLiteral("Atenção"));
 }
 
 void FingerprintTab::captureIdBio(Finger &f)
@@ -242,8 +244,8 @@ void FingerprintTab::captureIdBio(Finger &f)
         // A template the field cannot hold whole is a failed capture: never stored cut.
         if (!fits(templ)) {
             write(f, QString());
-            m_messages.ShowMsg(u"DIGITAL_LONGA", MsgType::Warning, mbOK, {QString::number(f.number), QString::number(templ.size())},
-                               QStringLiteral("Atenção"));
+            m_messages.ShowMsg(u"DIGITAL_LONGA", MsgType::Warning, mbOK,
+                               {QString::number(f.number), QString::number(templ.size())}, QStringLiteral("Atenção"));
             return;
         }
         write(f, templ);
@@ -253,7 +255,8 @@ void FingerprintTab::captureIdBio(Finger &f)
         }
     } catch (const std::exception &e) {
         const auto *erro = dynamic_cast<const EErro *>(&e);
-        HostDialogs::current().message(QStringLiteral("Erro: ") + (erro ? erro->message() : QString::fromLocal8Bit(e.what())),
+        HostDialogs::current().message(QStringLiteral("Erro: ")
+                                           + (erro ? erro->message() : QString::fromLocal8Bit(e.what())),
                                        MsgType::Error, mbOK, QString());
     }
 }

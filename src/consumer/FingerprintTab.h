@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <QString>
+
 #include <memory>
 
 class QComboBox;
@@ -26,7 +27,7 @@ class FingerprintTab : public QObject
 
 public:
     static constexpr int kModelHamster = 0; // "Hamster DX - NGC-HFDU06 (A)", the COM object
-    static constexpr int kModelIdBio = 1;   // "iDBio", the C library
+    static constexpr int kModelIdBio = 1; // "iDBio", the C library
     static constexpr int kMaxTemplate = 2000; // DIGICONSUMIDOR and DIGICONSUMIDOR2
 
     // Builds the tab's controls into tab; consumer is the consumer packet, messages the screen's table.
@@ -57,7 +58,7 @@ private:
         int number = 0;
         QString field;
         QFrame *panel = nullptr;
-        QLabel *picture = nullptr;      // shown with the first model
+        QLabel *picture = nullptr; // shown with the first model
         QLabel *pictureIdBio = nullptr; // shown with "iDBio"
         QPushButton *button = nullptr;
     };

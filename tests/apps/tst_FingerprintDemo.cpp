@@ -19,8 +19,8 @@
 #include "TfrmConsumidor.h"
 
 #include <QAction>
-#include <QCommandLineParser>
 #include <QComboBox>
+#include <QCommandLineParser>
 #include <QDir>
 #include <QPushButton>
 #include <QSettings>
@@ -77,7 +77,7 @@ HostSettings tst_FingerprintDemo::settingsFor(const QStringList &args)
 {
     QCommandLineParser parser;
     HostSettings::addOptions(parser);
-    parser.process(QStringList{"cns-host"} + args);
+    parser.process(QStringList {"cns-host"} + args);
     return HostSettings::load(parser);
 }
 
@@ -135,8 +135,8 @@ void tst_FingerprintDemo::operatorEnrolsBothFingersAndSaves()
     QVERIFY2(m_dialogs.shown.isEmpty(), qPrintable(m_dialogs.lastText()));
     QCOMPARE(s.cdsConsumidor.State(), DataSetState::Browse);
     QSqlQuery q(QSqlDatabase::database(TADOIBQuery::defaultConnectionName()));
-    QVERIFY(q.exec("SELECT DIGICONSUMIDOR, DIGICONSUMIDOR2 FROM CONSUMIDOR WHERE CDCLIENTE = '" + client + "' AND CDCONSUMIDOR = '"
-                   + consumer + "'"));
+    QVERIFY(q.exec("SELECT DIGICONSUMIDOR, DIGICONSUMIDOR2 FROM CONSUMIDOR WHERE CDCLIENTE = '" + client
+                   + "' AND CDCONSUMIDOR = '" + consumer + "'"));
     QVERIFY(q.next());
     QCOMPARE(q.value(0).toString(), first);
     QCOMPARE(q.value(1).toString(), second);

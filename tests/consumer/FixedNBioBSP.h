@@ -15,7 +15,7 @@ public:
         quintptr window = 0;
     };
 
-    FixedNBioBSP(QString templ, Log &log) : m_templ(std::move(templ)), m_log(log) {}
+    FixedNBioBSP(QString templ, Log &log) : m_templ(std::move(templ)), m_log(log) { }
 
     void create() override { m_log.calls << "create"; }
     void setWindowStyle(int style) override { m_log.calls << QString("WindowStyle=%1").arg(style); }

@@ -51,7 +51,7 @@ void tst_CIDBio::cleanup()
 void tst_CIDBio::everyFunctionIsBoundByName()
 {
     using namespace Cli_cns72200;
-    const QList<QPair<const char *, const void *>> bound{
+    const QList<QPair<const char *, const void *>> bound {
         {"SetSerialCommPort", reinterpret_cast<const void *>(CIDBIO_SetSerialCommPort)},
         {"Init", reinterpret_cast<const void *>(CIDBIO_Init)},
         {"Terminate", reinterpret_cast<const void *>(CIDBIO_Terminate)},
@@ -111,7 +111,7 @@ void tst_CIDBio::captureCopiesTemplateAndImageAndHandsThemBack()
     CIDBio reader;
     // Out parameters hold stale values: the method empties them first.
     QString templ = "anterior";
-    ByteArray image{1, 2, 3};
+    ByteArray image {1, 2, 3};
     int width = 99, height = 99, quality = 99;
     QCOMPARE(reader.CaptureImageAndTemplate(templ, image, width, height, quality), code);
     QCOMPARE(!templ.isEmpty(), gotTemplate);
@@ -159,11 +159,11 @@ void tst_CIDBio::storedTemplatesAndIdentifiers()
     QCOMPARE(reader.SaveTemplate(7, "T7"), 0);
     QCOMPARE(reader.SaveTemplate(3, "T3"), 0);
     QCOMPARE(reader.CaptureAndEnroll(11), 0);
-    Int64Array ids{42};
+    Int64Array ids {42};
     int count = -1;
     QCOMPARE(reader.GetTemplateIDs(ids, count), 0);
     QCOMPARE(count, 3);
-    QCOMPARE(ids, (Int64Array{3, 7, 11}));
+    QCOMPARE(ids, (Int64Array {3, 7, 11}));
     QString templ;
     QCOMPARE(reader.GetTemplate(7, templ), 0);
     QCOMPARE(templ, QString("T7"));

@@ -67,11 +67,26 @@ private:
     TfrmConsumidor &openOn(int consumerNumber);
     void enterTab(TfrmConsumidor &s, QWidget *tab);
     void chooseModel(TfrmConsumidor &s, int index);
-    static QFrame *panel(TfrmConsumidor &s, int finger) { return finger == 1 ? s.digital->panDigital : s.digital->panDigital2; }
-    static QLabel *idBioPicture(TfrmConsumidor &s, int finger) { return finger == 1 ? s.digital->imgDigital : s.digital->imgDigital2; }
-    static QLabel *hamsterPicture(TfrmConsumidor &s, int finger) { return finger == 1 ? s.digital->imagem : s.digital->imagem2; }
-    static QPushButton *button(TfrmConsumidor &s, int finger) { return finger == 1 ? s.digital->btndigital : s.digital->btndigital2; }
-    static QString field(TfrmConsumidor &s, int finger) { return s.cdsConsumidor.FieldByName(fieldOf(finger)).AsString(); }
+    static QFrame *panel(TfrmConsumidor &s, int finger)
+    {
+        return finger == 1 ? s.digital->panDigital : s.digital->panDigital2;
+    }
+    static QLabel *idBioPicture(TfrmConsumidor &s, int finger)
+    {
+        return finger == 1 ? s.digital->imgDigital : s.digital->imgDigital2;
+    }
+    static QLabel *hamsterPicture(TfrmConsumidor &s, int finger)
+    {
+        return finger == 1 ? s.digital->imagem : s.digital->imagem2;
+    }
+    static QPushButton *button(TfrmConsumidor &s, int finger)
+    {
+        return finger == 1 ? s.digital->btndigital : s.digital->btndigital2;
+    }
+    static QString field(TfrmConsumidor &s, int finger)
+    {
+        return s.cdsConsumidor.FieldByName(fieldOf(finger)).AsString();
+    }
     void useHamster(const QString &templ)
     {
         NBioBSPReader::setMaker([this, templ] { return std::make_unique<FixedNBioBSP>(templ, m_comLog); });
@@ -101,8 +116,8 @@ void tst_FingerprintTab::initTestCase()
     QVERIFY(m_sim->ready());
     // Consumer 2 was enrolled before: both fingers hold templates.
     DbSession::forThread(DatabaseUrl::parse(m_server.url))
-        .exec("UPDATE CONSUMIDOR SET DIGICONSUMIDOR = 'ANTERIOR-1', DIGICONSUMIDOR2 = 'ANTERIOR-2' WHERE CDCLIENTE = '" + client(1)
-                  + "' AND CDCONSUMIDOR = '" + consumer(2) + "'",
+        .exec("UPDATE CONSUMIDOR SET DIGICONSUMIDOR = 'ANTERIOR-1', DIGICONSUMIDOR2 = 'ANTERIOR-2' WHERE CDCLIENTE = '"
+                  + client(1) + "' AND CDCONSUMIDOR = '" + consumer(2) + "'",
               {});
 }
 
@@ -136,7 +151,9 @@ TfrmConsumidor &tst_FingerprintTab::openOn(int consumerNumber)
         s.medCdClienteExit();
         s.panClienteExit();
     });
-    [&] { QVERIFY(s.cdsConsumidor.Locate("CDCONSUMIDOR", {Value(consumer(consumerNumber))})); }();
+    [&] {
+        QVERIFY(s.cdsConsumidor.Locate("CDCONSUMIDOR", {Value(consumer(consumerNumber))}));
+    }();
     enterTab(s, s.tshDigital);
     return s;
 }
@@ -154,7 +171,8 @@ void tst_FingerprintTab::chooseModel(TfrmConsumidor &s, int index)
 {
     s.digital->cboDigital->setFocus();
     while (s.digital->cboDigital->currentIndex() != index)
-        QTest::keyClick(s.digital->cboDigital, index > s.digital->cboDigital->currentIndex() ? Qt::Key_Down : Qt::Key_Up);
+        QTest::keyClick(s.digital->cboDigital,
+                        index > s.digital->cboDigital->currentIndex() ? Qt::Key_Down : Qt::Key_Up);
 }
 
 void tst_FingerprintTab::tabAsCreated()
@@ -224,7 +242,9 @@ void tst_FingerprintTab::hamsterWritesOnlyItsFinger()
     QVERIFY(m_dialogs->shown.isEmpty());
     QCOMPARE(field(s, finger), kHamsterTemplate);
     QCOMPARE(field(s, other), QString("ANTERIOR-%1").arg(other));
-    QCOMPARE(m_comLog.calls, (QStringList{"create", "WindowStyle=1", "FingerWnd", "Open(255)", "Capture", "TextEncodeFIR", "Close(255)"}));
+    QCOMPARE(
+        m_comLog.calls,
+        (QStringList {"create", "WindowStyle=1", "FingerWnd", "Open(255)", "Capture", "TextEncodeFIR", "Close(255)"}));
     // The component draws its capture window in the finger's own panel.
     QCOMPARE(m_comLog.window, quintptr(panel(s, finger)->winId()));
     QCOMPARE(m_sim->count("CIDBIO_Init"), 0);
@@ -241,7 +261,8 @@ void tst_FingerprintTab::idBioFailureEmptiesTheFinger_data()
     QTest::newRow("no template buffer") << QByteArray("null-buffers") << QString() << 1;
     QTest::newRow("template beyond 2000 characters, never cut")
         << QByteArray("long-template")
-        << "A Digital 1 capturada tem 2001 caracteres e o campo aceita no máximo 2000; ela não foi gravada.\r\nRealize a captura novamente."
+        << "A Digital 1 capturada tem 2001 caracteres e o campo aceita no máximo 2000; ela não foi gravada.\r\nRealize "
+           "a captura novamente."
         << 1;
 }
 
@@ -297,9 +318,10 @@ void tst_FingerprintTab::hamsterTemplateTooLongIsRefused()
     useHamster(QString(2001, 'F'));
     TfrmConsumidor &s = openOn(2);
     QTest::mouseClick(button(s, 2), Qt::LeftButton);
-    QCOMPARE(m_dialogs->lastText(),
-             QString("A Digital 2 capturada tem 2001 caracteres e o campo aceita no máximo 2000; ela não foi gravada.\r\n"
-                     "Realize a captura novamente."));
+    QCOMPARE(
+        m_dialogs->lastText(),
+        QString("A Digital 2 capturada tem 2001 caracteres e o campo aceita no máximo 2000; ela não foi gravada.\r\n"
+                "Realize a captura novamente."));
     QCOMPARE(field(s, 2), QString("ANTERIOR-2"));
     QVERIFY(m_comLog.calls.contains("Close(255)"));
     // Exactly 2000 characters fit.

@@ -3,8 +3,8 @@
 #include "EErro.h"
 #include "FingerprintTab.h"
 #include "HandlerGuard.h"
-#include "MaskEdit.h"
 #include "IdBioLibrary.h"
+#include "MaskEdit.h"
 #include "ReaderSimulator.h"
 #include "ScreenServer.h"
 #include "ScriptedDialogs.h"
@@ -97,8 +97,9 @@ void tst_IdBioMissing::missingLibraryEndsTheCaptureWithError()
     QVERIFY(!IdBioLibrary::loaded());
     QVERIFY(!Cli_cns72200::CIDBIO_Init);
     clickCapture(s);
-    QCOMPARE(m_dialogs->texts(), QStringList{"Erro: A biblioteca do leitor iDBio (/nenhum/lugar/libcidbio.so) não foi carregada; "
-                                             "CIDBIO_Init não pode ser chamada."});
+    QCOMPARE(m_dialogs->texts(),
+             QStringList {"Erro: A biblioteca do leitor iDBio (/nenhum/lugar/libcidbio.so) não foi carregada; "
+                          "CIDBIO_Init não pode ser chamada."});
     QCOMPARE(m_dialogs->shown.last().type, MsgType::Error);
     // The rest of the screen is untouched: the consumer can still be saved.
     s.actConfirmar->trigger();
@@ -118,8 +119,10 @@ void tst_IdBioMissing::missingFunctionsStayNullAndSayWhich()
     QVERIFY(!Cli_cns72200::CIDBIO_GetDeviceInfo);
     QVERIFY(Cli_cns72200::CIDBIO_Init && Cli_cns72200::CIDBIO_Terminate && Cli_cns72200::CIDBIO_FreeIDArray);
     clickCapture(s);
-    QCOMPARE(m_dialogs->texts(), QStringList{QString("Erro: A biblioteca do leitor iDBio (%1) não tem a função "
-                                                     "CIDBIO_CaptureImageAndTemplate.").arg(CNS_CIDBIO_PARTIAL)});
+    QCOMPARE(m_dialogs->texts(),
+             QStringList {QString("Erro: A biblioteca do leitor iDBio (%1) não tem a função "
+                                  "CIDBIO_CaptureImageAndTemplate.")
+                              .arg(CNS_CIDBIO_PARTIAL)});
     // Init was called, so the reader session was closed too.
     QCOMPARE(sim.count("CIDBIO_Init"), 1);
     QCOMPARE(sim.count("CIDBIO_Terminate"), 1);

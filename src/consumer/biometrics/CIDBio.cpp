@@ -10,17 +10,18 @@ using namespace Cli_cns72200;
 namespace {
 
 // The function, or the reason it cannot be called: a library that never loaded, or one without it.
-template<typename F>
-F need(F f, const char *name)
+template<typename F> F need(F f, const char *name)
 {
     if (f)
         return f;
     const QString function = QString::fromLatin1(name);
     if (!IdBioLibrary::loaded())
-        throw cns::EErro(QStringLiteral("A biblioteca do leitor iDBio (%1) não foi carregada; %2 não pode ser chamada.")
-                             .arg(IdBioLibrary::fileName().isEmpty() ? IdBioLibrary::defaultFileName() : IdBioLibrary::fileName(),
-                                  function));
-    throw cns::EErro(QStringLiteral("A biblioteca do leitor iDBio (%1) não tem a função %2.").arg(IdBioLibrary::fileName(), function));
+        throw cns::EErro(
+            QStringLiteral("A biblioteca do leitor iDBio (%1) não foi carregada; %2 não pode ser chamada.")
+                .arg(IdBioLibrary::fileName().isEmpty() ? IdBioLibrary::defaultFileName() : IdBioLibrary::fileName(),
+                     function));
+    throw cns::EErro(QStringLiteral("A biblioteca do leitor iDBio (%1) não tem a função %2.")
+                         .arg(IdBioLibrary::fileName(), function));
 }
 
 // The reader's texts are single-byte; what it reads and writes stays byte for byte.
@@ -123,7 +124,8 @@ int CIDBio::CaptureImageAndTemplate(QString &templ, ByteArray &image, int &width
     width = height = quality = 0;
     char *text = nullptr;
     quint8 *buffer = nullptr;
-    const int ret = need(CIDBIO_CaptureImageAndTemplate, "CIDBIO_CaptureImageAndTemplate")(&text, &buffer, &width, &height, &quality);
+    const int ret = need(CIDBIO_CaptureImageAndTemplate, "CIDBIO_CaptureImageAndTemplate")(&text, &buffer, &width,
+                                                                                           &height, &quality);
     templ = CopyAndDeleteString(text);
     image = CopyAndDeleteBytes(buffer, qint64(width) * height);
     return ret;
@@ -159,7 +161,8 @@ int CIDBio::ExtractTemplateFromImage(int width, int height, const ByteArray &ima
                              .arg(height)
                              .arg(needed));
     char *text = nullptr;
-    const int ret = need(CIDBIO_ExtractTemplateFromImage, "CIDBIO_ExtractTemplateFromImage")(width, height, image.constData(), &text, &quality);
+    const int ret = need(CIDBIO_ExtractTemplateFromImage,
+                         "CIDBIO_ExtractTemplateFromImage")(width, height, image.constData(), &text, &quality);
     templ = CopyAndDeleteString(text);
     return ret;
 }
@@ -168,8 +171,8 @@ int CIDBio::MergeTemplates(const QString &templ1, const QString &templ2, const Q
 {
     merged.clear();
     char *text = nullptr;
-    const int ret = need(CIDBIO_MergeTemplates, "CIDBIO_MergeTemplates")(bytes(templ1).constData(), bytes(templ2).constData(),
-                                                                         bytes(templ3).constData(), &text);
+    const int ret = need(CIDBIO_MergeTemplates, "CIDBIO_MergeTemplates")(
+        bytes(templ1).constData(), bytes(templ2).constData(), bytes(templ3).constData(), &text);
     merged = CopyAndDeleteString(text);
     return ret;
 }
@@ -177,7 +180,8 @@ int CIDBio::MergeTemplates(const QString &templ1, const QString &templ2, const Q
 int CIDBio::MatchTemplates(const QString &templ1, const QString &templ2, int &score)
 {
     score = 0;
-    return need(CIDBIO_MatchTemplates, "CIDBIO_MatchTemplates")(bytes(templ1).constData(), bytes(templ2).constData(), &score);
+    return need(CIDBIO_MatchTemplates, "CIDBIO_MatchTemplates")(bytes(templ1).constData(), bytes(templ2).constData(),
+                                                                &score);
 }
 
 int CIDBio::MatchTemplateByID(int id, const QString &templ, int &score)

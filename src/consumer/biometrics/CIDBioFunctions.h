@@ -11,15 +11,15 @@ using TCIDBIO_SetSerialCommPort = int32_t (*)(const char *port);
 using TCIDBIO_Init = int32_t (*)();
 using TCIDBIO_Terminate = int32_t (*)();
 using TCIDBIO_CaptureImage = int32_t (*)(uint8_t **image, int32_t *width, int32_t *height);
-using TCIDBIO_CaptureImageAndTemplate = int32_t (*)(char **templ, uint8_t **image, int32_t *width, int32_t *height,
-                                                    int32_t *quality);
+using TCIDBIO_CaptureImageAndTemplate
+    = int32_t (*)(char **templ, uint8_t **image, int32_t *width, int32_t *height, int32_t *quality);
 using TCIDBIO_CaptureAndEnroll = int32_t (*)(int32_t id);
 using TCIDBIO_CaptureAndIdentify = int32_t (*)(int32_t *id, int32_t *score, int32_t *quality);
 using TCIDBIO_CaptureAndMatch = int32_t (*)(int32_t id, int32_t *score, int32_t *quality);
 using TCIDBIO_CheckFingerprint = int32_t (*)(uint8_t **image, int32_t *width, int32_t *height);
 using TCIDBIO_CancelCapture = int32_t (*)();
-using TCIDBIO_ExtractTemplateFromImage = int32_t (*)(int32_t width, int32_t height, const uint8_t *image, char **templ,
-                                                     int32_t *quality);
+using TCIDBIO_ExtractTemplateFromImage
+    = int32_t (*)(int32_t width, int32_t height, const uint8_t *image, char **templ, int32_t *quality);
 using TCIDBIO_MergeTemplates = int32_t (*)(const char *t1, const char *t2, const char *t3, char **merged);
 using TCIDBIO_MatchTemplates = int32_t (*)(const char *t1, const char *t2, int32_t *score);
 using TCIDBIO_MatchTemplateByID = int32_t (*)(int32_t id, const char *templ, int32_t *score);

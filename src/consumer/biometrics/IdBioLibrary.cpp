@@ -41,8 +41,7 @@ QLibrary *g_library = nullptr;
 QString g_fileName;
 QString g_error;
 
-template<typename F>
-void bind(QLibrary &lib, const char *name, F &slot)
+template<typename F> void bind(QLibrary &lib, const char *name, F &slot)
 {
     slot = reinterpret_cast<F>(lib.resolve(name));
 }

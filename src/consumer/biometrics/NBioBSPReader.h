@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QtGlobal>
+
 #include <functional>
 #include <memory>
 
@@ -17,12 +18,12 @@ public:
 
     // Creates the COM object and reads its Device, Extraction and Matching objects.
     virtual void create() = 0;
-    virtual void setWindowStyle(int style) = 0;      // Extraction.WindowStyle
-    virtual void setFingerWnd(quintptr window) = 0;  // Extraction.FingerWnd: where the capture window is drawn
-    virtual void deviceOpen(int device) = 0;         // Device.Open
-    virtual void capture() = 0;                      // Extraction.Capture, its optional argument omitted
-    virtual QString textEncodeFIR() const = 0;       // Extraction.TextEncodeFIR: the template as text
-    virtual void deviceClose(int device) = 0;        // Device.Close
+    virtual void setWindowStyle(int style) = 0; // Extraction.WindowStyle
+    virtual void setFingerWnd(quintptr window) = 0; // Extraction.FingerWnd: where the capture window is drawn
+    virtual void deviceOpen(int device) = 0; // Device.Open
+    virtual void capture() = 0; // Extraction.Capture, its optional argument omitted
+    virtual QString textEncodeFIR() const = 0; // Extraction.TextEncodeFIR: the template as text
+    virtual void deviceClose(int device) = 0; // Device.Close
 
     // A fresh reader object, as each capture makes one; by default the platform's.
     using Maker = std::function<std::unique_ptr<NBioBSPReader>()>;

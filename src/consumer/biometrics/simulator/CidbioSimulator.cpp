@@ -161,7 +161,8 @@ SIM_EXPORT int32_t CIDBIO_CaptureImage(uint8_t **image, int32_t *width, int32_t 
 }
 
 #ifndef CIDBIO_SIM_PARTIAL
-SIM_EXPORT int32_t CIDBIO_CaptureImageAndTemplate(char **templ, uint8_t **image, int32_t *width, int32_t *height, int32_t *quality)
+SIM_EXPORT int32_t CIDBIO_CaptureImageAndTemplate(char **templ, uint8_t **image, int32_t *width, int32_t *height,
+                                                  int32_t *quality)
 {
     return capture("CIDBIO_CaptureImageAndTemplate", templ, image, width, height, quality);
 }
@@ -207,7 +208,8 @@ SIM_EXPORT int32_t CIDBIO_CancelCapture()
     return called("CIDBIO_CancelCapture");
 }
 
-SIM_EXPORT int32_t CIDBIO_ExtractTemplateFromImage(int32_t width, int32_t height, const uint8_t *image, char **templ, int32_t *quality)
+SIM_EXPORT int32_t CIDBIO_ExtractTemplateFromImage(int32_t width, int32_t height, const uint8_t *image, char **templ,
+                                                   int32_t *quality)
 {
     const int32_t ret = called("CIDBIO_ExtractTemplateFromImage");
     int seed = 0;
@@ -314,7 +316,10 @@ SIM_EXPORT int32_t CIDBIO_UpdateFirmware(const char *)
 SIM_EXPORT int32_t CIDBIO_GetErrorMessage(int32_t code, char **message)
 {
     const int32_t ret = called("CIDBIO_GetErrorMessage");
-    const char *text = code == kOk ? "Sucesso" : code == kFailure ? "Falha na operação" : code == kTimeout ? "Tempo de captura esgotado" : nullptr;
+    const char *text = code == kOk ? "Sucesso"
+        : code == kFailure         ? "Falha na operação"
+        : code == kTimeout         ? "Tempo de captura esgotado"
+                                   : nullptr;
     if (!text) {
         *message = nullptr;
         return kFailure;
