@@ -14,6 +14,7 @@
 #include "EAbort.h"
 #include "EditMask.h"
 #include "EntryPoints.h"
+#include "FingerprintTab.h"
 #include "HandlerGuard.h"
 #include "HostDialogs.h"
 #include "MaskEdit.h"
@@ -211,6 +212,7 @@ void TfrmConsumidor::FormCreate()
         dbeDataNasc->clear();
         loadClients();
     }
+    digital->StartLeitorIdBio();
     pgcPadrao->setCurrentWidget(tshPadrao);
     cboDigital->setCurrentIndex(0);
     panClienteEnter();
@@ -567,6 +569,7 @@ void TfrmConsumidor::sbtCancelarClick()
     setTab(tshPadrao, true);
     setFormTabs(cdsConsumidor.Active() && !cdsConsumidor.IsEmpty());
     menusFollowTabs();
+    digital->showCapturePanels();
 }
 
 void TfrmConsumidor::sbtConfirmarClick()

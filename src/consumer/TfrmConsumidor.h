@@ -13,6 +13,7 @@
 
 #include <QHash>
 
+class FingerprintTab;
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
@@ -88,6 +89,7 @@ public:
     QList<cns::ui::DBNumericEdit *> debitEdits, creditEdits;
     cns::ui::DBGrid *dbgFilial, *dbgConsFilial, *dbgEndeCons;
     QComboBox *cboDigital;
+    FingerprintTab *digital; // the tab "Capturar Digital" and its captures
 
     // ---- working values
     const QString &workingBranch() const { return m_workingBranch; }

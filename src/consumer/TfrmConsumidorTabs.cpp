@@ -9,6 +9,7 @@
 #include "DBGrid.h"
 #include "DBMemo.h"
 #include "DBNumericEdit.h"
+#include "FingerprintTab.h"
 #include "FocusEvents.h"
 #include "HandlerGuard.h"
 #include "KeyFilter.h"
@@ -519,22 +520,8 @@ void TfrmConsumidor::buildFilial()
 void TfrmConsumidor::buildDigital()
 {
     tshDigital = addFormTab(QStringLiteral("tshDigital"), QStringLiteral("Capturar Digital"));
-    auto *outer = new QVBoxLayout(tshDigital);
-    cboDigital = new QComboBox(tshDigital);
-    cboDigital->setObjectName(QStringLiteral("cboDigital"));
-    cboDigital->addItem(QStringLiteral("Leitor biométrico USB"));
-    outer->addWidget(new QLabel(QStringLiteral("Modelo do leitor"), tshDigital));
-    outer->addWidget(cboDigital);
-    // Enrolment comes with the reader's own work: the tab is laid out, its captures are not yet.
-    auto *captures = new QHBoxLayout;
-    for (int i = 1; i <= 2; ++i) {
-        auto *b = new QPushButton(QStringLiteral("Capturar Digital %1").arg(i), tshDigital);
-        b->setObjectName(QStringLiteral("btnCapturar%1").arg(i));
-        b->setEnabled(false);
-        captures->addWidget(b);
-    }
-    outer->addLayout(captures);
-    outer->addStretch();
+    digital = new FingerprintTab(tshDigital, cdsConsumidor, msgPadrao);
+    cboDigital = digital->cboDigital;
 }
 
 // ---------------------------------------------------------------------------------------------------

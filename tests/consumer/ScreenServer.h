@@ -22,9 +22,12 @@ struct ScreenServer
     std::unique_ptr<RecordingTarget> target;
     Corvane::SimpleContext ctx;
 
-    void start(const QString &suite)
+    // backend "postgresql" needs the tests' cluster: url is empty without it.
+    void start(const QString &suite, const QString &backend = "sqlite")
     {
-        url = ServerFixture::create("sqlite", suite);
+        url = ServerFixture::create(backend, suite);
+        if (url.isEmpty())
+            return;
         dispatcher = ServerFixture::dispatcher(url);
         target = std::make_unique<RecordingTarget>(*dispatcher);
         TNetConnection::setInProcessTarget(target.get());

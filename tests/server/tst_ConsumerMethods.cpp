@@ -116,6 +116,8 @@ private slots:
     void rulesLeaveUnchangedValuesAlone();
     void textsAreCutBetweenCharactersOnSave_data() { backends_data(); }
     void textsAreCutBetweenCharactersOnSave();
+    void fingerprintTemplatesAreNeverCut_data() { backends_data(); }
+    void fingerprintTemplatesAreNeverCut();
 
 private:
     Value call(const QString &backend, const QString &method, const QList<Value> &args)
@@ -638,6 +640,39 @@ void tst_ConsumerMethods::textsAreCutBetweenCharactersOnSave()
         QCOMPARE(ds.FieldByName(u"NMCONSUMIDOR").AsString(), names.at(i).second);
         ds.Delete();
     }
+    QCOMPARE(saveError(backend, ds), QString());
+}
+
+// Fingerprint templates are stored whole or not at all, whatever the caller: 2000 characters fit,
+// one more is refused, naming the finger, and nothing of the change set stays.
+void tst_ConsumerMethods::fingerprintTemplatesAreNeverCut()
+{
+    QFETCH(QString, backend);
+    const auto save = [&](const QString &first, const QString &second) {
+        ChangeSet changes({{"CDCLIENTE", FieldType::String, 21}, {"CDCONSUMIDOR", FieldType::String, 21},
+                           {"NMCONSUMIDOR", FieldType::String, 50}, {"IDSITCONSUMI", FieldType::String, 1},
+                           {"DIGICONSUMIDOR", FieldType::String, 0}, {"DIGICONSUMIDOR2", FieldType::String, 0}});
+        Row::Builder b;
+        for (const QString &v : {client(4), consumer(70), QString("Digitais"), QString("1"), first, second})
+            b.addText(v);
+        changes.add({ChangeSet::Op::Insert, {}, b.take()});
+        const Value reply = call(backend, "SetConsumidor", setArgs(changes, noneBlank()));
+        return reply.isError() ? reply.errorText() : QString();
+    };
+    const QStringList before = everything(backend);
+    QString refused = save(QString(2000, u'A'), QString(2001, u'B'));
+    QVERIFY2(refused.contains("A Digital 2 tem 2001 caracteres e o campo aceita no máximo 2000."), qPrintable(refused));
+    QVERIFY2(refused.contains(consumer(70) + " - Digitais"), qPrintable(refused));
+    refused = save(QString(2001, u'A'), QString());
+    QVERIFY2(refused.contains("A Digital 1 tem 2001 caracteres"), qPrintable(refused));
+    QCOMPARE(everything(backend), before);
+
+    QCOMPARE(save(QString(2000, u'A'), QString(1999, u'B')), QString());
+    DataSet ds("cdsConsumidor");
+    load(backend, ds, 4, 70);
+    QCOMPARE(ds.FieldByName(u"DIGICONSUMIDOR").AsString(), QString(2000, u'A'));
+    QCOMPARE(ds.FieldByName(u"DIGICONSUMIDOR2").AsString(), QString(1999, u'B'));
+    ds.Delete();
     QCOMPARE(saveError(backend, ds), QString());
 }
 

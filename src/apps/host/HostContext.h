@@ -25,6 +25,7 @@ public:
     int WebPort() const override { return m_settings.serverPort; }
     QString ServerToken() const override { return m_settings.serverToken; }
     QByteArray ChaveInstalacao() const override { return m_settings.installationKey; }
+    QString BibliotecaIdBio() const override { return m_settings.idBioLibrary; }
     void AtualizaLocalCache(const QStringList &tables) override { m_cache.refresh(tables); }
     void LoadBPL(const QString &module, const QList<cns::Value> &args) override;
 

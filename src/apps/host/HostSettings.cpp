@@ -25,6 +25,7 @@ const Opt kOptions[] = {
     {"server", "servidor/endereco", "Servidor de aplicação host:porta (vazio: dentro do host)."},
     {"token", "servidor/token", "Token do servidor de aplicação."},
     {"db", "banco/url", "Banco de dados (sqlite:CAMINHO ou postgresql://...)."},
+    {"idbio-library", "leitor/idbio", "Biblioteca do leitor biométrico iDBio (vazio: libcidbio pelo nome)."},
 };
 
 } // namespace
@@ -60,6 +61,7 @@ HostSettings HostSettings::load(const QCommandLineParser &parser)
     const QString server = value(kOptions[4], QString()).trimmed();
     s.serverToken = value(kOptions[5], QString());
     s.databaseUrl = value(kOptions[6], QString());
+    s.idBioLibrary = value(kOptions[7], QString());
     s.perBranch = parser.isSet(QStringLiteral("per-branch")) || file.value(QStringLiteral("filial/porfilial"), false).toBool();
     if (!server.isEmpty()) {
         const qsizetype colon = server.lastIndexOf(u':');

@@ -20,6 +20,7 @@ struct HostSettings
     int serverPort = 8211;
     QString serverToken;
     QString databaseUrl; // empty: the embedded demo database
+    QString idBioLibrary; // the iDBio reader library; empty: found by its name
     QString settingsFile;
     QByteArray installationKey;
 

@@ -8,7 +8,8 @@ namespace cns {
 ConsumerSaveRules::ConsumerSaveRules(DbSession &db, const ChangeSet &changes)
     : m_db(db), m_client(changes.indexOf(u"CDCLIENTE")), m_consumer(changes.indexOf(u"CDCONSUMIDOR")),
       m_name(changes.indexOf(u"NMCONSUMIDOR")), m_situation(changes.indexOf(u"IDSITCONSUMI")),
-      m_type(changes.indexOf(u"CDTIPOCONS")), m_costCentre(changes.indexOf(u"CDCCUSCLIE"))
+      m_type(changes.indexOf(u"CDTIPOCONS")), m_costCentre(changes.indexOf(u"CDCCUSCLIE")),
+      m_fingerprints{changes.indexOf(u"DIGICONSUMIDOR"), changes.indexOf(u"DIGICONSUMIDOR2")}
 {
 }
 
@@ -46,6 +47,22 @@ void ConsumerSaveRules::check(const ChangeSet::Change &c) const
     checkSituation(c);
     checkType(c);
     checkCostCentre(c);
+    checkFingerprints(c);
+}
+
+// A template cut to its column would never match the finger again: one that does not fit is refused.
+void ConsumerSaveRules::checkFingerprints(const ChangeSet::Change &c) const
+{
+    constexpr int kMaxTemplate = 2000;
+    for (int finger = 0; finger < 2; ++finger) {
+        const int field = m_fingerprints[finger];
+        const qsizetype size = text(c.newRow, field).size();
+        if (writes(c, field) && size > kMaxTemplate)
+            refuse(c.newRow, QStringLiteral("A Digital %1 tem %2 caracteres e o campo aceita no máximo %3.")
+                                 .arg(finger + 1)
+                                 .arg(size)
+                                 .arg(kMaxTemplate));
+    }
 }
 
 void ConsumerSaveRules::keepKey(const ChangeSet::Change &c) const

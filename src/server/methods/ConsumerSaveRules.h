@@ -32,9 +32,11 @@ private:
     void checkSituation(const ChangeSet::Change &c) const;
     void checkType(const ChangeSet::Change &c) const;
     void checkCostCentre(const ChangeSet::Change &c) const;
+    void checkFingerprints(const ChangeSet::Change &c) const;
 
     DbSession &m_db;
     int m_client, m_consumer, m_name, m_situation, m_type, m_costCentre; // in the change set; -1: not sent
+    int m_fingerprints[2];
 };
 
 } // namespace cns

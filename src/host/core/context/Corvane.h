@@ -25,6 +25,9 @@ public:
     virtual int WebPort() const = 0;
     virtual QString ServerToken() const = 0; // sent as a bearer token; empty: none
     virtual QByteArray ChaveInstalacao() const = 0; // the installation's secret (stored passwords)
+    // Where the iDBio fingerprint reader library is; empty: its name, searched where the system
+    // searches libraries.
+    virtual QString BibliotecaIdBio() const { return {}; }
     virtual void AtualizaLocalCache(const QStringList &tables) = 0;
     virtual void LoadBPL(const QString &module, const QList<cns::Value> &args) = 0;
 };
@@ -33,7 +36,7 @@ public:
 class SimpleContext : public Context
 {
 public:
-    QString filiProc, nomeFiliProc, operador, nomeOperador, webURL, serverToken;
+    QString filiProc, nomeFiliProc, operador, nomeOperador, webURL, serverToken, bibliotecaIdBio;
     bool moduFili = false;
     int webPort = 0;
     QByteArray chaveInstalacao;
@@ -49,6 +52,7 @@ public:
     int WebPort() const override { return webPort; }
     QString ServerToken() const override { return serverToken; }
     QByteArray ChaveInstalacao() const override { return chaveInstalacao; }
+    QString BibliotecaIdBio() const override { return bibliotecaIdBio; }
     void AtualizaLocalCache(const QStringList &tables) override { cacheRefreshes.append(tables); }
     void LoadBPL(const QString &module, const QList<cns::Value> &args) override { loadedModules.append({module, args}); }
 };
