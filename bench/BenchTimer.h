@@ -6,6 +6,21 @@
 #include <functional>
 #include <vector>
 
+// The time one piece of work takes.
+inline double elapsedMs(const std::function<void()> &work)
+{
+    QElapsedTimer t;
+    t.start();
+    work();
+    return double(t.nsecsElapsed()) / 1e6;
+}
+
+inline double median(std::vector<double> times)
+{
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
 // The median of a few timed runs, after one warm-up run: steadier than the mean on a busy machine.
 inline double medianMs(int runs, const std::function<void()> &work)
 {

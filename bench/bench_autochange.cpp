@@ -73,20 +73,6 @@ int altera(Dispatcher &dispatcher, int round)
     return int(r.at(0).toInt());
 }
 
-double elapsedMs(const std::function<void()> &work)
-{
-    QElapsedTimer t;
-    t.start();
-    work();
-    return double(t.nsecsElapsed()) / 1e6;
-}
-
-double median(std::vector<double> times)
-{
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
-
 void check(int changed, const char *what)
 {
     if (changed != kConsumers) {

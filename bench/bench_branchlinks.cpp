@@ -32,20 +32,6 @@ constexpr int kConsumers = 45000;
 constexpr double kTarget = 1.5;
 const QString kBranch = QStringLiteral("0001");
 
-double elapsedMs(const std::function<void()> &work)
-{
-    QElapsedTimer t;
-    t.start();
-    work();
-    return double(t.nsecsElapsed()) / 1e6;
-}
-
-double median(std::vector<double> times)
-{
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
-
 void untie(DbSession &db)
 {
     db.begin(true);
