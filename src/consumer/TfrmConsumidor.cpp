@@ -754,6 +754,11 @@ void TfrmConsumidor::btfImpConsuClick()
     runClientPanelAgain();
 }
 
+void TfrmConsumidor::sbtImprimirClick()
+{
+    CriaRelatConsumid();
+}
+
 void TfrmConsumidor::btnConsultaCrachaClick()
 {
     CriaConsultaCracha(medCdCliente->text(), Corvane::FiliProc());

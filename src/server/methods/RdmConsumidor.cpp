@@ -14,6 +14,7 @@
 #include "Schema.h"
 #include "EErro.h"
 #include "MethodCall.h"
+#include "ReportMethods.h"
 
 namespace cns::RdmConsumidor {
 
@@ -301,6 +302,7 @@ QList<RemoteMethod> methods()
     all += AutoChangeMethods::methods();
     all += ConsumerLinkMethods::methods();
     all += AnonymisationMethods::methods();
+    all += ReportMethods::methods();
     return all;
 }
 
