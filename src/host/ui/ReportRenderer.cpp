@@ -86,6 +86,8 @@ QFont font(double points, bool bold = false)
     QFont f(kFontFamily);
     f.setPointSizeF(points);
     f.setBold(bold);
+    // No ligatures: a PDF's text is searched and copied, and "fi" must stay two letters.
+    f.setStyleStrategy(QFont::PreferNoShaping);
     return f;
 }
 
