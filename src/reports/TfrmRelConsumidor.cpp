@@ -29,7 +29,7 @@ TfrmRelConsumidor::TfrmRelConsumidor(QWidget *parent) : TfrmDadosGerRel(parent),
     setObjectName(QStringLiteral("frmRelConsumidor"));
     setWindowTitle(QStringLiteral("Consumidor"));
     setScreenCode(QStringLiteral("Cns72201"));
-    setReportCode(QStringLiteral("Cns722"));
+    setReportCode(QStringLiteral("Cns722"), QStringLiteral("consumidores"));
     // The base report screen's table has no texts for the client; these are this screen's own.
     msgPadrao.load(u"Clie_Inf|Cliente deve ser informado.\n"
                    u"Cod_NCad|Não há cliente cadastrado com esta inscrição.");

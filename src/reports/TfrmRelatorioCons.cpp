@@ -80,7 +80,7 @@ TfrmRelatorioCons::TfrmRelatorioCons(QWidget *parent)
     setObjectName(QStringLiteral("frmRelatorioCons"));
     setWindowTitle(QStringLiteral("Consumidor"));
     setScreenCode(QStringLiteral("Cns72204"));
-    setReportCode(QStringLiteral("Cns722"));
+    setReportCode(QStringLiteral("Cns722"), QStringLiteral("consumidores-filial-tipo"));
     msgPadrao.load(u"Cliente|Cliente\n"
                    u"Consumidor|Consumidor\n"
                    u"ClieDeve|Cliente deve ser informado.\n"

@@ -29,6 +29,7 @@ struct Metrics
     int headerHeight = 0; // title, branch and operator lines, column titles and the rule below them
     int footerHeight = 0;
     int linesPerPage = 0;
+    int padding = 0;      // blank kept at each side of a cell, so that neighbours never touch
     QList<QRect> columns; // x and width of each column
 };
 
@@ -102,6 +103,7 @@ Metrics measure(const ReportDefinition &def, QPagedPaintDevice &device)
     m.footerHeight = m.lineHeight * 2;
     m.linesPerPage = std::max(1, (m.page.height() - m.headerHeight - m.footerHeight) / m.lineHeight);
     const double dotsPerMm = device.logicalDpiX() / 25.4;
+    m.padding = int(dotsPerMm);
     double wanted = 0;
     for (const auto &c : def.columns)
         wanted += c.width * dotsPerMm;
@@ -157,7 +159,7 @@ private:
     {
         const QFontMetrics fm(m_painter.font(), &m_device);
         for (int c = 0; c < m_m.columns.size() && c < texts.size(); ++c) {
-            const QRect r = m_m.columns.at(c).adjusted(2, 0, -2, 0).translated(0, y);
+            const QRect r = m_m.columns.at(c).adjusted(m_m.padding, 0, -m_m.padding, 0).translated(0, y);
             m_painter.drawText(r, int(m_def.columns.at(c).align | Qt::AlignVCenter), fm.elidedText(texts.at(c), Qt::ElideRight, r.width()));
         }
     }

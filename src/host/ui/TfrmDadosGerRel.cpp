@@ -81,9 +81,10 @@ TfrmDadosGerRel::TfrmDadosGerRel(QWidget *parent) : TfrmBase(parent)
     body()->addLayout(row);
 }
 
-void TfrmDadosGerRel::setReportCode(const QString &code)
+void TfrmDadosGerRel::setReportCode(const QString &code, const QString &firstReport)
 {
     lblCodRel->setText(code);
+    m_firstReport = firstReport;
     m_catalog = std::make_unique<ReportCatalog>(code);
     m_listed = false;
 }
@@ -110,7 +111,7 @@ void TfrmDadosGerRel::FormActivate()
 
 void TfrmDadosGerRel::reloadReports()
 {
-    const QString chosen = currentReport();
+    const QString chosen = cbbReportNames->count() == 0 ? m_firstReport : currentReport();
     cbbReportNames->clear();
     if (!m_catalog)
         throw EErro(QStringLiteral("A tela não tem código de relatório."));

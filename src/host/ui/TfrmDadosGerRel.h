@@ -29,8 +29,8 @@ public:
     QLabel *lblCodRel;
     QAction *actPreview, *actPrint, *actSalvarComo, *actReportEdit;
 
-    // The report code whose definitions the screen offers ("Cns722").
-    void setReportCode(const QString &code);
+    // The report code whose definitions the screen offers ("Cns722"), and the report chosen at first.
+    void setReportCode(const QString &code, const QString &firstReport = {});
     QString reportCode() const;
     // The chosen report's name (its file), empty when none.
     QString currentReport() const;
@@ -55,6 +55,7 @@ private:
     void paintWithProgress(Run &run, QPagedPaintDevice &device);
 
     std::unique_ptr<ReportCatalog> m_catalog;
+    QString m_firstReport;
     bool m_listed = false;
 };
 
