@@ -101,7 +101,7 @@ void TfrmRelConsumidor::FormActivate()
         QString tipo;
         const QString text = main->medCdCliente->unmaskedText();
         Consiste::Ajusta_Inscricao(text, &tipo);
-        medCdCliente->setMaskAndText(Consiste::PictPess(tipo), text);
+        setClientMask(tipo, text);
         edtNmCliente->setText(main->edtNmCliente->text());
     }
 }
@@ -110,6 +110,13 @@ void TfrmRelConsumidor::FormClose()
 {
     TfrmDadosGerRel::FormClose();
     Cli_cns72201::boIdCriado = false;
+}
+
+void TfrmRelConsumidor::setClientMask(QStringView tipo, const QString &text)
+{
+    medCdCliente->setMaskAndText(Consiste::PictPess(tipo), text);
+    // Without a mask the field keeps its own limit (removing a mask lifts it).
+    medCdCliente->setMaxLength(20);
 }
 
 QString TfrmRelConsumidor::number() const
@@ -122,7 +129,7 @@ QString TfrmRelConsumidor::number() const
 
 void TfrmRelConsumidor::medCdClienteEnter()
 {
-    medCdCliente->setMaskAndText(Consiste::PictPess(u"I"), medCdCliente->unmaskedText());
+    setClientMask(u"I", medCdCliente->unmaskedText());
 }
 
 void TfrmRelConsumidor::medCdClienteChange()
@@ -135,7 +142,7 @@ void TfrmRelConsumidor::medCdClienteExit()
     QString tipo;
     const QString text = medCdCliente->unmaskedText();
     Consiste::Ajusta_Inscricao(text, &tipo);
-    medCdCliente->setMaskAndText(Consiste::PictPess(tipo), text);
+    setClientMask(tipo, text);
     Vd_CdCliente(false);
 }
 
@@ -154,7 +161,7 @@ void TfrmRelConsumidor::Vd_CdCliente(bool required)
     qryCliente.Open();
     edtNmCliente->setText(qryCliente.IsEmpty() ? QString() : qryCliente.FieldByName(u"NMFANTCLIE").AsString());
     if (qryCliente.IsEmpty()) {
-        medCdCliente->setMaskAndText(Consiste::PictPess(u"I"), medCdCliente->unmaskedText());
+        setClientMask(u"I", medCdCliente->unmaskedText());
         medCdCliente->setFocus();
         Consiste::MensErro(msgPadrao.Msg(u"Cod_NCad"));
     }
@@ -171,7 +178,7 @@ void TfrmRelConsumidor::btpClienteBeforePesq(bool &)
 void TfrmRelConsumidor::btpClienteAfterPesq()
 {
     const QString number = qryCliente.FieldByName(u"NRINSJURCLIE").AsString();
-    medCdCliente->setMaskAndText(Consiste::PictPess(qryCliente.FieldByName(u"IDTPIJURCLIE").AsString()), number);
+    setClientMask(qryCliente.FieldByName(u"IDTPIJURCLIE").AsString(), number);
     edtNmCliente->setText(qryCliente.FieldByName(u"NMFANTCLIE").AsString());
 }
 

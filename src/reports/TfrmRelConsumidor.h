@@ -47,6 +47,8 @@ private:
     // The registration number typed, as the register stores it: its digits (or the text as it
     // stands when it is of no known kind).
     QString number() const;
+    // The mask of a registration number's kind ("J", "F", "I") and the text in it.
+    void setClientMask(QStringView tipo, const QString &text);
     void defineQuery();
 };
 

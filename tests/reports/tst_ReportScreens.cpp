@@ -223,6 +223,8 @@ void tst_ReportScreens::listReportLeavingTheClientField()
     QTRY_VERIFY(f->medCdCliente->hasFocus());
     QVERIFY(f->medCdCliente->editMask().isEmpty()); // the mask of kind "I"
     QCOMPARE(f->medCdCliente->text(), QString("99888777000166"));
+    QTest::keyClicks(f->medCdCliente, "1234567890");
+    QCOMPARE(f->medCdCliente->text(), QString("99888777000166123456")); // at most 20 characters
     QVERIFY(f->edtNmCliente->text().isEmpty());
 
     m_dialogs->shown.clear();
