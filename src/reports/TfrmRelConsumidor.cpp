@@ -24,7 +24,8 @@ bool boPrimVez = false;
 TfrmRelConsumidor *frmRelConsumidor = nullptr;
 } // namespace Cli_cns72201
 
-TfrmRelConsumidor::TfrmRelConsumidor(QWidget *parent) : TfrmDadosGerRel(parent), qryCliente(QStringLiteral("qryCliente"))
+TfrmRelConsumidor::TfrmRelConsumidor(QWidget *parent)
+    : TfrmDadosGerRel(parent), qryCliente(QStringLiteral("qryCliente"))
 {
     setObjectName(QStringLiteral("frmRelConsumidor"));
     setWindowTitle(QStringLiteral("Consumidor"));
@@ -58,8 +59,12 @@ TfrmRelConsumidor::TfrmRelConsumidor(QWidget *parent) : TfrmDadosGerRel(parent),
     btpCliente->Source = &qryCliente;
     btpCliente->Title = QStringLiteral("Consumidor");
     btpCliente->EmptyText = QStringLiteral("Não há cliente cadastrado.");
-    btpCliente->BeforePesq = [this](bool &cancel) { btpClienteBeforePesq(cancel); };
-    btpCliente->AfterPesq = [this] { btpClienteAfterPesq(); };
+    btpCliente->BeforePesq = [this](bool &cancel) {
+        btpClienteBeforePesq(cancel);
+    };
+    btpCliente->AfterPesq = [this] {
+        btpClienteAfterPesq();
+    };
     connect(medCdCliente, &QLineEdit::textChanged, this, [this] { medCdClienteChange(); });
     FocusEvents &focus = FocusEvents::instance();
     focus.onEnter(medCdCliente, [this] { medCdClienteEnter(); });
@@ -70,8 +75,9 @@ TfrmRelConsumidor::TfrmRelConsumidor(QWidget *parent) : TfrmDadosGerRel(parent),
 
 void TfrmRelConsumidor::defineQuery()
 {
-    qryCliente.setSQL(QStringLiteral("SELECT CDCLIENTE, NRINSJURCLIE, IDTPIJURCLIE, NMFANTCLIE FROM CLIENTE "
-                                     "WHERE (NRINSJURCLIE = :P_NRINSJURCLIE OR :P_TNRINSJURCLIE = 'T') ORDER BY CDCLIENTE"));
+    qryCliente.setSQL(
+        QStringLiteral("SELECT CDCLIENTE, NRINSJURCLIE, IDTPIJURCLIE, NMFANTCLIE FROM CLIENTE "
+                       "WHERE (NRINSJURCLIE = :P_NRINSJURCLIE OR :P_TNRINSJURCLIE = 'T') ORDER BY CDCLIENTE"));
     qryCliente.AddField(QStringLiteral("CDCLIENTE"), FieldType::String, 21, QStringLiteral("Código"));
     qryCliente.AddField(QStringLiteral("NRINSJURCLIE"), FieldType::String, 20, QStringLiteral("Inscrição"));
     qryCliente.AddField(QStringLiteral("IDTPIJURCLIE"), FieldType::String, 1, QString());

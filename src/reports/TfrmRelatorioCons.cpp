@@ -22,8 +22,8 @@
 #include <QRadioButton>
 
 using cns::FieldType;
-using cns::Value;
 using cns::SqlDialect;
+using cns::Value;
 using namespace cns::ui;
 
 namespace Cli_cns72204 {
@@ -33,8 +33,7 @@ TfrmRelatorioCons *frmRelatorioCons = nullptr;
 
 namespace {
 
-template<typename T>
-T *named(T *w, const QString &name)
+template<typename T> T *named(T *w, const QString &name)
 {
     w->setObjectName(name);
     return w;
@@ -47,7 +46,8 @@ const QString kClientMemberGeneric = QStringLiteral(
     "(:P_TCDCLIENTE = 'T' OR LENGTH(REPLACE(:P_CDCLIENTE, '_' || TC.CDCLIENTE || '_', '')) < LENGTH(:P_CDCLIENTE))");
 const QString kClientMemberOracle = QStringLiteral("(:P_TCDCLIENTE = 'T' OR INSTR(:P_CDCLIENTE, TC.CDCLIENTE) > 0)");
 const QString kClientMemberMssql = QStringLiteral("(:P_TCDCLIENTE = 'T' OR CHARINDEX(TC.CDCLIENTE, :P_CDCLIENTE) > 0)");
-const QString kClientMemberInterBase = QStringLiteral("(:P_TCDCLIENTE = 'T' OR INSTR(P_CDCLIENTE.PARAM, TC.CDCLIENTE) > 0)");
+const QString kClientMemberInterBase
+    = QStringLiteral("(:P_TCDCLIENTE = 'T' OR INSTR(P_CDCLIENTE.PARAM, TC.CDCLIENTE) > 0)");
 
 // A type query over TIPOCONSCLI joined as join says, with the client membership test in every dialect.
 void setClientTypeSql(TADOIBQuery &q, const QString &join)
@@ -60,7 +60,8 @@ void setClientTypeSql(TADOIBQuery &q, const QString &join)
     q.setSQL(SqlDialect::Text::Oracle, select.arg(join, QString(), branch, kClientMemberOracle));
     q.setSQL(SqlDialect::Text::MSSQL, select.arg(join, QString(), branch, kClientMemberMssql));
     q.setSQL(SqlDialect::Text::InterBase,
-             select.arg(join, QStringLiteral(" JOIN PARAM(:P_CDCLIENTE) P_CDCLIENTE ON 1 = 1"), branch, kClientMemberInterBase));
+             select.arg(join, QStringLiteral(" JOIN PARAM(:P_CDCLIENTE) P_CDCLIENTE ON 1 = 1"), branch,
+                        kClientMemberInterBase));
 }
 
 void addTypeFields(TADOIBQuery &q, const QString &nameField)
@@ -72,10 +73,10 @@ void addTypeFields(TADOIBQuery &q, const QString &nameField)
 } // namespace
 
 TfrmRelatorioCons::TfrmRelatorioCons(QWidget *parent)
-    : TfrmDadosGerRel(parent), cdsConsumidorFilial(QStringLiteral("cdsConsumidorFilial")), qryFilial(QStringLiteral("qryFilial")),
-      qryCliente(QStringLiteral("qryCliente")), qryTipoConsCliFili(QStringLiteral("qryTipoConsCliFili")),
-      qryTipoConsCli(QStringLiteral("qryTipoConsCli")), qryTipoConsFili(QStringLiteral("qryTipoConsFili")),
-      qryTipoCons(QStringLiteral("qryTipoCons"))
+    : TfrmDadosGerRel(parent), cdsConsumidorFilial(QStringLiteral("cdsConsumidorFilial")),
+      qryFilial(QStringLiteral("qryFilial")), qryCliente(QStringLiteral("qryCliente")),
+      qryTipoConsCliFili(QStringLiteral("qryTipoConsCliFili")), qryTipoConsCli(QStringLiteral("qryTipoConsCli")),
+      qryTipoConsFili(QStringLiteral("qryTipoConsFili")), qryTipoCons(QStringLiteral("qryTipoCons"))
 {
     setObjectName(QStringLiteral("frmRelatorioCons"));
     setWindowTitle(QStringLiteral("Consumidor"));
@@ -94,10 +95,11 @@ TfrmRelatorioCons::TfrmRelatorioCons(QWidget *parent)
     auto *filters = new QHBoxLayout;
     filters->addWidget(grbCliente = buildFilter(QStringLiteral("grbCliente"), QStringLiteral("Cliente"), rbtTodosClie,
                                                 rbtListaClie, btfCliente, QStringLiteral("btfCliente")));
-    filters->addWidget(grbConsumidor = buildFilter(QStringLiteral("grbConsumidor"), QStringLiteral("Consumidor"), rbtTodosCons,
-                                                   rbtListaCons, btfConsumidor, QStringLiteral("btfConsumidor")));
-    filters->addWidget(grbTipoCons = buildFilter(QStringLiteral("grbTipoCons"), QStringLiteral("Tipos de Consumidor"), rbtTpTodos,
-                                                 rbtTpLista, btpTpCons, QStringLiteral("btpTpCons")));
+    filters->addWidget(grbConsumidor
+                       = buildFilter(QStringLiteral("grbConsumidor"), QStringLiteral("Consumidor"), rbtTodosCons,
+                                     rbtListaCons, btfConsumidor, QStringLiteral("btfConsumidor")));
+    filters->addWidget(grbTipoCons = buildFilter(QStringLiteral("grbTipoCons"), QStringLiteral("Tipos de Consumidor"),
+                                                 rbtTpTodos, rbtTpLista, btpTpCons, QStringLiteral("btpTpCons")));
     body()->addLayout(filters);
     body()->addStretch();
     rbtTodosClie->setObjectName(QStringLiteral("rbtTodosClie"));
@@ -136,8 +138,12 @@ QGroupBox *TfrmRelatorioCons::buildBranch()
     btpPesqFilial->Source = &qryFilial;
     btpPesqFilial->Title = QStringLiteral("Filial");
     btpPesqFilial->EmptyText = QStringLiteral("Não há filial cadastrada.");
-    btpPesqFilial->BeforePesq = [this](bool &cancel) { btpPesqFilialBeforePesq(cancel); };
-    btpPesqFilial->AfterPesq = [this] { btpPesqFilialAfterPesq(); };
+    btpPesqFilial->BeforePesq = [this](bool &cancel) {
+        btpPesqFilialBeforePesq(cancel);
+    };
+    btpPesqFilial->AfterPesq = [this] {
+        btpPesqFilialAfterPesq();
+    };
     edtFilial = named(new QLineEdit(grbFilial), QStringLiteral("edtFilial"));
     edtFilial->setEnabled(false);
     row->addWidget(medFilial);
@@ -146,8 +152,8 @@ QGroupBox *TfrmRelatorioCons::buildBranch()
     return grbFilial;
 }
 
-QGroupBox *TfrmRelatorioCons::buildFilter(const QString &name, const QString &title, QRadioButton *&all, QRadioButton *&list,
-                                          QPushButton *&button, const QString &buttonName)
+QGroupBox *TfrmRelatorioCons::buildFilter(const QString &name, const QString &title, QRadioButton *&all,
+                                          QRadioButton *&list, QPushButton *&button, const QString &buttonName)
 {
     auto *group = named(new QGroupBox(title, this), name);
     auto *grid = new QGridLayout(group);
@@ -166,14 +172,16 @@ QGroupBox *TfrmRelatorioCons::buildFilter(const QString &name, const QString &ti
 
 void TfrmRelatorioCons::defineQueries()
 {
-    qryFilial.setSQL(QStringLiteral("SELECT NMFILIAL, CDFILIAL FROM FILIAL WHERE CDFILIAL = :P_CDFILIAL OR :P_TCDFILIAL = 'T' "
-                                    "ORDER BY CDFILIAL"));
+    qryFilial.setSQL(
+        QStringLiteral("SELECT NMFILIAL, CDFILIAL FROM FILIAL WHERE CDFILIAL = :P_CDFILIAL OR :P_TCDFILIAL = 'T' "
+                       "ORDER BY CDFILIAL"));
     qryFilial.AddField(QStringLiteral("NMFILIAL"), FieldType::String, 30, QStringLiteral("Nome"));
     qryFilial.AddField(QStringLiteral("CDFILIAL"), FieldType::String, 4, QStringLiteral("Código"));
 
-    qryCliente.setSQL(QStringLiteral("SELECT CF.CDCLIENTE, C.NRINSJURCLIE, C.NMRAZSOCCLIE, C.NMFANTCLIE, C.IDTPIJURCLIE "
-                                     "FROM CLIENFILIAL CF JOIN CLIENTE C ON C.CDCLIENTE = CF.CDCLIENTE "
-                                     "WHERE CF.CDFILIAL = :P_CDFILIAL ORDER BY C.NRINSJURCLIE"));
+    qryCliente.setSQL(
+        QStringLiteral("SELECT CF.CDCLIENTE, C.NRINSJURCLIE, C.NMRAZSOCCLIE, C.NMFANTCLIE, C.IDTPIJURCLIE "
+                       "FROM CLIENFILIAL CF JOIN CLIENTE C ON C.CDCLIENTE = CF.CDCLIENTE "
+                       "WHERE CF.CDFILIAL = :P_CDFILIAL ORDER BY C.NRINSJURCLIE"));
     qryCliente.AddField(QStringLiteral("CDCLIENTE"), FieldType::String, 21).Visible = false;
     qryCliente.AddField(QStringLiteral("NRINSJURCLIE"), FieldType::String, 20, QStringLiteral("Inscrição"));
     qryCliente.AddField(QStringLiteral("NMRAZSOCCLIE"), FieldType::String, 50, QStringLiteral("Razão Social"));
@@ -184,8 +192,9 @@ void TfrmRelatorioCons::defineQueries()
     addTypeFields(qryTipoConsCliFili, QStringLiteral("NMTIPOCONSCLI"));
     setClientTypeSql(qryTipoConsCli, QStringLiteral("JOIN CLIENFILIAL CF ON CF.CDCLIENTE = TC.CDCLIENTE"));
     addTypeFields(qryTipoConsCli, QStringLiteral("NMTIPOCONSCLI"));
-    qryTipoConsFili.setSQL(QStringLiteral("SELECT TC.CDTIPOCONS, TC.NMTIPOCONS FROM TIPOCONS TC JOIN TIPOCONSFILI TF "
-                                          "ON TF.CDTIPOCONS = TC.CDTIPOCONS WHERE TF.CDFILIAL = :P_CDFILIAL ORDER BY TC.CDTIPOCONS"));
+    qryTipoConsFili.setSQL(
+        QStringLiteral("SELECT TC.CDTIPOCONS, TC.NMTIPOCONS FROM TIPOCONS TC JOIN TIPOCONSFILI TF "
+                       "ON TF.CDTIPOCONS = TC.CDTIPOCONS WHERE TF.CDFILIAL = :P_CDFILIAL ORDER BY TC.CDTIPOCONS"));
     addTypeFields(qryTipoConsFili, QStringLiteral("NMTIPOCONS"));
     qryTipoCons.setSQL(QStringLiteral("SELECT CDTIPOCONS, NMTIPOCONS FROM TIPOCONS ORDER BY CDTIPOCONS"));
     addTypeFields(qryTipoCons, QStringLiteral("NMTIPOCONS"));
@@ -313,19 +322,21 @@ void TfrmRelatorioCons::btfConsumidorClick()
 {
     vdFilial();
     const bool clients = rbtListaClie->isChecked(), types = rbtTpLista->isChecked();
-    const QList<Value> args = {Value(clients ? stListaCliente : QString()), Value(clients ? QString() : QStringLiteral("T")),
-                               Value(types ? stListaTipoCons : QString()), Value(types ? QString() : QStringLiteral("T")),
-                               Value(branch())};
+    const QList<Value> args
+        = {Value(clients ? stListaCliente : QString()), Value(clients ? QString() : QStringLiteral("T")),
+           Value(types ? stListaTipoCons : QString()), Value(types ? QString() : QStringLiteral("T")), Value(branch())};
     {
         const Showavi::Scope busy(this, 6);
-        const Value reply = Consiste::CheckResultServ(ModuleConnection::consumer().Call(QStringLiteral("getConsumidorFilial"), args), true, 1);
+        const Value reply = Consiste::CheckResultServ(
+            ModuleConnection::consumer().Call(QStringLiteral("getConsumidorFilial"), args), true, 1);
         cdsConsumidorFilial.setData(reply.at(0).packetPtr());
     }
     cdsConsumidorFilial.FieldByName(u"CDCONSUMIDOR").DisplayLabel = QStringLiteral("Código");
     cdsConsumidorFilial.FieldByName(u"NMCONSUMIDOR").DisplayLabel = QStringLiteral("Nome");
     cdsConsumidorFilial.FieldByName(u"CODIGO").Visible = false;
     cdsConsumidorFilial.FieldByName(u"IDMARCADO").Visible = false;
-    Pesqlista::PesquisaLista(cdsConsumidorFilial, QStringLiteral("CODIGO"), msgPadrao.Msg(u"Consumidor"), stListaConsumidor);
+    Pesqlista::PesquisaLista(cdsConsumidorFilial, QStringLiteral("CODIGO"), msgPadrao.Msg(u"Consumidor"),
+                             stListaConsumidor);
 }
 
 void TfrmRelatorioCons::setClientPair(TADOIBQuery &q) const

@@ -13,7 +13,8 @@ inline QStringList pages(const QString &pdf)
     QProcess p;
     p.start("pdftotext", {"-layout", pdf, "-"});
     if (!p.waitForFinished(60000) || p.exitCode() != 0) {
-        qWarning("pdftotext (poppler-utils) could not read %s: %s", qPrintable(pdf), p.readAllStandardError().constData());
+        qWarning("pdftotext (poppler-utils) could not read %s: %s", qPrintable(pdf),
+                 p.readAllStandardError().constData());
         return {};
     }
     QStringList out = QString::fromUtf8(p.readAllStandardOutput()).split(u'\f');

@@ -40,7 +40,8 @@ QString consumerKey(int c, int k)
 QByteArray digest(const QString &path)
 {
     QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256) : QByteArray();
+    return f.open(QIODevice::ReadOnly) ? QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256)
+                                       : QByteArray();
 }
 
 } // namespace
@@ -75,7 +76,8 @@ private:
 
     QTemporaryDir m_dir;
     QString m_url;
-    ReportHeading m_heading{"Cns722", "0002 - Filial Campinas", "Operador de Teste", QDateTime(QDate(2026, 3, 4), QTime(10, 30))};
+    ReportHeading m_heading {"Cns722", "0002 - Filial Campinas", "Operador de Teste",
+                             QDateTime(QDate(2026, 3, 4), QTime(10, 30))};
 };
 
 void tst_ReportEngine::initTestCase()
@@ -104,8 +106,10 @@ void tst_ReportEngine::catalogOffersShippedReportsAndNamesWhatIsMissing()
         ReportCatalog("Cns722").load("nao-existe");
         QFAIL("a missing report loaded");
     } catch (const EErro &e) {
-        QCOMPARE(e.message(), QString("O arquivo contendo a definição do relatório de código 'Cns722/nao-existe' não foi "
-                                      "encontrado no diretório '%1'.").arg(folder));
+        QCOMPARE(e.message(),
+                 QString("O arquivo contendo a definição do relatório de código 'Cns722/nao-existe' não foi "
+                         "encontrado no diretório '%1'.")
+                     .arg(folder));
     }
     try {
         ReportCatalog("Cns999").entries();
@@ -122,7 +126,8 @@ void tst_ReportEngine::parametersAreBoundNeverPasted()
 {
     ReportDefinition d;
     d.name = "clientes";
-    d.sql[0] = "SELECT CDCLIENTE, NMFANTCLIE FROM CLIENTE WHERE (NMFANTCLIE = :P_NOME OR :p_tnome = 'T') ORDER BY CDCLIENTE";
+    d.sql[0]
+        = "SELECT CDCLIENTE, NMFANTCLIE FROM CLIENTE WHERE (NMFANTCLIE = :P_NOME OR :p_tnome = 'T') ORDER BY CDCLIENTE";
     d.columns = {{"NMFANTCLIE", "Nome", 50, Qt::AlignLeft, {}, {}}};
     const auto names = [&d](const QHash<QString, Value> &params) {
         ReportQuery q(d, {});
@@ -182,15 +187,31 @@ void tst_ReportEngine::branchAndTypeFilters_data()
     QTest::addColumn<QString>("types");
     QTest::addColumn<QString>("consumers");
     QTest::addColumn<int>("rows");
-    QTest::newRow("all at 0001") << "0001" << "T" << "T" << "T" << 75;
-    QTest::newRow("all at 0002") << "0002" << "T" << "T" << "T" << 78;
-    QTest::newRow("none at 0003") << "0003" << "T" << "T" << "T" << 0;
-    QTest::newRow("client 2") << "0002" << list({client(2)}) << "T" << "T" << 3;
-    QTest::newRow("clients 1 and 2") << "0002" << list({client(1), client(2)}) << "T" << "T" << 78;
-    QTest::newRow("type 02") << "0002" << "T" << list({"02"}) << "T" << 28;
+    QTest::newRow("all at 0001") << "0001"
+                                 << "T"
+                                 << "T"
+                                 << "T" << 75;
+    QTest::newRow("all at 0002") << "0002"
+                                 << "T"
+                                 << "T"
+                                 << "T" << 78;
+    QTest::newRow("none at 0003") << "0003"
+                                  << "T"
+                                  << "T"
+                                  << "T" << 0;
+    QTest::newRow("client 2") << "0002" << list({client(2)}) << "T"
+                              << "T" << 3;
+    QTest::newRow("clients 1 and 2") << "0002" << list({client(1), client(2)}) << "T"
+                                     << "T" << 78;
+    QTest::newRow("type 02") << "0002"
+                             << "T" << list({"02"}) << "T" << 28;
     QTest::newRow("client 1, type 02") << "0002" << list({client(1)}) << list({"02"}) << "T" << 25;
-    QTest::newRow("two consumers named 1") << "0002" << "T" << "T" << list({consumerKey(1, 1), consumerKey(2, 1)}) << 2;
-    QTest::newRow("a key cut short matches nothing") << "0002" << "T" << "T" << list({consumerKey(1, 1).left(40)}) << 0;
+    QTest::newRow("two consumers named 1") << "0002"
+                                           << "T"
+                                           << "T" << list({consumerKey(1, 1), consumerKey(2, 1)}) << 2;
+    QTest::newRow("a key cut short matches nothing") << "0002"
+                                                     << "T"
+                                                     << "T" << list({consumerKey(1, 1).left(40)}) << 0;
 }
 
 void tst_ReportEngine::branchAndTypeFilters()
@@ -262,7 +283,8 @@ void tst_ReportEngine::longGroupGoesOnOverPagesAndCountsThem()
     double sum = 0;
     for (int n = 1; n <= 75; ++n)
         sum += n % 4 == 0 ? 0 : n * 1.5;
-    QVERIFY2(all.contains(QLocale(QLocale::Portuguese, QLocale::Brazil).toString(sum, 'f', 2)), qPrintable(text.last()));
+    QVERIFY2(all.contains(QLocale(QLocale::Portuguese, QLocale::Brazil).toString(sum, 'f', 2)),
+             qPrintable(text.last()));
     QVERIFY(all.contains(QDate(1980, 1, 1).addDays(7).toString("dd/MM/yyyy")));
 }
 
@@ -281,9 +303,10 @@ void tst_ReportEngine::progressFollowsThePagesAndMayStop()
     QCOMPARE(total, pages);
     QCOMPARE(seen.size(), pages);
     QCOMPARE(seen.last(), pages);
-    QVERIFY_THROWS_EXCEPTION(EAbort, ReportRenderer(d, q, m_heading).writePdf(m_dir.filePath("stopped.pdf"), [](int page, int) {
-        return page < 2;
-    }));
+    QVERIFY_THROWS_EXCEPTION(EAbort,
+                             ReportRenderer(d, q, m_heading).writePdf(m_dir.filePath("stopped.pdf"), [](int page, int) {
+                                 return page < 2;
+                             }));
 }
 
 void tst_ReportEngine::csvIsForSpreadsheets()
@@ -323,7 +346,8 @@ void tst_ReportEngine::editedDefinitionIsSavedBesideTheShippedOne()
     QCOMPARE(digest(shippedFile), before);
     const QList<ReportCatalog::Entry> entries = catalog.entries();
     QCOMPARE(entries.size(), 2);
-    const auto edited = std::find_if(entries.begin(), entries.end(), [](const auto &e) { return e.name == "consumidores"; });
+    const auto edited
+        = std::find_if(entries.begin(), entries.end(), [](const auto &e) { return e.name == "consumidores"; });
     QCOMPARE(edited->title, QString("Lista editada"));
     QVERIFY(edited->edited);
     const ReportDefinition again = catalog.load("consumidores");
@@ -351,10 +375,14 @@ void tst_ReportEngine::cnsReportListsAndWritesTheSameReport()
 {
     QString out, err;
     QCOMPARE(runReport({"--db", m_url, "--list"}, &out, &err), 0);
-    QCOMPARE(out, QString("consumidores\tConsumidores do Cliente\nconsumidores-filial-tipo\tConsumidores por Filial e Tipo\n"));
+    QCOMPARE(
+        out,
+        QString("consumidores\tConsumidores do Cliente\nconsumidores-filial-tipo\tConsumidores por Filial e Tipo\n"));
 
     const QString pdf = m_dir.filePath("cns-report.pdf");
-    QCOMPARE(runReport({"--db", m_url, "--report", "consumidores-filial-tipo", "--branch", "0002", "--pdf", pdf}, &out, &err), 0);
+    QCOMPARE(runReport({"--db", m_url, "--report", "consumidores-filial-tipo", "--branch", "0002", "--pdf", pdf}, &out,
+                       &err),
+             0);
     const QString text = ReportText::text(pdf);
     QVERIFY2(text.contains("Filial: 0002 - Filial Campinas"), qPrintable(text.left(400)));
     QVERIFY(text.contains("Consumidores do tipo: 50"));
@@ -374,19 +402,24 @@ void tst_ReportEngine::cnsReportRefusesBadUse_data()
 {
     QTest::addColumn<QStringList>("args");
     QTest::addColumn<QString>("message");
-    QTest::newRow("no db") << QStringList{"--list"} << "Informe --db.";
-    QTest::newRow("no report") << QStringList{"--db", "DB", "--pdf", "x.pdf"} << "Informe --list ou --report NOME.";
-    QTest::newRow("no output") << QStringList{"--db", "DB", "--report", "consumidores"} << "Informe --pdf ARQUIVO ou --csv ARQUIVO";
-    QTest::newRow("two outputs") << QStringList{"--db", "DB", "--report", "consumidores", "--pdf", "a", "--csv", "b"}
+    QTest::newRow("no db") << QStringList {"--list"} << "Informe --db.";
+    QTest::newRow("no report") << QStringList {"--db", "DB", "--pdf", "x.pdf"} << "Informe --list ou --report NOME.";
+    QTest::newRow("no output") << QStringList {"--db", "DB", "--report", "consumidores"}
+                               << "Informe --pdf ARQUIVO ou --csv ARQUIVO";
+    QTest::newRow("two outputs") << QStringList {"--db", "DB", "--report", "consumidores", "--pdf", "a", "--csv", "b"}
                                  << "Informe --pdf ARQUIVO ou --csv ARQUIVO";
-    QTest::newRow("unknown report") << QStringList{"--db", "DB", "--report", "nada", "--csv", "OUT"}
+    QTest::newRow("unknown report") << QStringList {"--db", "DB", "--report", "nada", "--csv", "OUT"}
                                     << "O arquivo contendo a definição do relatório de código 'Cns722/nada'";
-    QTest::newRow("unknown parameter") << QStringList{"--db", "DB", "--report", "consumidores", "--param", "P_X=1", "--csv", "OUT"}
+    QTest::newRow("unknown parameter") << QStringList {"--db",    "DB",    "--report", "consumidores",
+                                                       "--param", "P_X=1", "--csv",    "OUT"}
                                        << "O relatório consumidores não tem o parâmetro P_X";
-    QTest::newRow("bad parameter") << QStringList{"--db", "DB", "--report", "consumidores", "--param", "X", "--csv", "OUT"}
+    QTest::newRow("bad parameter") << QStringList {"--db",    "DB", "--report", "consumidores",
+                                                   "--param", "X",  "--csv",    "OUT"}
                                    << "--param: informe P_NOME=VALOR";
-    QTest::newRow("unwritable file") << QStringList{"--db", "DB", "--report", "consumidores", "--param", "P_NRINSJURCLIE=1",
-                                                    "--pdf", "/nao/existe/x.pdf"}
+    QTest::newRow("unwritable file") << QStringList {"--db",     "DB",
+                                                     "--report", "consumidores",
+                                                     "--param",  "P_NRINSJURCLIE=1",
+                                                     "--pdf",    "/nao/existe/x.pdf"}
                                      << "Não foi possível gravar /nao/existe/x.pdf";
 }
 

@@ -119,8 +119,7 @@ private slots:
     void consumerScreenPrintButtonOpensTheBranchReport();
 
 private:
-    template<typename T>
-    T *open()
+    template<typename T> T *open()
     {
         auto *f = new T;
         f->show();
@@ -194,7 +193,7 @@ void tst_ReportScreens::listReportChecksTheClientBeforeEachButton()
     for (const char *button : {"sbtPrint", "sbtPreview", "sbtSalvarComo"}) {
         m_dialogs->shown.clear();
         QVERIFY2(clickOpensNoDialog(toolButton(*f, button)), button);
-        QCOMPARE(m_dialogs->texts(), QStringList{"Cliente deve ser informado."});
+        QCOMPARE(m_dialogs->texts(), QStringList {"Cliente deve ser informado."});
         QTRY_VERIFY(f->medCdCliente->hasFocus());
     }
     // Editing a report needs no client.
@@ -219,7 +218,7 @@ void tst_ReportScreens::listReportLeavingTheClientField()
     f->medCdCliente->setFocus();
     QTest::keyClicks(f->medCdCliente, "99888777000166");
     leave(f->medCdCliente);
-    QCOMPARE(m_dialogs->texts(), QStringList{"Não há cliente cadastrado com esta inscrição."});
+    QCOMPARE(m_dialogs->texts(), QStringList {"Não há cliente cadastrado com esta inscrição."});
     QTRY_VERIFY(f->medCdCliente->hasFocus());
     QVERIFY(f->medCdCliente->editMask().isEmpty()); // the mask of kind "I"
     QCOMPARE(f->medCdCliente->text(), QString("99888777000166"));
@@ -348,7 +347,7 @@ void tst_ReportScreens::branchReportChecksInItsOrder()
     click(f->rbtTpLista);
     m_dialogs->shown.clear();
     QVERIFY(clickOpensNoDialog(toolButton(*f, "sbtPreview")));
-    QCOMPARE(m_dialogs->texts(), QStringList{"Tipo de Consumidor deve ser informado."});
+    QCOMPARE(m_dialogs->texts(), QStringList {"Tipo de Consumidor deve ser informado."});
     QTRY_VERIFY(f->rbtTpLista->hasFocus());
     QVERIFY(clickOpensNoDialog(toolButton(*f, "sbtPrint")));
     QCOMPARE(m_dialogs->lastText(), QString("Tipo de Consumidor deve ser informado."));
@@ -378,7 +377,7 @@ void tst_ReportScreens::branchIsUpperCaseAndMustExist()
     QTest::keyClick(f->medFilial, Qt::Key_Delete);
     QTest::keyClicks(f->medFilial, "9999");
     click(f->rbtTodosCons);
-    QCOMPARE(m_dialogs->texts(), QStringList{"Filial não cadastrada."});
+    QCOMPARE(m_dialogs->texts(), QStringList {"Filial não cadastrada."});
     QTRY_VERIFY(f->medFilial->hasFocus());
     // Before any list too.
     click(f->rbtListaClie);
@@ -390,7 +389,7 @@ void tst_ReportScreens::branchIsUpperCaseAndMustExist()
     QTest::keyClick(f->medFilial, Qt::Key_Delete);
     m_dialogs->shown.clear();
     click(f->rbtTodosCons);
-    QCOMPARE(m_dialogs->texts(), QStringList{"Filial deve ser informada."});
+    QCOMPARE(m_dialogs->texts(), QStringList {"Filial deve ser informada."});
     exec("DELETE FROM FILIAL WHERE CDFILIAL = 'AB01'");
 }
 
@@ -403,10 +402,18 @@ void tst_ReportScreens::typeListOffersTheNarrowestSet_data()
     QTest::addColumn<QString>("enabled"); // TIPOCONSFILI rows, "branch:type,..."
     QTest::addColumn<QString>("offered");
     QTest::addColumn<QStringList>("names");
-    QTest::newRow("client types enabled at the branch") << "0002" << "0002:01" << "qryTipoConsCliFili" << QStringList{"Colaborador"};
-    QTest::newRow("client types of clients of the branch") << "0002" << "0003:01" << "qryTipoConsCli" << QStringList{"Colaborador"};
-    QTest::newRow("global types enabled at the branch") << "0003" << "0003:02" << "qryTipoConsFili" << QStringList{"Dependente"};
-    QTest::newRow("all global types") << "0003" << "" << "qryTipoCons" << QStringList{"Funcionário", "Dependente"};
+    QTest::newRow("client types enabled at the branch") << "0002"
+                                                        << "0002:01"
+                                                        << "qryTipoConsCliFili" << QStringList {"Colaborador"};
+    QTest::newRow("client types of clients of the branch") << "0002"
+                                                           << "0003:01"
+                                                           << "qryTipoConsCli" << QStringList {"Colaborador"};
+    QTest::newRow("global types enabled at the branch") << "0003"
+                                                        << "0003:02"
+                                                        << "qryTipoConsFili" << QStringList {"Dependente"};
+    QTest::newRow("all global types") << "0003"
+                                      << ""
+                                      << "qryTipoCons" << QStringList {"Funcionário", "Dependente"};
 }
 
 void tst_ReportScreens::typeListOffersTheNarrowestSet()
@@ -417,7 +424,8 @@ void tst_ReportScreens::typeListOffersTheNarrowestSet()
     QFETCH(QStringList, names);
     exec("DELETE FROM TIPOCONSFILI");
     for (const QString &pair : enabled.split(',', Qt::SkipEmptyParts))
-        exec(QString("INSERT INTO TIPOCONSFILI (CDFILIAL, CDTIPOCONS) VALUES ('%1', '%2')").arg(pair.section(':', 0, 0), pair.section(':', 1)));
+        exec(QString("INSERT INTO TIPOCONSFILI (CDFILIAL, CDTIPOCONS) VALUES ('%1', '%2')")
+                 .arg(pair.section(':', 0, 0), pair.section(':', 1)));
     m_ctx.filiProc = branch;
     auto *f = open<TfrmRelatorioCons>();
     m_screen = f;
@@ -427,7 +435,7 @@ void tst_ReportScreens::typeListOffersTheNarrowestSet()
         all.append(i);
     m_dialogs->listChoices.enqueue(all);
     click(f->btpTpCons);
-    QCOMPARE(m_dialogs->lookupTitles, QStringList{"Tipos de Consumidor"});
+    QCOMPARE(m_dialogs->lookupTitles, QStringList {"Tipos de Consumidor"});
     TADOIBQuery *shown = nullptr;
     for (TADOIBQuery *q : {&f->qryTipoConsCliFili, &f->qryTipoConsCli, &f->qryTipoConsFili, &f->qryTipoCons}) {
         if (!shown && q->Active() && !q->IsEmpty())
@@ -440,7 +448,8 @@ void tst_ReportScreens::typeListOffersTheNarrowestSet()
     for (int i = 0; i < shown->rowCount(); ++i)
         got.append(shown->rowValue(i, 1).toString());
     QCOMPARE(got, names);
-    QCOMPARE(f->stListaTipoCons, names.size() == 1 ? QString("_%1_").arg(shown->rowValue(0, 0).toString()) : QString("_01_02_"));
+    QCOMPARE(f->stListaTipoCons,
+             names.size() == 1 ? QString("_%1_").arg(shown->rowValue(0, 0).toString()) : QString("_01_02_"));
     exec("DELETE FROM TIPOCONSFILI");
 }
 
@@ -452,7 +461,7 @@ void tst_ReportScreens::consumerListAsksTheServer()
     click(f->rbtListaCons);
     click(f->btfConsumidor); // no client picked: an empty list and no "all"
     QCOMPARE(m_target->lastArgs("getConsumidorFilial"),
-             (QList<Value>{Value(""), Value(""), Value(""), Value("T"), Value("0002")}));
+             (QList<Value> {Value(""), Value(""), Value(""), Value("T"), Value("0002")}));
     QCOMPARE(f->cdsConsumidorFilial.rowCount(), 0);
     QCOMPARE(m_busy->shows, 1);
 
@@ -460,7 +469,7 @@ void tst_ReportScreens::consumerListAsksTheServer()
     m_dialogs->listChoices.enqueue({0, 1});
     click(f->btfConsumidor);
     QCOMPARE(m_target->lastArgs("getConsumidorFilial"),
-             (QList<Value>{Value(""), Value("T"), Value(""), Value("T"), Value("0002")}));
+             (QList<Value> {Value(""), Value("T"), Value(""), Value("T"), Value("0002")}));
     QCOMPARE(f->cdsConsumidorFilial.rowCount(), 78);
     QCOMPARE(m_dialogs->lookupTitles.last(), QString("Consumidor"));
     const QStringList keys = f->stListaConsumidor.split('_', Qt::SkipEmptyParts);
@@ -490,7 +499,7 @@ void tst_ReportScreens::allEmptiesAListAndF9OpensIt()
     m_dialogs->listChoices.enqueue({0});
     f->rbtListaClie->setFocus();
     QTest::keyClick(f->rbtListaClie, Qt::Key_F9);
-    QCOMPARE(m_dialogs->lookupTitles, QStringList{"Cliente"});
+    QCOMPARE(m_dialogs->lookupTitles, QStringList {"Cliente"});
     QVERIFY(!f->stListaCliente.isEmpty());
     click(f->rbtTodosClie);
     QVERIFY(f->stListaCliente.isEmpty());

@@ -74,17 +74,50 @@ void tst_ReportMethods::consumersFollowClientsTypesAndBranch_data()
     QTest::addColumn<QString>("branch");
     QTest::addColumn<int>("count");
     for (const QString &b : m_dispatchers.keys()) {
-        const auto row = [&b](const char *name) { return &(QTest::newRow(qPrintable(b + ": " + name)) << b); };
-        *row("all at 0001") << "" << "T" << "" << "T" << "0001" << 75;
-        *row("all at 0002") << "" << "T" << "" << "T" << "0002" << 78;
-        *row("client 2 at 0002") << list({client(2)}) << "" << "" << "T" << "0002" << 3;
-        *row("client 2 is not of 0001") << list({client(2)}) << "" << "" << "T" << "0001" << 0;
-        *row("type 02 at 0002") << "" << "T" << list({"02"}) << "" << "0002" << 28;
-        *row("types 01 and 02") << "" << "T" << list({"01", "02"}) << "" << "0002" << 78;
-        *row("client 1, type 01") << list({client(1)}) << "" << list({"01"}) << "" << "0002" << 50;
-        *row("empty client list") << "" << "" << "" << "T" << "0002" << 0;
-        *row("empty type list") << "" << "T" << "" << "" << "0002" << 0;
-        *row("branch without consumers") << "" << "T" << "" << "T" << "0003" << 0;
+        const auto row = [&b](const char *name) {
+            return &(QTest::newRow(qPrintable(b + ": " + name)) << b);
+        };
+        *row("all at 0001") << ""
+                            << "T"
+                            << ""
+                            << "T"
+                            << "0001" << 75;
+        *row("all at 0002") << ""
+                            << "T"
+                            << ""
+                            << "T"
+                            << "0002" << 78;
+        *row("client 2 at 0002") << list({client(2)}) << ""
+                                 << ""
+                                 << "T"
+                                 << "0002" << 3;
+        *row("client 2 is not of 0001") << list({client(2)}) << ""
+                                        << ""
+                                        << "T"
+                                        << "0001" << 0;
+        *row("type 02 at 0002") << ""
+                                << "T" << list({"02"}) << ""
+                                << "0002" << 28;
+        *row("types 01 and 02") << ""
+                                << "T" << list({"01", "02"}) << ""
+                                << "0002" << 78;
+        *row("client 1, type 01") << list({client(1)}) << "" << list({"01"}) << ""
+                                  << "0002" << 50;
+        *row("empty client list") << ""
+                                  << ""
+                                  << ""
+                                  << "T"
+                                  << "0002" << 0;
+        *row("empty type list") << ""
+                                << "T"
+                                << ""
+                                << ""
+                                << "0002" << 0;
+        *row("branch without consumers") << ""
+                                         << "T"
+                                         << ""
+                                         << "T"
+                                         << "0003" << 0;
     }
 }
 
@@ -97,7 +130,8 @@ void tst_ReportMethods::consumersFollowClientsTypesAndBranch()
     QFETCH(QString, typesAll);
     QFETCH(QString, branch);
     QFETCH(int, count);
-    const Packet p = consumers(backend, {Value(clients), Value(clientsAll), Value(types), Value(typesAll), Value(branch)});
+    const Packet p
+        = consumers(backend, {Value(clients), Value(clientsAll), Value(types), Value(typesAll), Value(branch)});
     QCOMPARE(p.rowCount(), count);
 }
 
@@ -131,7 +165,7 @@ void tst_ReportMethods::badCallsAreRefused()
 {
     QFETCH(QString, backend);
     QVERIFY(call(backend, {Value(""), Value("T"), Value(""), Value("T")}).isError());
-    QVERIFY(call(backend, {Value(""), Value("T"), Value(""), Value("T"), Value(QList<Value>{})}).isError());
+    QVERIFY(call(backend, {Value(""), Value("T"), Value(""), Value("T"), Value(QList<Value> {})}).isError());
 }
 
 QTEST_GUILESS_MAIN(tst_ReportMethods)

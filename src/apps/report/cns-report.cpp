@@ -14,6 +14,7 @@
 #include <QGuiApplication>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+
 #include <cstdio>
 
 using namespace cns;
@@ -91,8 +92,8 @@ int run(const Options &o)
         return 0;
     }
     const QString name = o.branch.isEmpty() ? QString() : branchName(o.branch);
-    const ReportHeading heading{o.code, name.isEmpty() ? o.branch : o.branch + QStringLiteral(" - ") + name,
-                                QStringLiteral("cns-report"), QDateTime::currentDateTime()};
+    const ReportHeading heading {o.code, name.isEmpty() ? o.branch : o.branch + QStringLiteral(" - ") + name,
+                                 QStringLiteral("cns-report"), QDateTime::currentDateTime()};
     const int pages = ReportRenderer(def, query, heading).writePdf(o.pdf, [](int page, int pages) {
         if (page == pages || page % 100 == 0)
             std::fprintf(stderr, "Página %d de %d\n", page, pages);
@@ -116,14 +117,19 @@ int main(int argc, char **argv)
     p.addHelpOption();
     p.addOptions({
         {QStringLiteral("db"), QStringLiteral("Banco (sqlite:ARQUIVO ou postgresql://...)."), QStringLiteral("URL")},
-        {QStringLiteral("code"), QStringLiteral("Código dos relatórios (padrão Cns722)."), QStringLiteral("CODIGO"), QStringLiteral("Cns722")},
+        {QStringLiteral("code"), QStringLiteral("Código dos relatórios (padrão Cns722)."), QStringLiteral("CODIGO"),
+         QStringLiteral("Cns722")},
         {QStringLiteral("list"), QStringLiteral("Lista os relatórios do código: nome e título, um por linha.")},
         {QStringLiteral("report"), QStringLiteral("Nome do relatório (veja --list)."), QStringLiteral("NOME")},
-        {QStringLiteral("param"), QStringLiteral("Parâmetro da consulta (pode repetir); um P_T... não informado, sem sua lista, vale \"T\" (todos)."),
+        {QStringLiteral("param"),
+         QStringLiteral(
+             "Parâmetro da consulta (pode repetir); um P_T... não informado, sem sua lista, vale \"T\" (todos)."),
          QStringLiteral("P_NOME=VALOR")},
-        {QStringLiteral("branch"), QStringLiteral("Filial: o cabeçalho e o parâmetro P_CDFILIAL."), QStringLiteral("FILIAL")},
+        {QStringLiteral("branch"), QStringLiteral("Filial: o cabeçalho e o parâmetro P_CDFILIAL."),
+         QStringLiteral("FILIAL")},
         {QStringLiteral("pdf"), QStringLiteral("Grava o relatório neste PDF."), QStringLiteral("ARQUIVO.pdf")},
-        {QStringLiteral("csv"), QStringLiteral("Grava as linhas do relatório neste CSV (\";\", UTF-8)."), QStringLiteral("ARQUIVO.csv")},
+        {QStringLiteral("csv"), QStringLiteral("Grava as linhas do relatório neste CSV (\";\", UTF-8)."),
+         QStringLiteral("ARQUIVO.csv")},
     });
     if (!p.parse(QCoreApplication::arguments())) {
         err(p.errorText());

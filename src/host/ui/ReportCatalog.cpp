@@ -24,14 +24,14 @@ QStringList namesIn(const QString &folder)
 
 } // namespace
 
-ReportCatalog::ReportCatalog(QString code) : m_code(std::move(code)) {}
+ReportCatalog::ReportCatalog(QString code) : m_code(std::move(code)) { }
 
 const TMessages &ReportCatalog::messages()
 {
-    static const TMessages table(
-        u"NovoCaption|Título do relatório\n"
-        u"Arq_Rel_Err|O arquivo contendo a definição do relatório de código '%s' não foi encontrado no diretório '%s'.\n"
-        u"NovoPrompt|Informe o título do relatório:");
+    static const TMessages table(u"NovoCaption|Título do relatório\n"
+                                 u"Arq_Rel_Err|O arquivo contendo a definição do relatório de código '%s' não foi "
+                                 u"encontrado no diretório '%s'.\n"
+                                 u"NovoPrompt|Informe o título do relatório:");
     return table;
 }
 
@@ -46,7 +46,8 @@ QString ReportCatalog::userRoot()
     const QString env = qEnvironmentVariable("CNS_REPORTS_USER_DIR");
     if (!env.isEmpty())
         return env;
-    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/consumidor/reports");
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
+        + QStringLiteral("/consumidor/reports");
 }
 
 QString ReportCatalog::shippedFolder() const
@@ -78,9 +79,8 @@ QList<ReportCatalog::Entry> ReportCatalog::entries() const
         e.title = load(e.name).title;
         out.append(e);
     }
-    std::stable_sort(out.begin(), out.end(), [](const Entry &a, const Entry &b) {
-        return QString::localeAwareCompare(a.title, b.title) < 0;
-    });
+    std::stable_sort(out.begin(), out.end(),
+                     [](const Entry &a, const Entry &b) { return QString::localeAwareCompare(a.title, b.title) < 0; });
     return out;
 }
 

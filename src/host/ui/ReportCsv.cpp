@@ -44,7 +44,7 @@ qint64 write(const ReportDefinition &definition, const ReportQuery &query, const
             const QString prefix = definition.group.title + QStringLiteral(": ");
             group = line.text.startsWith(prefix) ? line.text.mid(prefix.size()) : line.text;
         } else if (line.kind == ReportRows::Kind::Row) {
-            writeLine(f, grouped ? QStringList{group} + line.cells : line.cells);
+            writeLine(f, grouped ? QStringList {group} + line.cells : line.cells);
         }
     });
     if (!f.commit())

@@ -12,8 +12,8 @@ namespace cns::ui {
 
 namespace {
 
-const std::array<QString, 4> kDialectKeys = {QStringLiteral("generic"), QStringLiteral("oracle"), QStringLiteral("mssql"),
-                                             QStringLiteral("interbase")};
+const std::array<QString, 4> kDialectKeys
+    = {QStringLiteral("generic"), QStringLiteral("oracle"), QStringLiteral("mssql"), QStringLiteral("interbase")};
 
 QStringList strings(const QJsonValue &v)
 {
@@ -60,8 +60,9 @@ ReportDefinition ReportDefinition::fromJson(const QJsonObject &o, const QString 
         d.sql[i] = queryText(sql.value(kDialectKeys[i]));
     for (const QJsonValue &cv : o.value(u"columns").toArray()) {
         const QJsonObject c = cv.toObject();
-        Column col{c.value(u"field").toString().toUpper(), c.value(u"title").toString(), c.value(u"width").toDouble(30),
-                   alignmentOf(c.value(u"align").toString()), c.value(u"format").toString(), {}};
+        Column col {c.value(u"field").toString().toUpper(), c.value(u"title").toString(),
+                    c.value(u"width").toDouble(30),         alignmentOf(c.value(u"align").toString()),
+                    c.value(u"format").toString(),          {}};
         const QJsonObject values = c.value(u"values").toObject();
         for (auto it = values.begin(); it != values.end(); ++it)
             col.values.insert(it.key(), it.value().toString());
@@ -87,8 +88,10 @@ QJsonObject ReportDefinition::toJson() const
     }
     QJsonArray cols;
     for (const Column &c : columns) {
-        QJsonObject o{{QStringLiteral("field"), c.field}, {QStringLiteral("title"), c.title},
-                      {QStringLiteral("width"), c.width}, {QStringLiteral("align"), alignmentName(c.align)}};
+        QJsonObject o {{QStringLiteral("field"), c.field},
+                       {QStringLiteral("title"), c.title},
+                       {QStringLiteral("width"), c.width},
+                       {QStringLiteral("align"), alignmentName(c.align)}};
         if (!c.format.isEmpty())
             o.insert(QStringLiteral("format"), c.format);
         if (!c.values.isEmpty()) {
@@ -99,15 +102,17 @@ QJsonObject ReportDefinition::toJson() const
         }
         cols.append(o);
     }
-    QJsonObject o{{QStringLiteral("title"), title},
-                  {QStringLiteral("orientation"), landscape ? QStringLiteral("landscape") : QStringLiteral("portrait")},
-                  {QStringLiteral("sql"), sqlTexts},
-                  {QStringLiteral("columns"), cols}};
+    QJsonObject o {
+        {QStringLiteral("title"), title},
+        {QStringLiteral("orientation"), landscape ? QStringLiteral("landscape") : QStringLiteral("portrait")},
+        {QStringLiteral("sql"), sqlTexts},
+        {QStringLiteral("columns"), cols}};
     if (!group.isEmpty())
-        o.insert(QStringLiteral("group"), QJsonObject{{QStringLiteral("fields"), QJsonArray::fromStringList(group.fields)},
-                                                      {QStringLiteral("title"), group.title},
-                                                      {QStringLiteral("count"), group.countLabel},
-                                                      {QStringLiteral("totals"), QJsonArray::fromStringList(group.totals)}});
+        o.insert(QStringLiteral("group"),
+                 QJsonObject {{QStringLiteral("fields"), QJsonArray::fromStringList(group.fields)},
+                              {QStringLiteral("title"), group.title},
+                              {QStringLiteral("count"), group.countLabel},
+                              {QStringLiteral("totals"), QJsonArray::fromStringList(group.totals)}});
     if (!totalLabel.isEmpty())
         o.insert(QStringLiteral("total"), totalLabel);
     return o;
@@ -118,7 +123,7 @@ ReportDefinition ReportDefinition::load(const QString &path)
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
         throw EErro(QStringLiteral("Não foi possível ler a definição de relatório %1: %2").arg(path, f.errorString()));
-    QJsonParseError error{};
+    QJsonParseError error {};
     const QJsonDocument doc = QJsonDocument::fromJson(f.readAll(), &error);
     if (error.error != QJsonParseError::NoError || !doc.isObject())
         throw EErro(QStringLiteral("A definição de relatório %1 não é válida: %2 (posição %3).")
@@ -134,10 +139,12 @@ void ReportDefinition::save(const QString &path) const
 {
     QSaveFile f(path);
     if (!f.open(QIODevice::WriteOnly))
-        throw EErro(QStringLiteral("Não foi possível gravar a definição de relatório %1: %2").arg(path, f.errorString()));
+        throw EErro(
+            QStringLiteral("Não foi possível gravar a definição de relatório %1: %2").arg(path, f.errorString()));
     f.write(QJsonDocument(toJson()).toJson(QJsonDocument::Indented));
     if (!f.commit())
-        throw EErro(QStringLiteral("Não foi possível gravar a definição de relatório %1: %2").arg(path, f.errorString()));
+        throw EErro(
+            QStringLiteral("Não foi possível gravar a definição de relatório %1: %2").arg(path, f.errorString()));
 }
 
 QString ReportDefinition::text(SqlDialect::Text dialect) const

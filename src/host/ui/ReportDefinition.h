@@ -7,6 +7,7 @@
 #include <QMap>
 #include <QString>
 #include <QStringList>
+
 #include <array>
 
 namespace cns::ui {
@@ -20,7 +21,7 @@ struct ReportDefinition
     {
         QString field;
         QString title;
-        double width = 30;              // millimetres
+        double width = 30; // millimetres
         Qt::Alignment align = Qt::AlignLeft;
         // Numbers: a NumberFormat pattern ("#,##0.00"); dates: "dd/MM/yyyy" style; "inscricao": a
         // registration number laid into the mask of its kind. Empty: the value as it comes.
@@ -29,20 +30,20 @@ struct ReportDefinition
     };
     struct Group
     {
-        QStringList fields;    // a new group starts where any of them changes; the header shows them
-        QString title;         // before the header's values ("Tipo de Consumidor")
-        QString countLabel;    // the count of the group's rows, after it; empty: none
-        QStringList totals;    // numeric fields summed per group and for the report
+        QStringList fields; // a new group starts where any of them changes; the header shows them
+        QString title; // before the header's values ("Tipo de Consumidor")
+        QString countLabel; // the count of the group's rows, after it; empty: none
+        QStringList totals; // numeric fields summed per group and for the report
         bool isEmpty() const { return fields.isEmpty(); }
     };
 
-    QString name;              // the file's name without ".json"
+    QString name; // the file's name without ".json"
     QString title;
     bool landscape = false;
     std::array<QString, 4> sql; // by SqlDialect::Text
     QList<Column> columns;
     Group group;
-    QString totalLabel;        // the count of all rows, at the end; empty: none
+    QString totalLabel; // the count of all rows, at the end; empty: none
 
     // Raises EErro naming the file when it cannot be read or is not a report definition.
     static ReportDefinition load(const QString &path);

@@ -56,8 +56,9 @@ ReportEditDialog::ReportEditDialog(const ReportDefinition &definition, QWidget *
 
     grdColunas = new QTableWidget(0, CellCount, this);
     grdColunas->setObjectName(QStringLiteral("grdColunas"));
-    grdColunas->setHorizontalHeaderLabels({QStringLiteral("Campo"), QStringLiteral("Título"), QStringLiteral("Largura (mm)"),
-                                           QStringLiteral("Alinhamento"), QStringLiteral("Formato")});
+    grdColunas->setHorizontalHeaderLabels({QStringLiteral("Campo"), QStringLiteral("Título"),
+                                           QStringLiteral("Largura (mm)"), QStringLiteral("Alinhamento"),
+                                           QStringLiteral("Formato")});
     grdColunas->horizontalHeader()->setStretchLastSection(true);
     fillColumns();
     auto *columnButtons = new QHBoxLayout;
@@ -142,7 +143,8 @@ ReportDefinition ReportEditDialog::definition() const
             continue;
         const std::optional<double> width = NumberFormat::parse(cell(r, Width));
         if (!width || *width <= 0)
-            throw EErro(QStringLiteral("A largura da coluna %1 deve ser um número maior que zero; veio \"%2\".").arg(field, cell(r, Width)));
+            throw EErro(QStringLiteral("A largura da coluna %1 deve ser um número maior que zero; veio \"%2\".")
+                            .arg(field, cell(r, Width)));
         d.columns.append({field, cell(r, Title), *width, alignOf(cell(r, Align)), cell(r, Format), coded.value(field)});
     }
     if (d.columns.isEmpty())

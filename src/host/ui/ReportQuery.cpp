@@ -17,7 +17,8 @@ ReportQuery::ReportQuery(const ReportDefinition &definition, const QString &conn
 {
     const QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
     if (!db.isValid() || !db.isOpen())
-        throw EErro(QStringLiteral("O relatório %1 não tem conexão com o banco (%2).").arg(definition.name, m_connectionName));
+        throw EErro(
+            QStringLiteral("O relatório %1 não tem conexão com o banco (%2).").arg(definition.name, m_connectionName));
     m_text = definition.text(SqlDialect::of(db).text);
     m_names = NamedSql::parse(m_text).names();
 }

@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QString>
 #include <QStringList>
+
 #include <functional>
 
 class QSqlRecord;

@@ -29,7 +29,7 @@ struct Metrics
     int headerHeight = 0; // title, branch and operator lines, column titles and the rule below them
     int footerHeight = 0;
     int linesPerPage = 0;
-    int padding = 0;      // blank kept at each side of a cell, so that neighbours never touch
+    int padding = 0; // blank kept at each side of a cell, so that neighbours never touch
     QList<QRect> columns; // x and width of each column
 };
 
@@ -39,8 +39,7 @@ class PageFlow
 public:
     PageFlow(int linesPerPage, std::function<void()> newPage, std::function<void(const Line &, int slot)> put)
         : m_perPage(linesPerPage), m_newPage(std::move(newPage)), m_put(std::move(put))
-    {
-    }
+    { }
 
     void add(const Line &line)
     {
@@ -148,7 +147,8 @@ public:
         if (line.kind == Kind::Row || !line.cells.isEmpty())
             cells(line.cells, y);
         if (line.kind != Kind::Row) {
-            m_painter.drawText(QRect(0, y, m_m.page.width(), m_m.lineHeight), Qt::AlignLeft | Qt::AlignVCenter, line.text);
+            m_painter.drawText(QRect(0, y, m_m.page.width(), m_m.lineHeight), Qt::AlignLeft | Qt::AlignVCenter,
+                               line.text);
             if (line.kind != Kind::GroupHeader)
                 m_painter.drawLine(0, y, m_m.page.width(), y);
         }
@@ -160,7 +160,8 @@ private:
         const QFontMetrics fm(m_painter.font(), &m_device);
         for (int c = 0; c < m_m.columns.size() && c < texts.size(); ++c) {
             const QRect r = m_m.columns.at(c).adjusted(m_m.padding, 0, -m_m.padding, 0).translated(0, y);
-            m_painter.drawText(r, int(m_def.columns.at(c).align | Qt::AlignVCenter), fm.elidedText(texts.at(c), Qt::ElideRight, r.width()));
+            m_painter.drawText(r, int(m_def.columns.at(c).align | Qt::AlignVCenter),
+                               fm.elidedText(texts.at(c), Qt::ElideRight, r.width()));
         }
     }
 
@@ -213,8 +214,7 @@ private:
 
 ReportRenderer::ReportRenderer(const ReportDefinition &definition, const ReportQuery &query, ReportHeading heading)
     : m_def(definition), m_query(query), m_heading(std::move(heading))
-{
-}
+{ }
 
 void ReportRenderer::setUpPage(QPagedPaintDevice &device) const
 {
@@ -227,7 +227,8 @@ int ReportRenderer::paint(QPagedPaintDevice &device, const Progress &progress) c
 {
     const Metrics m = measure(m_def, device);
     const ReportRows rows(m_def);
-    PageFlow counting(m.linesPerPage, [] {}, [](const Line &, int) {});
+    PageFlow counting(
+        m.linesPerPage, [] {}, [](const Line &, int) {});
     rows.walk(m_query, [&counting](const Line &l) { counting.add(l); });
     const int pages = counting.finish();
 

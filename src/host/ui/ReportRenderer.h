@@ -4,6 +4,7 @@
 
 #include <QDateTime>
 #include <QString>
+
 #include <functional>
 
 class QPagedPaintDevice;
@@ -15,8 +16,8 @@ class ReportQuery;
 // Who and when a report is printed for: the page header shows them.
 struct ReportHeading
 {
-    QString code;      // the report code ("Cns722")
-    QString branch;    // code and name of the processing branch
+    QString code; // the report code ("Cns722")
+    QString branch; // code and name of the processing branch
     QString operatorName;
     QDateTime printedAt;
 };

@@ -22,8 +22,10 @@ bool isNumber(const QVariant &v)
     case QMetaType::ULongLong:
     case QMetaType::Double:
     case QMetaType::Float:
-    case QMetaType::Short: return true;
-    default: return false;
+    case QMetaType::Short:
+        return true;
+    default:
+        return false;
     }
 }
 
@@ -102,14 +104,17 @@ qint64 ReportRows::walk(const ReportQuery &query, const std::function<void(const
     const auto closeGroup = [&] {
         if (!inGroup || (g.countLabel.isEmpty() && g.totals.isEmpty()))
             return;
-        const QString text = g.countLabel.isEmpty() ? QString()
-                                                    : QStringLiteral("%1: %2").arg(g.countLabel, NumberFormat::format(QStringLiteral("#,##0"), double(groupRows)));
+        const QString text = g.countLabel.isEmpty()
+            ? QString()
+            : QStringLiteral("%1: %2").arg(g.countLabel,
+                                           NumberFormat::format(QStringLiteral("#,##0"), double(groupRows)));
         line({Kind::GroupFooter, footerCells(groupSums), text});
     };
     qint64 rows = query.run([&](const QSqlRecord &r) {
         for (const QString &f : g.fields) {
             if (r.indexOf(f) < 0)
-                throw EErro(QStringLiteral("A consulta do relatório %1 não devolve o campo %2 do grupo.").arg(m_def.name, f));
+                throw EErro(
+                    QStringLiteral("A consulta do relatório %1 não devolve o campo %2 do grupo.").arg(m_def.name, f));
         }
         if (!g.isEmpty()) {
             const QStringList key = groupOf(g, r);
@@ -122,15 +127,18 @@ qint64 ReportRows::walk(const ReportQuery &query, const std::function<void(const
                 QStringList shownKey;
                 for (const QString &k : key)
                     shownKey.append(k.trimmed());
-                line({Kind::GroupHeader, {}, g.title.isEmpty() ? shownKey.join(QStringLiteral(" - "))
-                                                               : g.title + QStringLiteral(": ") + shownKey.join(QStringLiteral(" - "))});
+                line({Kind::GroupHeader,
+                      {},
+                      g.title.isEmpty() ? shownKey.join(QStringLiteral(" - "))
+                                        : g.title + QStringLiteral(": ") + shownKey.join(QStringLiteral(" - "))});
             }
         }
         QStringList cells;
         for (const ReportDefinition::Column &c : m_def.columns) {
             const int i = r.indexOf(c.field);
             if (i < 0)
-                throw EErro(QStringLiteral("A consulta do relatório %1 não devolve o campo %2.").arg(m_def.name, c.field));
+                throw EErro(
+                    QStringLiteral("A consulta do relatório %1 não devolve o campo %2.").arg(m_def.name, c.field));
             cells.append(shown(c, r.value(i)));
         }
         for (int t = 0; t < g.totals.size(); ++t) {
@@ -144,7 +152,8 @@ qint64 ReportRows::walk(const ReportQuery &query, const std::function<void(const
     closeGroup();
     if (!m_def.totalLabel.isEmpty())
         line({Kind::Total, footerCells(allSums),
-              QStringLiteral("%1: %2").arg(m_def.totalLabel, NumberFormat::format(QStringLiteral("#,##0"), double(rows)))});
+              QStringLiteral("%1: %2").arg(m_def.totalLabel,
+                                           NumberFormat::format(QStringLiteral("#,##0"), double(rows)))});
     return rows;
 }
 

@@ -4,6 +4,7 @@
 
 #include <QStringList>
 #include <QVariant>
+
 #include <functional>
 
 class QSqlRecord;
@@ -22,11 +23,11 @@ public:
     struct Line
     {
         Kind kind;
-        QStringList cells;  // Row: one per column; footers: the totals under their columns
-        QString text;       // headers and footers: the line's own text
+        QStringList cells; // Row: one per column; footers: the totals under their columns
+        QString text; // headers and footers: the line's own text
     };
 
-    explicit ReportRows(const ReportDefinition &definition) : m_def(definition) {}
+    explicit ReportRows(const ReportDefinition &definition) : m_def(definition) { }
 
     // Runs the query and hands every line over; returns the number of rows.
     qint64 walk(const ReportQuery &query, const std::function<void(const Line &)> &line) const;

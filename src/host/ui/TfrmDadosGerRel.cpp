@@ -122,7 +122,7 @@ void TfrmDadosGerRel::reloadReports()
         cbbReportNames->setCurrentIndex(again);
 }
 
-void TfrmDadosGerRel::rpddPadraoBeforeGetQueryParams(ReportQuery &) {}
+void TfrmDadosGerRel::rpddPadraoBeforeGetQueryParams(ReportQuery &) { }
 
 std::unique_ptr<TfrmDadosGerRel::Run> TfrmDadosGerRel::prepare()
 {
@@ -132,7 +132,7 @@ std::unique_ptr<TfrmDadosGerRel::Run> TfrmDadosGerRel::prepare()
         reloadReports(); // raises Arq_Rel_Err when the code has no report
     ReportDefinition def = m_catalog->load(currentReport());
     ReportQuery query(def, {});
-    auto run = std::make_unique<Run>(Run{std::move(def), std::move(query)});
+    auto run = std::make_unique<Run>(Run {std::move(def), std::move(query)});
     rpddPadraoBeforeGetQueryParams(run->query);
     return run;
 }
@@ -179,7 +179,8 @@ void TfrmDadosGerRel::sbtPrintClick()
 void TfrmDadosGerRel::sbtSalvarComoClick()
 {
     std::unique_ptr<Run> run = prepare();
-    QString path = cns::HostDialogs::current().saveFileName(QStringLiteral("Salvar como"), run->definition.name + QStringLiteral(".pdf"),
+    QString path = cns::HostDialogs::current().saveFileName(QStringLiteral("Salvar como"),
+                                                            run->definition.name + QStringLiteral(".pdf"),
                                                             QStringLiteral("PDF (*.pdf);;CSV (*.csv)"));
     if (path.isEmpty())
         return;

@@ -45,8 +45,10 @@ Value getConsumidorFilial(MethodCall &call)
                                                         ConsumerSelection::kConsumerWidth),
                                  selection.condition(), typeMember);
     return packetReply(call.db().select(sql, params,
-                                        {{QStringLiteral("IDMARCADO"), FieldType::FixedChar, 1}, textField("CDCONSUMIDOR", 21),
-                                         textField("NMCONSUMIDOR", 50), textField("CODIGO", 42)}));
+                                        {{QStringLiteral("IDMARCADO"), FieldType::FixedChar, 1},
+                                         textField("CDCONSUMIDOR", 21),
+                                         textField("NMCONSUMIDOR", 50),
+                                         textField("CODIGO", 42)}));
 }
 
 } // namespace
@@ -55,7 +57,8 @@ QList<RemoteMethod> methods()
 {
     return {
         {QStringLiteral("getConsumidorFilial"),
-         {text("clientes"), text("todos os clientes"), text("tipos de consumidor"), text("todos os tipos"), text("filial")},
+         {text("clientes"), text("todos os clientes"), text("tipos de consumidor"), text("todos os tipos"),
+          text("filial")},
          false,
          getConsumidorFilial},
     };
