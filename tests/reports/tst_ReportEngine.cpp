@@ -57,6 +57,7 @@ private slots:
     void catalogOffersShippedReportsAndNamesWhatIsMissing();
     void parametersAreBoundNeverPasted();
     void dialectTextFallsBackToGeneric();
+    void badDefinitionsAreNamed();
     void branchAndTypeFilters_data();
     void branchAndTypeFilters();
     void pdfHoldsTheConsumersAndTheGroupCounts();
@@ -158,6 +159,37 @@ void tst_ReportEngine::dialectTextFallsBackToGeneric()
     QVERIFY(d.text(SqlDialect::Text::InterBase).contains("PARAM(:P_CDCLIENTE) P_CDCLIENTE"));
     d.sql[1].clear();
     QCOMPARE(d.text(SqlDialect::Text::Oracle), d.sql[0]);
+}
+
+void tst_ReportEngine::badDefinitionsAreNamed()
+{
+    ReportDefinition d = shipped("consumidores");
+    d.columns.append({"NAOEXISTE", "Nada", 10, Qt::AlignLeft, {}, {}});
+    ReportQuery q(d, {});
+    q.ParamByName(u"P_NRINSJURCLIE") = Value("11222333000181");
+    try {
+        ReportCsv::write(d, q, m_dir.filePath("nada.csv"));
+        QFAIL("a column the query does not give was written");
+    } catch (const EErro &e) {
+        QCOMPARE(e.message(), QString("A consulta do relatório consumidores não devolve o campo NAOEXISTE."));
+    }
+    QVERIFY(!QFile::exists(m_dir.filePath("nada.csv")));
+
+    const QString folder = m_dir.filePath("user/Cns722");
+    QVERIFY(QDir().mkpath(folder));
+    QFile broken(folder + "/quebrado.json");
+    QVERIFY(broken.open(QIODevice::WriteOnly));
+    broken.write("{\"title\": \"Quebrado\", ");
+    broken.close();
+    try {
+        ReportCatalog("Cns722").load("quebrado");
+        QFAIL("a broken definition loaded");
+    } catch (const EErro &e) {
+        QVERIFY2(e.message().startsWith("A definição de relatório " + broken.fileName() + " não é válida"), qPrintable(e.message()));
+    }
+    // The other reports are still offered.
+    QCOMPARE(ReportCatalog("Cns722").entries().size(), 3);
+    QVERIFY(broken.remove());
 }
 
 QStringList tst_ReportEngine::csv(const QString &name, const QHash<QString, QString> &params)

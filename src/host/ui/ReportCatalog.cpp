@@ -76,7 +76,13 @@ QList<ReportCatalog::Entry> ReportCatalog::entries() const
         missing(m_code);
     QList<Entry> out;
     for (Entry e : std::as_const(byName)) {
-        e.title = load(e.name).title;
+        // A file that cannot be read is offered under its name and tells what is wrong when chosen,
+        // so that it does not hide the other reports.
+        try {
+            e.title = load(e.name).title;
+        } catch (const EErro &) {
+            e.title = e.name;
+        }
         out.append(e);
     }
     std::stable_sort(out.begin(), out.end(),

@@ -110,12 +110,14 @@ qint64 ReportRows::walk(const ReportQuery &query, const std::function<void(const
                                            NumberFormat::format(QStringLiteral("#,##0"), double(groupRows)));
         line({Kind::GroupFooter, footerCells(groupSums), text});
     };
+    bool checked = false;
     qint64 rows = query.run([&](const QSqlRecord &r) {
         for (const QString &f : g.fields) {
-            if (r.indexOf(f) < 0)
+            if (!checked && r.indexOf(f) < 0)
                 throw EErro(
                     QStringLiteral("A consulta do relatório %1 não devolve o campo %2 do grupo.").arg(m_def.name, f));
         }
+        checked = true;
         if (!g.isEmpty()) {
             const QStringList key = groupOf(g, r);
             if (!inGroup || key != current) {
