@@ -185,7 +185,8 @@ void tst_ReportEngine::badDefinitionsAreNamed()
         ReportCatalog("Cns722").load("quebrado");
         QFAIL("a broken definition loaded");
     } catch (const EErro &e) {
-        QVERIFY2(e.message().startsWith("A definição de relatório " + broken.fileName() + " não é válida"), qPrintable(e.message()));
+        QVERIFY2(e.message().startsWith("A definição de relatório " + broken.fileName() + " não é válida"),
+                 qPrintable(e.message()));
     }
     // The other reports are still offered.
     QCOMPARE(ReportCatalog("Cns722").entries().size(), 3);

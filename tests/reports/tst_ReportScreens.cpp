@@ -24,6 +24,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -34,6 +35,7 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -116,6 +118,7 @@ private slots:
     void branchReportHandsItsParameters();
     void branchReportPrintsAndSavesCsv();
     void editedReportIsSavedBesideTheShippedOne();
+    void missingDefinitionsAreToldWithTheirFolder();
     void consumerScreenPrintButtonOpensTheBranchReport();
 
 private:
@@ -622,6 +625,25 @@ void tst_ReportScreens::editedReportIsSavedBesideTheShippedOne()
     click(toolButton(*f, "sbtReportEdit"));
     QCOMPARE(ReportCatalog("Cns722").load("consumidores").title, QString("Lista de teste"));
     QVERIFY(QFile::remove(copy));
+}
+
+void tst_ReportScreens::missingDefinitionsAreToldWithTheirFolder()
+{
+    const auto restore = qScopeGuard([shipped = qgetenv("CNS_REPORTS_DIR")] { qputenv("CNS_REPORTS_DIR", shipped); });
+    const QString empty = m_dir.filePath("vazio");
+    QVERIFY(QDir().mkpath(empty));
+    qputenv("CNS_REPORTS_DIR", empty.toUtf8());
+    auto *f = open<TfrmRelatorioCons>();
+    m_screen = f;
+    const QString told = QString("O arquivo contendo a definição do relatório de código 'Cns722' não foi encontrado no "
+                                 "diretório '%1'.")
+                             .arg(QDir::toNativeSeparators(empty + "/Cns722"));
+    QTRY_COMPARE(m_dialogs->texts(), QStringList {told});
+    QCOMPARE(f->cbbReportNames->count(), 0);
+    m_dialogs->shown.clear();
+    QVERIFY(clickOpensNoDialog(toolButton(*f, "sbtSalvarComo")));
+    QCOMPARE(m_dialogs->texts(), QStringList {told});
+    QVERIFY(m_dialogs->fileNames.isEmpty());
 }
 
 void tst_ReportScreens::consumerScreenPrintButtonOpensTheBranchReport()

@@ -44,7 +44,8 @@ public:
     void add(const Line &line)
     {
         // A group header never ends a page: its first row goes with it.
-        const bool full = m_slot >= m_perPage || (line.kind == Kind::GroupHeader && m_slot > 0 && m_slot >= m_perPage - 1);
+        const bool full
+            = m_slot >= m_perPage || (line.kind == Kind::GroupHeader && m_slot > 0 && m_slot >= m_perPage - 1);
         if (m_pages == 0 || full) {
             ++m_pages;
             m_slot = 0;
