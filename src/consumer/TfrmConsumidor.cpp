@@ -762,6 +762,11 @@ void TfrmConsumidor::btfImpConsuClick()
     runClientPanelAgain();
 }
 
+void TfrmConsumidor::sbtImprimirClick()
+{
+    CriaRelatConsumid();
+}
+
 void TfrmConsumidor::btnConsultaCrachaClick()
 {
     CriaConsultaCracha(medCdCliente->text(), Corvane::FiliProc());

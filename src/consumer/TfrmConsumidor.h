@@ -114,6 +114,7 @@ public:
     void sbtCancelarClick() override;
     void sbtConfirmarClick() override;
     void sbtVerificarClick() override;
+    void sbtImprimirClick() override; // the report by branch and consumer type
     void dtsPadraoStateChange() override;
     void cbbVerifSaldoConsClick();
     void btnAltSenhaClick();

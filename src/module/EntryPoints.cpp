@@ -13,6 +13,8 @@
 #include "TfrmConsultaCracha.h"
 #include "TfrmConsumidor.h"
 #include "TfrmImportConsu.h"
+#include "TfrmRelConsumidor.h"
+#include "TfrmRelatorioCons.h"
 #include "Value.h"
 
 #include <QLineEdit>
@@ -83,6 +85,26 @@ void CriaAssocia(const QString &filial, const QString &cliente, const QString &c
     screen->exec();
 }
 
+void CriaRelConsumidor()
+{
+    CursorScope cursor;
+    if (!Cli_cns72201::boIdCriado || !Cli_cns72201::frmRelConsumidor) {
+        auto *screen = new TfrmRelConsumidor(HostWindow::mainWindow());
+        trackPointer(screen, Cli_cns72201::frmRelConsumidor);
+        QObject::connect(screen, &QObject::destroyed, [] { Cli_cns72201::boIdCriado = false; });
+        Cli_cns72201::boIdCriado = true;
+    }
+    Cli_cns72201::frmRelConsumidor->exec();
+}
+
+void CriaRelatConsumid()
+{
+    CursorScope cursor;
+    auto *screen = new TfrmRelatorioCons(HostWindow::mainWindow());
+    trackPointer(screen, Cli_cns72204::frmRelatorioCons);
+    screen->exec();
+}
+
 void CriaImpConsumidor()
 {
     // The import screen falls back to the consumer screen's client when that screen is open.
@@ -148,6 +170,7 @@ void Initialize()
         return;
     Cli_cns72206::boIdCriado = false;
     Cli_cns72200::boIdCriado = false;
+    Cli_cns72201::boIdCriado = false;
     Cli_cns72200::boPesquisa = false;
 }
 
@@ -177,6 +200,8 @@ CNS_ENTRY_POINT_TYPE(CriaAssocia);
 CNS_ENTRY_POINT_TYPE(ValidaSenha);
 CNS_ENTRY_POINT_TYPE(CriaAnonimizaCons);
 CNS_ENTRY_POINT_TYPE(CriaImpConsumidor);
+CNS_ENTRY_POINT_TYPE(CriaRelConsumidor);
+CNS_ENTRY_POINT_TYPE(CriaRelatConsumid);
 CNS_ENTRY_POINT_TYPE(CriaVinculaCons);
 CNS_ENTRY_POINT_TYPE(CriaCadAutoCons);
 CNS_ENTRY_POINT_TYPE(Initialize);

@@ -23,8 +23,12 @@ void CriaConsumidor();
 void CriaConsultaCracha(const QString &cliente, const QString &filial);
 // Opens the external codes of a client: working branch (or "T"), caption ("number - name"), code.
 void CriaAssocia(const QString &filial, const QString &cliente, const QString &cdCliente);
+// Opens the consumer list report, modally, building it only when it does not exist.
+void CriaRelConsumidor();
 // Opens a new import screen, modally.
 void CriaImpConsumidor();
+// Opens a new report by branch and consumer type, modally.
+void CriaRelatConsumid();
 // Asks for a new password, typed twice, showing whose password it is (nmAcesso), the caption and
 // the label of the name; digits only unless alfaNumerico. Returns the password as typed, blanks and
 // all, or an empty text when the operator cancelled.

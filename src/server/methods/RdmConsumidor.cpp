@@ -16,6 +16,7 @@
 #include "Schema.h"
 #include "EErro.h"
 #include "MethodCall.h"
+#include "ReportMethods.h"
 
 namespace cns::RdmConsumidor {
 
@@ -305,6 +306,7 @@ QList<RemoteMethod> methods()
     all += AutoChangeMethods::methods();
     all += ConsumerLinkMethods::methods();
     all += AnonymisationMethods::methods();
+    all += ReportMethods::methods();
     return all;
 }
 
