@@ -10,6 +10,7 @@
 #include "ReportCatalog.h"
 #include "ReportEditDialog.h"
 #include "ReportQuery.h"
+#include "ReportScreenInput.h"
 #include "ReportText.h"
 #include "ScriptedDialogs.h"
 #include "ServerFixture.h"
@@ -45,53 +46,7 @@ using namespace cns;
 using namespace cns::ui;
 using ServerFixture::client;
 
-namespace {
-
-void click(QWidget *w)
-{
-    QVERIFY(w);
-    QTest::mouseClick(w, Qt::LeftButton, {}, w->rect().center());
-}
-
-QToolButton *toolButton(QWidget &screen, const char *name)
-{
-    return screen.findChild<QToolButton *>(QString::fromLatin1(name));
-}
-
-// Runs f on the modal dialog that the next step opens, in its own event loop.
-void onModal(std::function<void(QWidget *)> f)
-{
-    QTimer::singleShot(0, [f] {
-        QTRY_VERIFY(QApplication::activeModalWidget() != nullptr);
-        f(QApplication::activeModalWidget());
-    });
-}
-
-// Clicks w; true when no modal dialog opened (one that did is closed again).
-bool clickOpensNoDialog(QWidget *w)
-{
-    bool fired = false, opened = false;
-    QTimer::singleShot(0, [&] {
-        fired = true;
-        if (QWidget *modal = QApplication::activeModalWidget()) {
-            opened = true;
-            modal->close();
-        }
-    });
-    click(w);
-    return QTest::qWaitFor([&fired] { return fired; }) && !opened;
-}
-
-// Moves the focus out of w as the operator does, with the tab key.
-void leave(QWidget *w)
-{
-    w->setFocus();
-    QTRY_VERIFY(w->hasFocus());
-    QTest::keyClick(w, Qt::Key_Tab);
-    QTest::qWait(0);
-}
-
-} // namespace
+using namespace ReportScreenInput;
 
 // The two report screens, driven offscreen as an operator drives them, on one database (CTest
 // runs the suite again with CNS_TEST_BACKEND=postgresql).
