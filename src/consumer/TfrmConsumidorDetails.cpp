@@ -81,7 +81,10 @@ void TfrmConsumidor::defineDetailPackets()
         ds->FieldByName(u"CDFILIAL").DisplayLabel = QStringLiteral("Código");
         ds->FieldByName(u"NMFILIAL").DisplayLabel = QStringLiteral("Nome");
     }
-    cdsConsFilial.BeforeInsert = [this](cns::DataSet &) { dbgConsFilial->selectField(QStringLiteral("CDFILIAL")); };
+    cdsConsFilial.BeforeInsert = [this](cns::DataSet &) {
+        dbgConsFilial->selectField(QStringLiteral("CDFILIAL"));
+        dbgConsFilial->setFocus();
+    };
     cdsConsFilial.BeforePost = [this](cns::DataSet &) { cdsConsFilialBeforePost(); };
     cdsConsFilial.AfterPost = [this](cns::DataSet &) { cdsConsFilialAfterPost(); };
     cdsConsFilial.BeforeDelete = [this](cns::DataSet &) { Vd_InsDelConsFilial(); };
