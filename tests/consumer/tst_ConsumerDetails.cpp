@@ -58,6 +58,7 @@ private slots:
     void refusedBranchLinkStaysBeingInserted();
     void branchUpdateOfTheProcessingBranch();
     void branchUpdateOfAList();
+    void allBranchesOfAClientWithoutBranchesStops();
     void balanceTab();
 
 private:
@@ -461,6 +462,29 @@ void tst_ConsumerDetails::branchUpdateOfAList()
     onBranchListDialog([](TfrmAtualizaFilLista &d) { QTest::mouseClick(d.rbtTodos, Qt::LeftButton); });
     s.mnuAtualizarListaFiliais->trigger();
     QCOMPARE(m_server.target->count("setAtuFiliConsLista"), sent);
+}
+
+void tst_ConsumerDetails::allBranchesOfAClientWithoutBranchesStops()
+{
+    m_screen = new TfrmConsumidor;
+    TfrmConsumidor &s = *m_screen;
+    s.show();
+    s.activateWindow();
+    QTRY_VERIFY(s.isActiveWindow());
+    s.medCdCliente->setFocus();
+    QTest::keyClicks(s.medCdCliente, "45723174000110"); // "Sem Filial"
+    QTest::keyClick(s.medCdCliente, Qt::Key_Tab);
+    QTRY_COMPARE(s.cdsCliente.FieldByName(u"CDCLIENTE").AsString(), client(4));
+    QVERIFY(s.btnAtuFiliCons->isEnabled());
+    onBranchListDialog([](TfrmAtualizaFilLista &d) {
+        QTest::mouseClick(d.rbtTodos, Qt::LeftButton);
+        QVERIFY(d.selection().isEmpty());
+    });
+    s.mnuAtualizarListaFiliais->trigger();
+    QCOMPARE(m_dialogs->shown.size(), 1);
+    QCOMPARE(m_dialogs->shown.last().type, cns::MsgType::Error);
+    QCOMPARE(m_dialogs->lastText(), QString("Nenhuma filial foi selecionada. Selecione ao menos uma filial para atualizar."));
+    QCOMPARE(m_server.target->count("setAtuFiliConsLista"), 0);
 }
 
 // ---------------------------------------------------------------------------------------------------
