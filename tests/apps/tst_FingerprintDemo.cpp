@@ -1,7 +1,5 @@
 #include "Corvane.h"
 #include "CountingBusy.h"
-#include "DbSession.h"
-#include "DemoData.h"
 #include "Dispatcher.h"
 #include "FingerprintTab.h"
 #include "HandlerGuard.h"
@@ -10,12 +8,11 @@
 #include "HostSettings.h"
 #include "LocalCache.h"
 #include "ModuleLoader.h"
-#include "Schema.h"
+#include "ServerFixture.h"
 #include "ScriptedDialogs.h"
 #include "TADOIBQuery.h"
 #include "TBtnPesquisa.h"
 #include "TNetConnection.h"
-#include "TestDatabases.h"
 #include "TfrmConsumidor.h"
 
 #include <QAction>
@@ -58,14 +55,8 @@ private:
 void tst_FingerprintDemo::initTestCase()
 {
     qputenv("CNS_MODULE_PATH", CNS_MODULE_DIR);
-    const QString url = TestDatabases::freshSqlite("tst_fingerprintdemo");
-    DbSession &s = DbSession::forThread(DatabaseUrl::parse(url));
-    Schema::createOrUpgrade(s.db());
-    DemoData::Options options;
-    options.small = true;
-    DemoData::seed(s.db(), options);
-    m_dispatcher = Dispatcher::standard(DatabaseUrl::parse(url));
-    m_dispatcher->setLogSink(nullptr);
+    const QString url = ServerFixture::createDemo("tst_fingerprintdemo");
+    m_dispatcher = ServerFixture::dispatcher(url);
     TNetConnection::setInProcessTarget(m_dispatcher.get());
     DatabaseUrl::parse(url).open(TADOIBQuery::defaultConnectionName());
     m_ini = m_dir.filePath("cns-host.ini");

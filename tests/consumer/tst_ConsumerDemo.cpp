@@ -1,19 +1,16 @@
 #include "Corvane.h"
 #include "CountingBusy.h"
 #include "DBEdit.h"
-#include "DbSession.h"
-#include "DemoData.h"
 #include "DBNumericEdit.h"
 #include "Dispatcher.h"
 #include "GridInput.h"
 #include "HandlerGuard.h"
 #include "MaskEdit.h"
-#include "Schema.h"
+#include "ServerFixture.h"
 #include "ScriptedDialogs.h"
 #include "TADOIBQuery.h"
 #include "TBtnPesquisa.h"
 #include "TNetConnection.h"
-#include "TestDatabases.h"
 #include "TfrmAtualizaFilLista.h"
 #include "TfrmConsumidor.h"
 
@@ -57,14 +54,8 @@ private:
 
 void tst_ConsumerDemo::initTestCase()
 {
-    const QString url = TestDatabases::freshSqlite("tst_consumerdemo");
-    DbSession &s = DbSession::forThread(DatabaseUrl::parse(url));
-    Schema::createOrUpgrade(s.db());
-    DemoData::Options options;
-    options.small = true;
-    DemoData::seed(s.db(), options);
-    m_dispatcher = Dispatcher::standard(DatabaseUrl::parse(url));
-    m_dispatcher->setLogSink(nullptr);
+    const QString url = ServerFixture::createDemo("tst_consumerdemo");
+    m_dispatcher = ServerFixture::dispatcher(url);
     TNetConnection::setInProcessTarget(m_dispatcher.get());
     DatabaseUrl::parse(url).open(TADOIBQuery::defaultConnectionName());
     m_ctx.filiProc = "0001";

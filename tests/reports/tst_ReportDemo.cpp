@@ -1,17 +1,14 @@
 #include "Corvane.h"
 #include "CountingBusy.h"
 #include "DatabaseUrl.h"
-#include "DbSession.h"
-#include "DemoData.h"
 #include "Dispatcher.h"
 #include "MaskEdit.h"
 #include "ReportScreenInput.h"
 #include "ReportText.h"
-#include "Schema.h"
+#include "ServerFixture.h"
 #include "ScriptedDialogs.h"
 #include "TADOIBQuery.h"
 #include "TNetConnection.h"
-#include "TestDatabases.h"
 #include "TfrmRelConsumidor.h"
 #include "TfrmRelatorioCons.h"
 
@@ -57,14 +54,8 @@ private:
 
 void tst_ReportDemo::initTestCase()
 {
-    m_url = TestDatabases::freshSqlite("tst_reportdemo");
-    DbSession &s = DbSession::forThread(DatabaseUrl::parse(m_url));
-    Schema::createOrUpgrade(s.db());
-    DemoData::Options options;
-    options.small = true;
-    DemoData::seed(s.db(), options);
-    m_dispatcher = Dispatcher::standard(DatabaseUrl::parse(m_url));
-    m_dispatcher->setLogSink(nullptr);
+    m_url = ServerFixture::createDemo("tst_reportdemo");
+    m_dispatcher = ServerFixture::dispatcher(m_url);
     TNetConnection::setInProcessTarget(m_dispatcher.get());
     DatabaseUrl::parse(m_url).open(TADOIBQuery::defaultConnectionName());
     m_ctx.filiProc = "0001";

@@ -1,6 +1,7 @@
 #include "ServerFixture.h"
 
 #include "DbSession.h"
+#include "DemoData.h"
 #include "Schema.h"
 #include "SqlRows.h"
 #include "TestDatabases.h"
@@ -141,6 +142,17 @@ void backendRows(const QStringList &backends)
     QTest::addColumn<QString>("backend");
     for (const QString &b : backends)
         QTest::newRow(qPrintable(b)) << b;
+}
+
+QString createDemo(const QString &suite)
+{
+    const QString url = TestDatabases::freshSqlite(suite);
+    DbSession &s = DbSession::forThread(DatabaseUrl::parse(url));
+    Schema::createOrUpgrade(s.db());
+    DemoData::Options options;
+    options.small = true;
+    DemoData::seed(s.db(), options);
+    return url;
 }
 
 std::unique_ptr<Dispatcher> dispatcher(const QString &url)
