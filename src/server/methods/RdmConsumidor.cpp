@@ -8,6 +8,7 @@
 #include "ConsumerBadgeMethods.h"
 #include "ConsumerBranchMethods.h"
 #include "ConsumerCheckMethods.h"
+#include "ConsumerHistoryMethods.h"
 #include "ConsumerLinkMethods.h"
 #include "ConsumerQueries.h"
 #include "ConsumerRecord.h"
@@ -305,6 +306,7 @@ QList<RemoteMethod> methods()
     all += AutoChangeMethods::methods();
     all += ConsumerLinkMethods::methods();
     all += AnonymisationMethods::methods();
+    all += ConsumerHistoryMethods::methods();
     return all;
 }
 

@@ -20,12 +20,13 @@ namespace {
 // consumers are.
 // Version 4: the badge register has an index on the badge as it is compared (without regard to
 // case), so that the import's check of each line's badge reads a few rows instead of the register.
+// Version 5: the change history of consumers (HISTCONSUMIDOR).
 //
 // Besides the tables below, a connection makes temporary tables of its own for the call that uses
 // them (DbSession::temporaryTable): TMPCRACHAIMP (NRLINHA, CDIDCONSUMID, CDCLIENTE, CDCONSUMIDOR),
 // the badges that getVrIdentificadorLista answers in one query; TMPCONSIMP, columns of CONSUMIDOR,
 // the consumers an import updates or inactivates in one statement.
-constexpr int kVersion = 4;
+constexpr int kVersion = 5;
 
 TableDef consumidor()
 {
@@ -52,6 +53,32 @@ TableDef consumidor()
     t.sparseIndex("IXCONSUMIDOR_LOGIN", "UPPER(TRIM(NMLOGINCONS))", "NMLOGINCONS IS NOT NULL");
     t.sparseIndex("IXCONSUMIDOR_VINCULO", "CDCLIENTE, CDCONSVINCULO", "CDCONSVINCULO IS NOT NULL");
     return t;
+}
+
+// Written by every method that changes consumers, in the transaction of the change (ConsumerHistory),
+// read by getHistCons and thinned by cns-server --history-days. One row per changed field: a field
+// of CONSUMIDOR, or of a further address (NMTABELA ENDECONS, CDITEMHIST its number), or a branch
+// link made or removed (CONSUMIFILIAL, NMCAMPO CDFILIAL). A bulk call adds one row of its own,
+// without consumer, whose NMCAMPO is "CHAMADA" and whose new value holds its arguments and counts.
+// Passwords are written "alterada" and fingerprints "capturada" or "removida", never their values.
+// DTHRHISTCONS is the server's time in UTC, one per call. Indexed for the one consumer's history
+// only: every write pays for an index, and the daily thinning reads the table through once.
+TableDef histConsumidor()
+{
+    return TableDef(QStringLiteral("HISTCONSUMIDOR"), QStringLiteral("change history of consumers: who changed what, and when"))
+        .serial("NRHISTCONS")
+        .timestamp("DTHRHISTCONS")
+        .varchar("CDOPERADOR", 40)
+        .varchar("CDFILIAL", 4)
+        .varchar("NMMETODO", 30)
+        .varchar("CDCLIENTE", 21)
+        .varchar("CDCONSUMIDOR", 21)
+        .varchar("NMTABELA", 30)
+        .varchar("CDITEMHIST", 21)
+        .varchar("NMCAMPO", 30)
+        .varchar("DSVALORANT", 2000)
+        .varchar("DSVALORNOVO", 2000)
+        .index("IXHISTCONSUMIDOR_CONSUMIDOR", "CDCLIENTE, CDCONSUMIDOR");
 }
 
 QList<TableDef> build()
@@ -164,6 +191,7 @@ QList<TableDef> build()
                    .blob("DSARQANONIMIZA").timestamp("DTANONIMIZA")
                    .key({"NRANONIMIZA"})
                    .index("IXANONIMIZACONS_CONSUMIDOR", "CDCLIENTE, CDCONSUMIDOR"));
+    all.append(histConsumidor());
     return all;
 }
 
@@ -244,6 +272,12 @@ void upgradeFrom3(QSqlQuery &q)
                 .replace(QStringLiteral("CREATE INDEX"), QStringLiteral("CREATE INDEX IF NOT EXISTS")));
 }
 
+void upgradeFrom4(QSqlQuery &q, const SqlDialect &dialect)
+{
+    for (const QString &stmt : table(u"HISTCONSUMIDOR").createStatements(dialect))
+        exec(q, stmt);
+}
+
 } // namespace
 
 void createOrUpgrade(QSqlDatabase &db)
@@ -270,6 +304,8 @@ void createOrUpgrade(QSqlDatabase &db)
             upgradeFrom2(q);
         if (installed >= 1 && installed <= 3)
             upgradeFrom3(q);
+        if (installed >= 1 && installed <= 4)
+            upgradeFrom4(q, dialect);
         // Later versions add their steps here, each from the version before it.
         exec(q, QStringLiteral("DELETE FROM VERSAOBANCO"));
         exec(q, QStringLiteral("INSERT INTO VERSAOBANCO (NRVERSAO) VALUES (%1)").arg(kVersion));
