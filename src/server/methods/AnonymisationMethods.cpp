@@ -186,11 +186,11 @@ void recordInHistory(MethodCall &call, const Request &r, const QHash<QString, Va
     QHash<QString, Value> all = params;
     all.insert(QStringLiteral("P_APAGADO"), Value(kErased));
     const QString key = QStringLiteral("%1.CDCLIENTE = :P_CDCLIENTE AND %1.CDCONSUMIDOR = :P_CDCONSUMIDOR");
-    call.history().changedColumns(QStringLiteral("CONSUMIDOR C"), key.arg(u'C'), QStringLiteral("C"), consumer, all);
+    call.history().changedColumns(QStringLiteral("CONSUMIDOR C"), key.arg(QStringLiteral("C")), QStringLiteral("C"), consumer, all);
     QList<ConsumerHistory::ColumnChange> address;
     for (const QString &column : addressColumns)
         address.append(erased(QStringLiteral("E"), column, column == u"DSENDECONS" ? QStringLiteral(":P_ENDERECO") : QStringLiteral("NULL")));
-    call.history().changedColumns(QStringLiteral("ENDECONS E"), key.arg(u'E'), QStringLiteral("E"), address, all,
+    call.history().changedColumns(QStringLiteral("ENDECONS E"), key.arg(QStringLiteral("E")), QStringLiteral("E"), address, all,
                                   QStringLiteral("ENDECONS"), QStringLiteral("E.CDENDECONS"));
 }
 

@@ -274,8 +274,11 @@ void upgradeFrom3(QSqlQuery &q)
 
 void upgradeFrom4(QSqlQuery &q, const SqlDialect &dialect)
 {
-    for (const QString &stmt : table(u"HISTCONSUMIDOR").createStatements(dialect))
-        exec(q, stmt);
+    // Made only where it is missing, as the step from version 3 makes its index.
+    for (QString stmt : table(u"HISTCONSUMIDOR").createStatements(dialect)) {
+        stmt.replace(QStringLiteral("CREATE TABLE"), QStringLiteral("CREATE TABLE IF NOT EXISTS"));
+        exec(q, stmt.replace(QStringLiteral("CREATE INDEX"), QStringLiteral("CREATE INDEX IF NOT EXISTS")));
+    }
 }
 
 } // namespace
