@@ -22,6 +22,7 @@ TableDef &TableDef::blob(const char *name) { return add(name, Type::Blob, 0, fal
 
 TableDef &TableDef::serial(const char *name)
 {
+    m_key = {QString::fromLatin1(name)};
     return add(name, Type::Serial, 0, true);
 }
 
@@ -137,6 +138,7 @@ QString TableDef::beyondRange(const Column &c, const Value &v)
 QStringList TableDef::createStatements(const SqlDialect &dialect) const
 {
     QStringList cols;
+    bool serialKey = false;
     for (const Column &c : m_columns) {
         QString type;
         switch (c.type) {
@@ -146,14 +148,14 @@ QStringList TableDef::createStatements(const SqlDialect &dialect) const
         case Type::Numeric: type = dialect.floatType.arg(kNumericDigits).arg(kNumericDecimals); break;
         case Type::Timestamp: type = dialect.timestampType; break;
         case Type::Blob: type = dialect.blobType; break;
-        case Type::Serial: break;
+        case Type::Serial: serialKey = true; break;
         }
         if (c.type == Type::Serial)
             cols.append(c.name + u' ' + dialect.serialType);
         else
             cols.append(c.name + u' ' + type + (c.notNull || isKey(c.name) ? QStringLiteral(" NOT NULL") : QString()));
     }
-    if (!m_key.isEmpty())
+    if (!m_key.isEmpty() && !serialKey)
         cols.append(QStringLiteral("PRIMARY KEY (%1)").arg(m_key.join(QStringLiteral(", "))));
     const QString options = m_keyOnly && !m_key.isEmpty() ? dialect.keyOnlyTable : QString();
     QStringList out{QStringLiteral("CREATE TABLE %1 (\n  %2\n)%3").arg(m_name, cols.join(QStringLiteral(",\n  ")), options)};

@@ -44,8 +44,8 @@ public:
     TableDef &numeric(const char *name);
     TableDef &timestamp(const char *name);
     TableDef &blob(const char *name);
-    // A number the database gives each row as it is inserted, growing: a log's order of writing,
-    // where the rows have no key of their own (SqlDialect::serialType).
+    // The table's key: a number the database gives each row as it is inserted, growing (a log's
+    // order of writing, where the rows have no key of their own; SqlDialect::serialType).
     TableDef &serial(const char *name);
     TableDef &key(std::initializer_list<const char *> columns);
     TableDef &index(const char *name, const char *columns, bool unique = false);

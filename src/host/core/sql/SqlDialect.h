@@ -36,7 +36,7 @@ public:
     QString blobType;          // column type of byte blobs
     QString timestampType;     // column type of date-times
     QString floatType;         // column type of values with decimals ("%1": digits in all, "%2": after the point)
-    QString serialType;        // a column the database numbers as rows are inserted (the order of writing)
+    QString serialType;        // the key column that the database numbers as rows are inserted
     QString beginRead;         // starts a transaction that only reads
     QString beginWrite;        // starts a transaction that writes (takes the write lock at once where that avoids deadlocks)
     QString nullSafeEqual;     // "a <op> b" true when both are null or equal
