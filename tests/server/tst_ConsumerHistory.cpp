@@ -325,10 +325,24 @@ void tst_ConsumerHistory::automaticChangeRecordsOnlyWhatChanged()
                      {{"C", Value(client(2))}, {"K", Value(consumer(2))}});
     const qint64 before = mark(backend);
     QCOMPARE(call(backend, "AlteraConsumidor", saleTypeOf(2, "3")).at(0).toInt(), 3);
+    // The call's own row; each changed consumer's fields are read as the screen reads them.
     QCOMPARE(entries(backend, before),
-             (QStringList{"AlteraConsumidor 2/1 CONSUMIDOR - IDTPVENDACONS: - > 3", "AlteraConsumidor 2/3 CONSUMIDOR - IDTPVENDACONS: - > 3",
-                          "AlteraConsumidor -/- - - CHAMADA: - > IDTPVENDACONS = 3; filtros: clientes _" + client(2)
-                              + "_, consumidores T, centros de custo T, tipos T, filial T; consumidores alterados: 3"}));
+             (QStringList{"AlteraConsumidor -/- - - CHAMADA: - > IDTPVENDACONS = 3; filtros: clientes _" + client(2)
+                          + "_, consumidores T, centros de custo T, tipos T, filial T; consumidores alterados: 3"}));
+    const auto lines = [&](int consumerNo) {
+        const Packet h = call(backend, "getHistCons", {Value(client(2)), Value(consumer(consumerNo))}).at(0).toPacket();
+        QStringList out;
+        for (qsizetype i = 0; i < h.rowCount(); ++i) {
+            if (h.value(i, u"NMMETODO").toString() == u"AlteraConsumidor")
+                out.append(h.value(i, u"NMTABELA").toString() + " " + h.value(i, u"NMCAMPO").toString() + ": "
+                           + text(h.value(i, u"DSVALORANT")) + " > " + text(h.value(i, u"DSVALORNOVO")) + " by "
+                           + h.value(i, u"CDOPERADOR").toString());
+        }
+        return out;
+    };
+    QCOMPARE(lines(1), QStringList{"CONSUMIDOR IDTPVENDACONS: - > 3 by ana"});
+    QCOMPARE(lines(2), QStringList());
+    QCOMPARE(lines(3), QStringList{"CONSUMIDOR IDTPVENDACONS: - > 3 by ana"});
 }
 
 void tst_ConsumerHistory::historyReadsNewestFirstAsTheScreenShowsValues()

@@ -285,9 +285,18 @@ void tst_ImportMethods::importInsertsUpdatesTiesAndInactivates()
     QCOMPARE(entries.filter(QRegularExpression("^3 ")),
              (QStringList{"3 CONSUMIDOR NMCONSUMIDOR: " + ServerFixture::consumerName(3) + " > Renomeado",
                           "3 CONSUMIDOR CDTIPOCONS: 02 > 01", "3 CONSUMIFILIAL CDFILIAL: - > 0001"}));
-    QCOMPARE(entries.filter(QRegularExpression("^200 ")), QStringList{"200 CONSUMIDOR -: - > incluído"});
+    QCOMPARE(entries.filter(QRegularExpression("^200 ")), QStringList());
     QCOMPARE(entries.filter(" CONSUMIDOR IDSITCONSUMI: 1 > 2").size(), inactivated);
-    QCOMPARE(entries.size(), 3 + 1 + inactivated);
+    QCOMPARE(entries.size(), 3 + inactivated);
+    // The new consumer once, in a packed row of the call, as the consumer screen reads it.
+    const Packet included = m_dispatchers[backend]
+                                ->call("Cns72200.rdmConsumidor", "getHistCons", {Value(client(1)), Value(consumer(200))})
+                                .at(0)
+                                .toPacket();
+    QCOMPARE(included.rowCount(), 1);
+    QCOMPARE(included.value(0, u"NMMETODO").toString(), QString("setConsumidor"));
+    QCOMPARE(included.value(0, u"NMTABELA").toString(), QString("CONSUMIDOR"));
+    QCOMPARE(included.value(0, u"DSVALORNOVO").toString(), QString("incluído"));
     QCOMPARE(count(backend, QString("SELECT COUNT(*) FROM HISTCONSUMIDOR WHERE NRHISTCONS > %1 AND NMMETODO = 'setConsumidor' AND "
                                     "NMCAMPO = 'CHAMADA' AND DSVALORNOVO = 'layout 0000000001; arquivo /tmp/a.txt; clientes %2_; "
                                     "filial ; linhas: 4; incluídos: 1, alterados: 1, inativados: %3'")

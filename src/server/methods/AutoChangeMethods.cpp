@@ -111,7 +111,7 @@ public:
         m_set.append(QStringLiteral("%1 = :P_%1").arg(name));
         m_columns.append(name);
         // The value as the history writes it, beside the one the UPDATE stores.
-        m_params.insert(QStringLiteral("T_") + name, ConsumerHistory::text(v));
+        m_shown.insert(name, ConsumerHistory::text(v));
         m_params.insert(QStringLiteral("P_") + name, std::move(v));
     }
     bool isEmpty() const { return m_set.isEmpty(); }
@@ -122,10 +122,16 @@ public:
     {
         QList<ConsumerHistory::ColumnChange> out;
         for (const QString &c : m_columns) {
-            ConsumerHistory::ColumnChange change
-                = ConsumerHistory::change(db, c, QStringLiteral("CONSUMIDOR.") + c, QStringLiteral(":P_") + c);
-            change.after = QStringLiteral(":T_") + c;
-            out.append(change);
+            out.append(ConsumerHistory::change(db, c, QStringLiteral("CONSUMIDOR.") + c, QStringLiteral(":P_") + c));
+        }
+        return out;
+    }
+    // The values set, as the history shows them after each consumer's change.
+    QList<HistoryPack::Field> newValues() const
+    {
+        QList<HistoryPack::Field> out;
+        for (const QString &c : m_columns) {
+            out.append({c, m_shown.value(c)});
         }
         return out;
     }
@@ -134,7 +140,7 @@ public:
     {
         QStringList parts;
         for (const QString &c : m_columns) {
-            const Value t = m_params.value(QStringLiteral("T_") + c);
+            const Value t = m_shown.value(c);
             parts.append(QStringLiteral("%1 = %2").arg(c, t.isNull() ? QStringLiteral("(vazio)") : t.toString()));
         }
         return parts.join(QStringLiteral(", "));
@@ -142,7 +148,7 @@ public:
 
 private:
     QStringList m_set, m_columns;
-    QHash<QString, Value> m_params;
+    QHash<QString, Value> m_params, m_shown;
 };
 
 // A filter of AlteraConsumidor: its list text and its "T" (arguments list and list + 1).
@@ -297,8 +303,8 @@ Value AlteraConsumidor(MethodCall &call)
         refuse(QStringLiteral("Nenhum grupo de dados a alterar foi marcado."));
     QHash<QString, Value> params = selection.params();
     params.insert(set.params());
-    call.history().changedColumns(QStringLiteral("CONSUMIDOR"), selection.condition(), QStringLiteral("CONSUMIDOR"),
-                                  set.changes(call.db()), params);
+    call.history().changedConsumers(QStringLiteral("CONSUMIDOR"), selection.condition(), QStringLiteral("CONSUMIDOR"),
+                                    set.changes(call.db()), set.newValues(), params);
     const int changed = call.db().exec(
         QStringLiteral("UPDATE CONSUMIDOR SET %1 WHERE %2").arg(set.clause(), selection.condition()), params);
     call.history().call({}, QStringLiteral("%1; filtros: clientes %2, consumidores %3, centros de custo %4, tipos %5, filial %6; "

@@ -9,6 +9,7 @@ namespace cns {
 
 const QString ConsumerHistory::kTable = QStringLiteral("HISTCONSUMIDOR");
 const QString ConsumerHistory::kCallField = QStringLiteral("CHAMADA");
+const QString ConsumerHistory::kBatchTable = QStringLiteral("HISTCONSLOTE");
 
 namespace {
 
@@ -115,7 +116,8 @@ ConsumerHistory::ColumnChange ConsumerHistory::change(const DbSession &db, const
                                                       const QString &after)
 {
     return {column, recordedSql(column, before, after, false), recordedSql(column, before, after, true),
-            QStringLiteral("NOT (%1 %2 %3)").arg(before, db.dialect().nullSafeEqual, after)};
+            QStringLiteral("NOT (%1 %2 %3)").arg(before, db.dialect().nullSafeEqual, after),
+            isPassword(column) || isFingerprint(column) ? QStringLiteral("NULL") : before};
 }
 
 void ConsumerHistory::row(const TableDef &table, const QList<Value> &before, const QList<Value> &after)
@@ -151,12 +153,44 @@ void ConsumerHistory::row(const TableDef &table, const QList<Value> &before, con
 
 void ConsumerHistory::call(const QString &client, const QString &summary)
 {
-    m_entries.append({client, {}, {}, {}, kCallField, {}, cut(summary, kValueSize)});
+    m_hasCall = true;
+    m_callClient = client;
+    m_callSummary = summary;
 }
 
-void ConsumerHistory::inserted(const QString &client, const QString &consumer)
+void ConsumerHistory::included(const QString &client, const QString &consumer)
 {
-    m_entries.append({client, consumer, QStringLiteral("CONSUMIDOR"), {}, {}, {}, Value(QStringLiteral("incluído"))});
+    m_included.append({client, consumer});
+}
+
+qint64 ConsumerHistory::callNumber(const QString &newValues)
+{
+    if (m_callNumber >= 0)
+        return m_callNumber;
+    QHash<QString, Value> params = callParams();
+    params.insert(QStringLiteral("H_NMCAMPO"), Value(kCallField));
+    params.insert(QStringLiteral("H_DSVALORLOTE"), cut(newValues, kValueSize));
+    m_callNumber = m_db.count(QStringLiteral("INSERT INTO %1 (DTHRHISTCONS, CDOPERADOR, CDFILIAL, NMMETODO, NMCAMPO, DSVALORLOTE) "
+                                             "VALUES (:H_DTHRHISTCONS, :H_CDOPERADOR, :H_CDFILIAL, :H_NMMETODO, :H_NMCAMPO, "
+                                             ":H_DSVALORLOTE) RETURNING NRHISTCONS")
+                                  .arg(kTable),
+                              params);
+    return m_callNumber;
+}
+
+int ConsumerHistory::changedConsumers(const QString &from, const QString &where, const QString &ownerAlias,
+                                      const QList<ColumnChange> &columns, const QList<HistoryPack::Field> &newValues,
+                                      const QHash<QString, Value> &params)
+{
+    QList<HistoryPack::Part> parts;
+    for (const ColumnChange &c : columns)
+        parts.append({c.source, c.changes});
+    QHash<QString, Value> all = params;
+    all.insert(QStringLiteral("H_NRHISTCONS"), Value(callNumber(HistoryPack::packCall(newValues))));
+    return m_db.exec(QStringLiteral("INSERT INTO %1 (CDCLIENTE, CDCONSUMIDOR, NRHISTCONS, DSVALORANT) "
+                                    "SELECT %2.CDCLIENTE, %2.CDCONSUMIDOR, :H_NRHISTCONS, %3 FROM %4 WHERE (%5) AND (%6)")
+                         .arg(kBatchTable, ownerAlias, HistoryPack::sql(m_db.dialect(), parts), from, where, HistoryPack::anySql(parts)),
+                     all);
 }
 
 QHash<QString, Value> ConsumerHistory::callParams() const
@@ -199,8 +233,40 @@ int ConsumerHistory::rows(const QString &values, const QString &from, const QHas
                      all);
 }
 
+void ConsumerHistory::flushIncluded()
+{
+    if (m_included.isEmpty())
+        return;
+    const Value number(callNumber({}));
+    BulkInsert::insertRows(m_db.db(), kBatchTable, {QStringLiteral("CDCLIENTE"), QStringLiteral("CDCONSUMIDOR"), QStringLiteral("NRHISTCONS")},
+                           m_included.size(), [&](qsizetype i, RowSink &cells) {
+                               cells.set(0, cut(m_included.at(i).first, kCodeSize));
+                               cells.set(1, cut(m_included.at(i).second, kCodeSize));
+                               cells.set(2, number);
+                               cells.endRow();
+                           });
+    m_included.clear();
+}
+
+void ConsumerHistory::flushCall()
+{
+    if (!m_hasCall)
+        return;
+    m_hasCall = false;
+    if (m_callNumber < 0) {
+        m_entries.append({m_callClient, {}, {}, {}, kCallField, {}, cut(m_callSummary, kValueSize)});
+        return;
+    }
+    m_db.exec(QStringLiteral("UPDATE %1 SET CDCLIENTE = :C, DSVALORNOVO = :S WHERE NRHISTCONS = :N").arg(kTable),
+              {{QStringLiteral("C"), cut(m_callClient, kCodeSize)},
+               {QStringLiteral("S"), cut(m_callSummary, kValueSize)},
+               {QStringLiteral("N"), Value(m_callNumber)}});
+}
+
 void ConsumerHistory::flush()
 {
+    flushIncluded();
+    flushCall();
     if (m_entries.isEmpty())
         return;
     const QHash<QString, Value> call = callParams();
@@ -231,7 +297,7 @@ int ConsumerHistory::neutralise(DbSession &db, const QString &client, const QStr
     }
     if (which.isEmpty())
         return 0;
-    return db.exec(QStringLiteral("UPDATE %1 SET DSVALORANT = CASE WHEN DSVALORANT IS NULL THEN NULL ELSE :P_NEUTRO END, "
+    return neutraliseBatch(db, client, consumer, columnsByTable.value(QStringLiteral("CONSUMIDOR")), neutral) + db.exec(QStringLiteral("UPDATE %1 SET DSVALORANT = CASE WHEN DSVALORANT IS NULL THEN NULL ELSE :P_NEUTRO END, "
                                   "DSVALORNOVO = CASE WHEN DSVALORNOVO IS NULL THEN NULL ELSE :P_NEUTRO END "
                                   "WHERE CDCLIENTE = :P_CDCLIENTE AND CDCONSUMIDOR = :P_CDCONSUMIDOR AND (%2)")
                        .arg(kTable, which.join(QStringLiteral(" OR "))),
@@ -240,10 +306,47 @@ int ConsumerHistory::neutralise(DbSession &db, const QString &client, const QStr
                     {QStringLiteral("P_CDCONSUMIDOR"), Value(consumer)}});
 }
 
+int ConsumerHistory::neutraliseBatch(DbSession &db, const QString &client, const QString &consumer, const QStringList &columns,
+                                     const QString &neutral)
+{
+    if (columns.isEmpty())
+        return 0;
+    const QHash<QString, Value> key = {{QStringLiteral("P_CDCLIENTE"), Value(client)}, {QStringLiteral("P_CDCONSUMIDOR"), Value(consumer)}};
+    // One consumer's rows: a few, read and written again here.
+    const Packet p = db.select(QStringLiteral("SELECT L.NRHISTCONS, L.DSVALORANT, H.DSVALORLOTE FROM %1 L JOIN %2 H ON H.NRHISTCONS = "
+                                              "L.NRHISTCONS WHERE L.CDCLIENTE = :P_CDCLIENTE AND L.CDCONSUMIDOR = :P_CDCONSUMIDOR AND "
+                                              "L.DSVALORANT IS NOT NULL")
+                                   .arg(kBatchTable, kTable),
+                               key,
+                               {{QStringLiteral("N"), FieldType::Integer, 0}, {QStringLiteral("V"), FieldType::String, 0},
+                                {QStringLiteral("L"), FieldType::String, 0}});
+    int touched = 0;
+    for (qsizetype i = 0; i < p.rowCount(); ++i) {
+        const QString packed = p.value(i, 1).toString();
+        const QString neutralised
+            = HistoryPack::neutralised(packed, HistoryPack::unpackCall(p.value(i, 2).toString()), columns, neutral);
+        if (neutralised == packed)
+            continue;
+        QHash<QString, Value> params = key;
+        params.insert(QStringLiteral("N"), p.value(i, 0));
+        params.insert(QStringLiteral("V"), Value(neutralised));
+        touched += db.exec(QStringLiteral("UPDATE %1 SET DSVALORANT = :V WHERE CDCLIENTE = :P_CDCLIENTE AND "
+                                          "CDCONSUMIDOR = :P_CDCONSUMIDOR AND NRHISTCONS = :N")
+                               .arg(kBatchTable),
+                           params);
+    }
+    return touched;
+}
+
 int ConsumerHistory::purge(DbSession &db, int days)
 {
-    return db.exec(QStringLiteral("DELETE FROM %1 WHERE DTHRHISTCONS < :P_LIMITE").arg(kTable),
-                   {{QStringLiteral("P_LIMITE"), Value(QDateTime::currentDateTimeUtc().addDays(-days))}});
+    const QHash<QString, Value> limit = {{QStringLiteral("P_LIMITE"), Value(QDateTime::currentDateTimeUtc().addDays(-days))}};
+    // A packed row goes with its call's row.
+    return db.exec(QStringLiteral("DELETE FROM %1 WHERE NRHISTCONS IN (SELECT NRHISTCONS FROM %2 WHERE DTHRHISTCONS < :P_LIMITE "
+                                  "AND NMCAMPO = '%3')")
+                       .arg(kBatchTable, kTable, kCallField),
+                   limit)
+        + db.exec(QStringLiteral("DELETE FROM %1 WHERE DTHRHISTCONS < :P_LIMITE").arg(kTable), limit);
 }
 
 } // namespace cns

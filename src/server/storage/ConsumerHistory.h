@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CallOrigin.h"
+#include "HistoryPack.h"
 #include "TableDef.h"
 #include "Value.h"
 
@@ -19,7 +20,7 @@ class DbSession;
 // and branch it was made for, and the method. The rows known one by one are kept until the call
 // ends and written then in one load, in its transaction (Dispatcher: a refused call leaves none);
 // the changes of many consumers are written by the database from the rows they change, before the
-// statement that changes them (changedColumns).
+// statement that changes them (changedColumns), or packed, one row per consumer (changedConsumers).
 //
 // What the history must never hold is written as what happened to it: a password or its digest as
 // "alterada", a fingerprint as "capturada" or "removida".
@@ -27,6 +28,8 @@ class ConsumerHistory
 {
 public:
     static const QString kTable;
+    // A bulk call's changes to each consumer, packed (Schema.cpp).
+    static const QString kBatchTable;
     static constexpr int kValueSize = 2000; // DSVALORANT, DSVALORNOVO
 
     // The field of a bulk call's own row, which holds its arguments and counts.
@@ -52,6 +55,7 @@ public:
     {
         QString column;
         QString before, after, changes;
+        QString source; // the SQL of the value before as stored, null for a value never kept
     };
     // The change of column from the SQL value before to the one after, compared null-safe.
     static ColumnChange change(const DbSession &db, const QString &column, const QString &before, const QString &after);
@@ -65,8 +69,16 @@ public:
     // CDITEMHIST, NMCAMPO, DSVALORANT, DSVALORNOVO in that order; written by one statement. Returns
     // the entries.
     int rows(const QString &values, const QString &from, const QHash<QString, Value> &params = {});
-    // Only the consumers inserted by a bulk call: one entry each, "incluído", without their fields.
-    void inserted(const QString &client, const QString &consumer);
+    // Only the consumers inserted by a bulk call: one packed row each, without values (the values are
+    // the consumer's own; getHistCons shows it "incluído"), written in one load with the call's row.
+    void included(const QString &client, const QString &consumer);
+    // One packed row per row of "FROM from WHERE where" of which some column changes, holding the
+    // value before of each one that does, written by one statement; ownerAlias names the source of
+    // CDCLIENTE and CDCONSUMIDOR. The new values, alike for every row, go once in the call's row.
+    // Returns the rows.
+    int changedConsumers(const QString &from, const QString &where, const QString &ownerAlias,
+                         const QList<ColumnChange> &columns, const QList<HistoryPack::Field> &newValues,
+                         const QHash<QString, Value> &params = {});
 
     // Writes the entries kept so far; the dispatcher calls it before the call's commit.
     void flush();
@@ -94,12 +106,22 @@ private:
         Value before, after;
     };
     QHash<QString, Value> callParams() const;
+    static int neutraliseBatch(DbSession &db, const QString &client, const QString &consumer, const QStringList &columns,
+                               const QString &neutral);
+    // The number of the call's own row, written now if it is not yet (with the packed new values).
+    qint64 callNumber(const QString &newValues);
+    void flushIncluded();
+    void flushCall();
 
     DbSession &m_db;
     CallOrigin m_origin;
     QString m_method;
     QDateTime m_time;
     QList<Entry> m_entries;
+    QList<std::pair<QString, QString>> m_included;
+    qint64 m_callNumber = -1;
+    bool m_hasCall = false;
+    QString m_callClient, m_callSummary;
 };
 
 } // namespace cns

@@ -451,7 +451,7 @@ void ImportWriter::insertNew(const Packet &rows, const QList<const Item *> &item
         fillItem(cells, rows, *items.at(i), plans, columnOf);
     });
     for (const Item *item : items)
-        m_history.inserted(item->client, item->consumer);
+        m_history.included(item->client, item->consumer);
 }
 
 QString ImportWriter::insertedHere() const

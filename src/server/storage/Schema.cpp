@@ -20,7 +20,7 @@ namespace {
 // consumers are.
 // Version 4: the badge register has an index on the badge as it is compared (without regard to
 // case), so that the import's check of each line's badge reads a few rows instead of the register.
-// Version 5: the change history of consumers (HISTCONSUMIDOR).
+// Version 5: the change history of consumers (HISTCONSUMIDOR, HISTCONSLOTE).
 //
 // Besides the tables below, a connection makes temporary tables of its own for the call that uses
 // them (DbSession::temporaryTable): TMPCRACHAIMP (NRLINHA, CDIDCONSUMID, CDCLIENTE, CDCONSUMIDOR),
@@ -59,7 +59,9 @@ TableDef consumidor()
 // read by getHistCons and thinned by cns-server --history-days. One row per changed field: a field
 // of CONSUMIDOR, or of a further address (NMTABELA ENDECONS, CDITEMHIST its number), or a branch
 // link made or removed (CONSUMIFILIAL, NMCAMPO CDFILIAL). A bulk call adds one row of its own,
-// without consumer, whose NMCAMPO is "CHAMADA" and whose new value holds its arguments and counts.
+// without consumer, whose NMCAMPO is "CHAMADA" and whose new value holds its arguments and counts;
+// when the call writes its consumers' changes packed (HISTCONSLOTE), DSVALORLOTE holds the new
+// value of each field it sets, alike for all of them, packed as HistoryPack packs.
 // Passwords are written "alterada" and fingerprints "capturada" or "removida", never their values.
 // DTHRHISTCONS is the server's time in UTC, one per call. Indexed for the one consumer's history
 // only: every write pays for an index, and the daily thinning reads the table through once.
@@ -78,7 +80,25 @@ TableDef histConsumidor()
         .varchar("NMCAMPO", 30)
         .varchar("DSVALORANT", 2000)
         .varchar("DSVALORNOVO", 2000)
+        .varchar("DSVALORLOTE", 2000)
         .index("IXHISTCONSUMIDOR_CONSUMIDOR", "CDCLIENTE, CDCONSUMIDOR");
+}
+
+// The changes a bulk call made to each consumer of CONSUMIDOR, one narrow row per consumer and call
+// (NRHISTCONS: the call's own row in HISTCONSUMIDOR, which says who, when, how and the new values):
+// DSVALORANT holds each changed field with its value before, packed (HistoryPack); null: the call
+// included the consumer. A bulk call changes up to a hundred thousand consumers at a time, and one
+// row of HISTCONSUMIDOR per changed field cost it several times its UPDATE. Stored as its key
+// alone where the database can: the rows of one consumer lie together, and no other index is paid.
+TableDef histConsLote()
+{
+    return TableDef(QStringLiteral("HISTCONSLOTE"), QStringLiteral("changes of a bulk call to each consumer, packed"))
+        .varchar("CDCLIENTE", 21)
+        .varchar("CDCONSUMIDOR", 21)
+        .bigint("NRHISTCONS")
+        .varchar("DSVALORANT", 2000)
+        .key({"CDCLIENTE", "CDCONSUMIDOR", "NRHISTCONS"})
+        .keyOnly();
 }
 
 QList<TableDef> build()
@@ -192,6 +212,7 @@ QList<TableDef> build()
                    .key({"NRANONIMIZA"})
                    .index("IXANONIMIZACONS_CONSUMIDOR", "CDCLIENTE, CDCONSUMIDOR"));
     all.append(histConsumidor());
+    all.append(histConsLote());
     return all;
 }
 
@@ -275,9 +296,11 @@ void upgradeFrom3(QSqlQuery &q)
 void upgradeFrom4(QSqlQuery &q, const SqlDialect &dialect)
 {
     // Made only where it is missing, as the step from version 3 makes its index.
-    for (QString stmt : table(u"HISTCONSUMIDOR").createStatements(dialect)) {
-        stmt.replace(QStringLiteral("CREATE TABLE"), QStringLiteral("CREATE TABLE IF NOT EXISTS"));
-        exec(q, stmt.replace(QStringLiteral("CREATE INDEX"), QStringLiteral("CREATE INDEX IF NOT EXISTS")));
+    for (const char16_t *name : {u"HISTCONSUMIDOR", u"HISTCONSLOTE"}) {
+        for (QString stmt : table(name).createStatements(dialect)) {
+            stmt.replace(QStringLiteral("CREATE TABLE"), QStringLiteral("CREATE TABLE IF NOT EXISTS"));
+            exec(q, stmt.replace(QStringLiteral("CREATE INDEX"), QStringLiteral("CREATE INDEX IF NOT EXISTS")));
+        }
     }
 }
 

@@ -16,6 +16,7 @@ TableDef &TableDef::add(const char *name, Type type, int size, bool notNull)
 TableDef &TableDef::varchar(const char *name, int size, bool notNull) { return add(name, Type::Varchar, size, notNull); }
 TableDef &TableDef::fixed(const char *name, int size, bool notNull) { return add(name, Type::Char, size, notNull); }
 TableDef &TableDef::integer(const char *name, bool notNull) { return add(name, Type::Integer, 0, notNull); }
+TableDef &TableDef::bigint(const char *name, bool notNull) { return add(name, Type::BigInt, 0, notNull); }
 TableDef &TableDef::numeric(const char *name) { return add(name, Type::Numeric, 0, false); }
 TableDef &TableDef::timestamp(const char *name) { return add(name, Type::Timestamp, 0, false); }
 TableDef &TableDef::blob(const char *name) { return add(name, Type::Blob, 0, false); }
@@ -87,6 +88,7 @@ FieldType TableDef::fieldType(Type type)
     case Type::Varchar: return FieldType::String;
     case Type::Char: return FieldType::FixedChar;
     case Type::Integer:
+    case Type::BigInt:
     case Type::Serial: return FieldType::Integer;
     case Type::Numeric: return FieldType::Float;
     case Type::Timestamp: return FieldType::DateTime;
@@ -129,6 +131,7 @@ QString TableDef::beyondRange(const Column &c, const Value &v)
     }
     case Type::Varchar:
     case Type::Char:
+    case Type::BigInt:
     case Type::Blob:
     case Type::Serial: return {};
     }
@@ -145,6 +148,7 @@ QStringList TableDef::createStatements(const SqlDialect &dialect) const
         case Type::Varchar: type = QStringLiteral("VARCHAR(%1)").arg(c.size); break;
         case Type::Char: type = QStringLiteral("CHAR(%1)").arg(c.size); break;
         case Type::Integer: type = QStringLiteral("INTEGER"); break;
+        case Type::BigInt: type = QStringLiteral("BIGINT"); break;
         case Type::Numeric: type = dialect.floatType.arg(kNumericDigits).arg(kNumericDecimals); break;
         case Type::Timestamp: type = dialect.timestampType; break;
         case Type::Blob: type = dialect.blobType; break;

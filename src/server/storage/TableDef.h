@@ -16,7 +16,7 @@ class SqlDialect;
 class TableDef
 {
 public:
-    enum class Type : unsigned char { Varchar, Char, Integer, Numeric, Timestamp, Blob, Serial };
+    enum class Type : unsigned char { Varchar, Char, Integer, BigInt, Numeric, Timestamp, Blob, Serial };
     struct Column
     {
         QString name;
@@ -41,6 +41,8 @@ public:
     TableDef &varchar(const char *name, int size, bool notNull = false);
     TableDef &fixed(const char *name, int size, bool notNull = false);
     TableDef &integer(const char *name, bool notNull = false);
+    // An integer of 64 bits: the number of a serial row kept in another table.
+    TableDef &bigint(const char *name, bool notNull = false);
     TableDef &numeric(const char *name);
     TableDef &timestamp(const char *name);
     TableDef &blob(const char *name);

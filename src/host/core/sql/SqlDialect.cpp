@@ -89,6 +89,7 @@ std::array<SqlDialect, 5> makeDialects()
     SqlDialect &postgresql = all[1];
     postgresql.sessionSetup = {QStringLiteral("SET client_encoding TO 'UTF8'"), QStringLiteral("SET client_min_messages TO WARNING")};
     postgresql.bulkInsert = PostgresCopy::open;
+    postgresql.jsonArray = QStringLiteral("CAST(JSON_BUILD_ARRAY(%1) AS TEXT)");
     // SQLite's LIKE ignores the case of ASCII letters, as its UPPER does; PostgreSQL has ILIKE.
     sqlite.caseInsensitiveLike = QStringLiteral("%1 LIKE %2 ESCAPE '\\'");
     postgresql.caseInsensitiveLike = QStringLiteral("%1 ILIKE %2 ESCAPE '\\'");
