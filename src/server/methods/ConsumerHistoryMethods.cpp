@@ -96,9 +96,8 @@ void batchLines(MethodCall &call, QList<Line> &lines)
 {
     const Packet p = call.db().select(
         QStringLiteral("SELECT L.NRHISTCONS, H.DTHRHISTCONS, H.CDOPERADOR, H.CDFILIAL, H.NMMETODO, L.DSVALORANT, H.DSVALORLOTE "
-                       "FROM %1 L JOIN %2 H ON H.NRHISTCONS = L.NRHISTCONS WHERE L.CDCLIENTE = :P_CDCLIENTE AND "
-                       "L.CDCONSUMIDOR = :P_CDCONSUMIDOR")
-            .arg(ConsumerHistory::kBatchTable, ConsumerHistory::kTable),
+                       "FROM %1")
+            .arg(ConsumerHistory::batchRowsOfConsumer()),
         consumerKey(call),
         {{QStringLiteral("NRHISTCONS"), FieldType::Integer, 0}, {QStringLiteral("DTHRHISTCONS"), FieldType::DateTime, 0},
          textField("CDOPERADOR", 40), textField("CDFILIAL", 4), textField("NMMETODO", 30),

@@ -11,6 +11,19 @@ const QString ConsumerHistory::kTable = QStringLiteral("HISTCONSUMIDOR");
 const QString ConsumerHistory::kCallField = QStringLiteral("CHAMADA");
 const QString ConsumerHistory::kBatchTable = QStringLiteral("HISTCONSLOTE");
 
+// The packed rows are stored in the order of their calls, so that a bulk call's hundred thousand rows
+// are appended rather than spread through the table (1.74x → 1.31x of the plain UPDATE on SQLite). A
+// consumer's rows are found through the calls' rows, which name no consumer and are few, and then
+// one key lookup per call.
+QString ConsumerHistory::batchRowsOfConsumer()
+{
+    return QStringLiteral("%1 H JOIN %2 L ON L.NRHISTCONS = H.NRHISTCONS AND L.CDCLIENTE = :P_CDCLIENTE "
+                          "AND L.CDCONSUMIDOR = :P_CDCONSUMIDOR "
+                          "WHERE ((H.CDCLIENTE = :P_CDCLIENTE AND H.CDCONSUMIDOR IS NULL) "
+                          "OR (H.CDCLIENTE IS NULL AND H.CDCONSUMIDOR IS NULL))")
+        .arg(kTable, kBatchTable);
+}
+
 namespace {
 
 // Sizes of the columns, as Schema.cpp defines them: a longer text is cut, as the packets cut theirs.
@@ -313,10 +326,8 @@ int ConsumerHistory::neutraliseBatch(DbSession &db, const QString &client, const
         return 0;
     const QHash<QString, Value> key = {{QStringLiteral("P_CDCLIENTE"), Value(client)}, {QStringLiteral("P_CDCONSUMIDOR"), Value(consumer)}};
     // One consumer's rows: a few, read and written again here.
-    const Packet p = db.select(QStringLiteral("SELECT L.NRHISTCONS, L.DSVALORANT, H.DSVALORLOTE FROM %1 L JOIN %2 H ON H.NRHISTCONS = "
-                                              "L.NRHISTCONS WHERE L.CDCLIENTE = :P_CDCLIENTE AND L.CDCONSUMIDOR = :P_CDCONSUMIDOR AND "
-                                              "L.DSVALORANT IS NOT NULL")
-                                   .arg(kBatchTable, kTable),
+    const Packet p = db.select(QStringLiteral("SELECT L.NRHISTCONS, L.DSVALORANT, H.DSVALORLOTE FROM %1 AND L.DSVALORANT IS NOT NULL")
+                                   .arg(batchRowsOfConsumer()),
                                key,
                                {{QStringLiteral("N"), FieldType::Integer, 0}, {QStringLiteral("V"), FieldType::String, 0},
                                 {QStringLiteral("L"), FieldType::String, 0}});

@@ -30,6 +30,9 @@ public:
     static const QString kTable;
     // A bulk call's changes to each consumer, packed (Schema.cpp).
     static const QString kBatchTable;
+    // FROM and WHERE of one consumer's packed rows (L) with their calls' rows (H), for the
+    // parameters P_CDCLIENTE and P_CDCONSUMIDOR.
+    static QString batchRowsOfConsumer();
     static constexpr int kValueSize = 2000; // DSVALORANT, DSVALORNOVO
 
     // The field of a bulk call's own row, which holds its arguments and counts.

@@ -89,7 +89,8 @@ TableDef histConsumidor()
 // DSVALORANT holds each changed field with its value before, packed (HistoryPack); null: the call
 // included the consumer. A bulk call changes up to a hundred thousand consumers at a time, and one
 // row of HISTCONSUMIDOR per changed field cost it several times its UPDATE. Stored as its key
-// alone where the database can: the rows of one consumer lie together, and no other index is paid.
+// alone where the database can, in the order of the calls: a call's rows are appended together,
+// and no other index is paid (a consumer's rows are reached through the calls' rows).
 TableDef histConsLote()
 {
     return TableDef(QStringLiteral("HISTCONSLOTE"), QStringLiteral("changes of a bulk call to each consumer, packed"))
@@ -97,7 +98,7 @@ TableDef histConsLote()
         .varchar("CDCONSUMIDOR", 21)
         .bigint("NRHISTCONS")
         .varchar("DSVALORANT", 2000)
-        .key({"CDCLIENTE", "CDCONSUMIDOR", "NRHISTCONS"})
+        .key({"NRHISTCONS", "CDCLIENTE", "CDCONSUMIDOR"})
         .keyOnly();
 }
 
