@@ -54,11 +54,12 @@ class TimingTarget : public CallTarget
 public:
     explicit TimingTarget(CallTarget &inner) : m_inner(inner) {}
     double ms = 0;
-    Value call(const QString &module, const QString &method, const QList<Value> &args) override
+    using CallTarget::call;
+    Value call(const QString &module, const QString &method, const QList<Value> &args, const CallOrigin &origin) override
     {
         QElapsedTimer t;
         t.start();
-        Value v = m_inner.call(module, method, args);
+        Value v = m_inner.call(module, method, args, origin);
         ms += double(t.nsecsElapsed()) / 1e6;
         return v;
     }

@@ -23,6 +23,7 @@
 #include "ScopedFlag.h"
 #include "Showavi.h"
 #include "TBtnPesquisa.h"
+#include "TfrmHistCons.h"
 #include "TfrmVinculaCons.h"
 #include "Tmsgaler.h"
 
@@ -531,6 +532,8 @@ void TfrmConsumidor::dtsPadraoStateChange()
         }
         // No client, no consumer to include.
         actIncluir->setEnabled(cdsConsumidor.Active() && !consumerEditing);
+        // A consumer being included has no history yet.
+        btnHistCons->setEnabled(rows && consumerState != DataSetState::Insert);
     } else {
         detailStateChange(on);
     }
@@ -863,4 +866,20 @@ void TfrmConsumidor::btnAnonimizaConsClick()
     if (!hasCurrentConsumer(cdsConsumidor))
         return;
     CriaAnonimizaCons({Value(clientCode()), Value(consumerCode()), Value(cdsConsumidor.FieldByName(u"NMCONSUMIDOR").AsString())}, 2);
+}
+
+// ---------------------------------------------------------------------------------------------------
+// History
+
+void TfrmConsumidor::btnHistConsClick()
+{
+    if (!hasCurrentConsumer(cdsConsumidor))
+        return;
+    TfrmHistCons screen(netConsumidor, cdsConsumidor.FieldByName(u"CDCLIENTE").AsString(), consumerCode(),
+                        cdsConsumidor.FieldByName(u"NMCONSUMIDOR").AsString(), this);
+    screen.setAttribute(Qt::WA_DeleteOnClose, false);
+    Cli_cns72212::frmHistCons = &screen;
+    const auto release = qScopeGuard([] { Cli_cns72212::frmHistCons = nullptr; });
+    if (screen.loaded())
+        screen.exec();
 }

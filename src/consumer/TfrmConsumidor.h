@@ -62,13 +62,13 @@ public:
     cns::ui::TBtnPesquisa *btpCliente;
     QLineEdit *edtNmCliente;
     QLabel *lblConsumidor;
-    QAction *btfImpConsu, *btnConsultaCracha, *btnAssocia, *btnCadAutCons, *btnAtuFiliCons, *btnAnonimizaCons;
+    QAction *btfImpConsu, *btnConsultaCracha, *btnAssocia, *btnCadAutCons, *btnAtuFiliCons, *btnAnonimizaCons, *btnHistCons;
     QWidget *tshFormulario, *tshDados, *tshEndereco, *tshOutrEnde, *tshSaldo, *tshFilial, *tshDigital;
     QMenu *mnuOperacoes;
     QMenu *pmnCad;
     QAction *mnuCadastroAutCons, *mnuVinculaCons;
     QAction *mnuPadrao, *mnuFormulario, *mnuDados, *mnuEndereco, *mnuSaldo, *mnuFilial;
-    QAction *Importao1, *mnuConsultaCracha, *mnuAssocia, *mnuCadAutCons, *mnuAtuFiliCons;
+    QAction *Importao1, *mnuConsultaCracha, *mnuAssocia, *mnuCadAutCons, *mnuAtuFiliCons, *mnuHistCons;
     QMenu *ppmAtualizaFilialCons;
     QAction *mnuAtualizaFilialLogada, *mnuAtualizarListaFiliais;
 
@@ -121,6 +121,7 @@ public:
     void btnCadAutConsClick();
     void mnuVinculaConsClick();
     void btnAnonimizaConsClick();
+    void btnHistConsClick();
     void btnSenhaClick();
 
     // ---- branch links and further addresses (TfrmConsumidorDetails.cpp)

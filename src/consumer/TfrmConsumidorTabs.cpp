@@ -167,6 +167,8 @@ void TfrmConsumidor::buildToolBar()
     btnAtuFiliCons = addToolAction(QStringLiteral("btnAtuFiliCons"), QStringLiteral("Filiais"), QStringLiteral("Atualiza Filiais do Consumidor"));
     btnAnonimizaCons = addToolAction(QStringLiteral("btnAnonimizaCons"), QStringLiteral("Anonimizar"),
                                      QStringLiteral("Anonimizar Dados do Consumidor"));
+    btnHistCons = addToolAction(QStringLiteral("btnHistCons"), QStringLiteral("Histórico"), QStringLiteral("Histórico do Consumidor"));
+    connect(btnHistCons, &QAction::triggered, this, HandlerGuard::guarded([this] { btnHistConsClick(); }));
     connect(btfImpConsu, &QAction::triggered, this, HandlerGuard::guarded([this] { btfImpConsuClick(); }));
     connect(btnConsultaCracha, &QAction::triggered, this, HandlerGuard::guarded([this] { btnConsultaCrachaClick(); }));
     connect(btnAssocia, &QAction::triggered, this, HandlerGuard::guarded([this] { btnAssociaClick(); }));
@@ -190,7 +192,7 @@ void TfrmConsumidor::buildToolBar()
     mnuAtualizarListaFiliais->setObjectName(QStringLiteral("mnuAtualizarListaFiliais"));
     connect(mnuAtualizarListaFiliais, &QAction::triggered, this, HandlerGuard::guarded([this] { AtualizarListaFiliais(); }));
     // The lookups, the linking and the branch updates wait for a client, the anonymisation for a consumer.
-    for (QAction *a : {btnConsultaCracha, btnAssocia, btnCadAutCons, btnAtuFiliCons, btnAnonimizaCons})
+    for (QAction *a : {btnConsultaCracha, btnAssocia, btnCadAutCons, btnAtuFiliCons, btnAnonimizaCons, btnHistCons})
         a->setEnabled(false);
 }
 
@@ -230,6 +232,7 @@ void TfrmConsumidor::buildMenu()
     mnuAssocia = twin(QStringLiteral("mnuAssocia"), btnAssocia);
     mnuCadAutCons = twin(QStringLiteral("mnuCadAutCons"), btnCadAutCons);
     mnuAtuFiliCons = twin(QStringLiteral("mnuAtuFiliCons"), btnAtuFiliCons);
+    mnuHistCons = twin(QStringLiteral("mnuHistCons"), btnHistCons);
 }
 
 void TfrmConsumidor::buildFormulario()

@@ -36,10 +36,11 @@ class CountingTarget : public CallTarget
 public:
     explicit CountingTarget(CallTarget &inner) : m_inner(inner) {}
     QHash<QString, int> calls;
-    Value call(const QString &module, const QString &method, const QList<Value> &args) override
+    using CallTarget::call;
+    Value call(const QString &module, const QString &method, const QList<Value> &args, const CallOrigin &origin) override
     {
         ++calls[method];
-        return m_inner.call(module, method, args);
+        return m_inner.call(module, method, args, origin);
     }
 
 private:

@@ -26,6 +26,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <pwd.h>
+#include <unistd.h>
 
 using namespace cns;
 using namespace cns::import;
@@ -389,6 +391,26 @@ void tst_ImportScreen::headlessImportStoresTheSameAndWritesTheSameLog()
         QCOMPARE(read(delimitedLog), QString(m_delimitedLog).replace(m_dir.filePath("a"), m_dir.filePath("pg")));
         QCOMPARE(stored(m_postgres.url), stored(m_screen.url));
     }
+    // The history names who ran the job: the system's user, or the operator given.
+    const auto operators = [this] {
+        const Packet p = DbSession::forThread(DatabaseUrl::parse(m_headless.url))
+                             .select("SELECT CDOPERADOR FROM HISTCONSUMIDOR WHERE NMCAMPO = 'CHAMADA' ORDER BY NRHISTCONS", {},
+                                     {{"CDOPERADOR", FieldType::String, 0}});
+        QStringList out;
+        for (qsizetype i = 0; i < p.rowCount(); ++i)
+            out.append(p.value(i, 0).toString());
+        return out;
+    };
+    QString user = qEnvironmentVariable("USER");
+    if (user.isEmpty())
+        user = qEnvironmentVariable("LOGNAME");
+    if (user.isEmpty())
+        user = QString::fromLocal8Bit(getpwuid(getuid())->pw_name);
+    QCOMPARE(operators(), (QStringList{user, user}));
+    auto [rc7, out7] = run({"--branch", "0001", "--layout", "1", "--client", m_headless.fixedClientRegistration, "--confirm", "--operator",
+                            "lote.noturno"});
+    QCOMPARE(rc7, 0);
+    QCOMPARE(operators().last(), QString("lote.noturno"));
     // A blocking problem with a layout that stops on them: status 2, nothing sent.
     DbSession::forThread(DatabaseUrl::parse(m_headless.url)).exec("UPDATE LAYOUTIMP SET IDPARALISAIMPARQ = 'S' WHERE CDLAYOUTIMP = '0000000002'");
     auto [rc3, out3] = run({"--branch", "0002", "--layout", "2", "--client-from-file", "--check"});

@@ -26,7 +26,8 @@ namespace {
 class ScriptedTarget : public CallTarget
 {
 public:
-    Value call(const QString &, const QString &method, const QList<Value> &) override
+    using CallTarget::call;
+    Value call(const QString &, const QString &method, const QList<Value> &, const CallOrigin &) override
     {
         if (method != u"grava")
             return Value(qint64(++reads));

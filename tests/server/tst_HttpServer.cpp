@@ -142,6 +142,14 @@ void tst_HttpServer::badRequestsGetClearErrors_data()
     QTest::newRow("unknown path") << QByteArray("GET /nada HTTP/1.1\r\nHost: x\r\n\r\n") << 404 << "desconhecido";
     QTest::newRow("get on call") << QByteArray("GET /call HTTP/1.1\r\nHost: x\r\n\r\n") << 405 << "POST";
     QTest::newRow("not http") << QByteArray("HELLO\r\n\r\n") << 400 << "mal formada";
+    QTest::newRow("operator not utf-8") << post(R"({"module":"Cns72200.rdmConsumidor","method":"getParaVend","args":[]})", "X-Cns-Operador: %FF%FE\r\n")
+                                        << 400 << "X-Cns-Operador inválido";
+    QTest::newRow("operator with a line break")
+        << post(R"({"module":"Cns72200.rdmConsumidor","method":"getParaVend","args":[]})", "X-Cns-Operador: ana%0D%0AX-Outro: 1\r\n") << 400
+        << "X-Cns-Operador inválido";
+    QTest::newRow("branch too long") << post(R"({"module":"Cns72200.rdmConsumidor","method":"getParaVend","args":[]})",
+                                             "X-Cns-Filial: " + QByteArray(41, '1') + "\r\n")
+                                     << 400 << "X-Cns-Filial inválido";
     QTest::newRow("chunked") << QByteArray("POST /call HTTP/1.1\r\nTransfer-Encoding: chunked\r\n\r\n0\r\n\r\n") << 411
                              << "Content-Length";
 }

@@ -4,6 +4,7 @@
 #include "Packet.h"
 #include "ServerFixture.h"
 
+#include <QRegularExpression>
 #include <QTest>
 
 using namespace cns;
@@ -268,9 +269,41 @@ void tst_ImportMethods::importInsertsUpdatesTiesAndInactivates()
         importRow(client(1), consumer(201), "Inválido", {{"IDVALIDO", Value("N")}, {"CDTIPOCONS", Value(QString())}}),
         importRow(client(1), consumer(4), "Duplicado marcado", {{"IDVALIDO", Value("N")}}),
     });
+    const qint64 recorded = count(backend, "SELECT COALESCE(MAX(NRHISTCONS), 0) FROM HISTCONSUMIDOR");
     const Value reply = confirm(backend, rows, "0000000001", client(1) + "_");
     QVERIFY2(!reply.isError(), qPrintable(reply.isError() ? reply.errorText() : QString()));
-    QCOMPARE(reply.toArray(), QList<Value>({Value(1), Value(1), Value(ServerFixture::kClient1Consumers - 2 - 7)}));
+    const int inactivated = ServerFixture::kClient1Consumers - 2 - 7;
+    QCOMPARE(reply.toArray(), QList<Value>({Value(1), Value(1), Value(inactivated)}));
+    // The history: the changed fields of the updated consumer, its new tie, the new consumer once,
+    // each inactivation, and the call.
+    const Packet h = DbSession::forThread(DatabaseUrl::parse(m_urls[backend]))
+                         .select("SELECT CAST(CAST(CDCONSUMIDOR AS INTEGER) AS VARCHAR(10)) || ' ' || COALESCE(NMTABELA, '-') || ' ' || "
+                                 "COALESCE(NMCAMPO, '-') || ': ' || COALESCE(DSVALORANT, '-') || ' > ' || COALESCE(DSVALORNOVO, '-') "
+                                 "FROM HISTCONSUMIDOR WHERE NRHISTCONS > :M AND CDCONSUMIDOR IS NOT NULL",
+                                 {{"M", Value(recorded)}}, {{"E", FieldType::String, 0}});
+    const QStringList entries = ServerFixture::column(h, "E");
+    QCOMPARE(entries.filter(QRegularExpression("^3 ")),
+             (QStringList{"3 CONSUMIDOR NMCONSUMIDOR: " + ServerFixture::consumerName(3) + " > Renomeado",
+                          "3 CONSUMIDOR CDTIPOCONS: 02 > 01", "3 CONSUMIFILIAL CDFILIAL: - > 0001"}));
+    QCOMPARE(entries.filter(QRegularExpression("^200 ")), QStringList());
+    QCOMPARE(entries.filter(" CONSUMIDOR IDSITCONSUMI: 1 > 2").size(), inactivated);
+    QCOMPARE(entries.size(), 3 + inactivated);
+    // The new consumer once, in a packed row of the call, as the consumer screen reads it.
+    const Packet included = m_dispatchers[backend]
+                                ->call("Cns72200.rdmConsumidor", "getHistCons", {Value(client(1)), Value(consumer(200))})
+                                .at(0)
+                                .toPacket();
+    QCOMPARE(included.rowCount(), 1);
+    QCOMPARE(included.value(0, u"NMMETODO").toString(), QString("setConsumidor"));
+    QCOMPARE(included.value(0, u"NMTABELA").toString(), QString("CONSUMIDOR"));
+    QCOMPARE(included.value(0, u"DSVALORNOVO").toString(), QString("incluído"));
+    QCOMPARE(count(backend, QString("SELECT COUNT(*) FROM HISTCONSUMIDOR WHERE NRHISTCONS > %1 AND NMMETODO = 'setConsumidor' AND "
+                                    "NMCAMPO = 'CHAMADA' AND DSVALORNOVO = 'layout 0000000001; arquivo /tmp/a.txt; clientes %2_; "
+                                    "filial ; linhas: 4; incluídos: 1, alterados: 1, inativados: %3'")
+                                .arg(recorded)
+                                .arg(client(1))
+                                .arg(inactivated)),
+             1);
     auto db = [&](const QString &sql) { return count(backend, sql); };
     QCOMPARE(db("SELECT COUNT(*) FROM CONSUMIDOR WHERE NMCONSUMIDOR = 'Renomeado' AND NRCPFRESPCON IS NULL AND IDSITCONSUMI = '1'"), 1);
     QCOMPARE(DbSession::forThread(DatabaseUrl::parse(m_urls[backend])).select(email, {}, {{"E", FieldType::String, 0}}).value(0, 0),
@@ -345,10 +378,12 @@ void tst_ImportMethods::refusalsStoreNothing()
     QFETCH(QList<QList<Value>>, rows);
     QFETCH(QString, error);
     const qint64 before = count(backend, "SELECT COUNT(*) FROM CONSUMIDOR");
+    const qint64 recorded = count(backend, "SELECT COUNT(*) FROM HISTCONSUMIDOR");
     const Value reply = confirm(backend, packet(rows), layout, client(2) + "_");
     QVERIFY(reply.isError());
     QCOMPARE(reply.errorText(), error);
     QCOMPARE(count(backend, "SELECT COUNT(*) FROM CONSUMIDOR"), before);
+    QCOMPARE(count(backend, "SELECT COUNT(*) FROM HISTCONSUMIDOR"), recorded);
     QCOMPARE(count(backend, "SELECT COUNT(*) FROM CONSUMIFILIAL WHERE CDCONSUMIDOR = '000000000000000000050'"), 0);
 }
 

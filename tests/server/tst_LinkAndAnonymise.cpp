@@ -118,6 +118,8 @@ private slots:
     void refusedListStoresNothing();
     void anonymisationLeavesNoPersonalValue_data() { backends_data(); }
     void anonymisationLeavesNoPersonalValue();
+    void anonymisationLeavesNoFormerValueInTheHistory_data() { backends_data(); }
+    void anonymisationLeavesNoFormerValueInTheHistory();
     void anonymisationKeepsWhatSalesNeed_data() { backends_data(); }
     void anonymisationKeepsWhatSalesNeed();
     void refusedAnonymisationChangesNothing_data();
@@ -387,6 +389,55 @@ QStringList tst_LinkAndAnonymise::whereFound(const QStringList &values)
         }
     }
     return found;
+}
+
+// The personal data saved through the screens' methods, so that the history holds it: the
+// anonymisation leaves none of it there either, and the history keeps no secret at any time.
+void tst_LinkAndAnonymise::anonymisationLeavesNoFormerValueInTheHistory()
+{
+    DataSet consumers;
+    consumers.setData(packet("getPrincipal", {Value(client(1)), Value("T")}));
+    QVERIFY(consumers.Locate("CDCONSUMIDOR", {Value(consumer(7))}));
+    consumers.Edit();
+    for (const auto &[name, value] : kPersonal)
+        consumers.FieldByName(name).setAsString(value);
+    consumers.Post();
+    QList<Value> save{Value(consumers.Delta())};
+    for (int i = 0; i < 10; ++i)
+        save.append(Value(0));
+    QCOMPARE(error("SetConsumidor", save), QString());
+    DataSet addresses;
+    addresses.setData(packet("getEndeCons", {Value(client(1)), Value(consumer(7))}));
+    addresses.Append();
+    addresses.FieldByName(u"CDCLIENTE").setAsString(client(1));
+    addresses.FieldByName(u"CDCONSUMIDOR").setAsString(consumer(7));
+    for (const auto &[name, value] : kFurtherAddress)
+        addresses.FieldByName(name).setAsString(value);
+    addresses.Post();
+    QCOMPARE(error("SetEndeCons", {Value(addresses.Delta())}), QString());
+
+    QStringList former, secrets;
+    for (const auto &[name, value] : kPersonal + kFurtherAddress) {
+        former.append(value);
+        if (name.startsWith("CDSENHA") || name.startsWith("DIGI"))
+            secrets.append(value);
+    }
+    const QStringList inHistory = whereFound(former).filter("HISTCONSUMIDOR.");
+    QVERIFY2(inHistory.contains("HISTCONSUMIDOR.DSVALORNOVO: Zulmira Quintanilha Ferraz"), qPrintable(inHistory.join('\n')));
+    QVERIFY(inHistory.contains("HISTCONSUMIDOR.DSVALORNOVO: Sala 808 edifício Itatiaia"));
+    QCOMPARE(whereFound(secrets).filter("HISTCONSUMIDOR."), QStringList());
+
+    QCOMPARE(error("setAnonimizaCons", {Value(request(7, document()))}), QString());
+    QCOMPARE(whereFound(former), QStringList());
+    // What the anonymisation did is in the history, without what it erased.
+    const QString mine = QString("SELECT COUNT(*) FROM HISTCONSUMIDOR WHERE NMMETODO = 'setAnonimizaCons' AND CDCLIENTE = '%1' AND "
+                                 "CDCONSUMIDOR = '%2' AND ")
+                             .arg(client(1), consumer(7));
+    QCOMPARE(count(mine + "NMCAMPO = 'IDANONIMIZADO' AND DSVALORNOVO = 'S'"), 1);
+    QCOMPARE(count(mine + "NMTABELA = 'CONSUMIDOR' AND NMCAMPO = 'NMCONSUMIDOR' AND DSVALORANT = 'anonimizado' AND "
+                          "DSVALORNOVO = 'CONSUMIDOR ANONIMIZADO'"),
+             1);
+    QCOMPARE(count(mine + "NMTABELA = 'ENDECONS' AND NMCAMPO = 'DSENDECONS' AND DSVALORNOVO = 'ANONIMIZADO'"), 1);
 }
 
 void tst_LinkAndAnonymise::anonymisationLeavesNoPersonalValue()

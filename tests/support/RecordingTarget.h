@@ -19,16 +19,20 @@ public:
     explicit RecordingTarget(cns::CallTarget &inner) : m_inner(inner) {}
 
     QList<QPair<QString, QList<cns::Value>>> calls;
+    QList<cns::CallOrigin> origins; // of each call, in the order of calls
     Answer answer;
 
-    cns::Value call(const QString &module, const QString &method, const QList<cns::Value> &args) override
+    using cns::CallTarget::call;
+    cns::Value call(const QString &module, const QString &method, const QList<cns::Value> &args,
+                    const cns::CallOrigin &origin) override
     {
         calls.append({method, args});
+        origins.append(origin);
         if (answer) {
             if (std::optional<cns::Value> v = answer(method, args))
                 return *v;
         }
-        return m_inner.call(module, method, args);
+        return m_inner.call(module, method, args, origin);
     }
     QList<cns::Value> lastArgs(const QString &method) const
     {

@@ -17,6 +17,8 @@
 #include <QCoreApplication>
 #include <QMap>
 #include <cstdio>
+#include <pwd.h>
+#include <unistd.h>
 
 using namespace cns;
 using namespace cns::import;
@@ -76,9 +78,22 @@ void report(const ImportEngine &engine)
     }
 }
 
+// Who runs the job, as the system knows them: the consumers' history names them as its operator.
+QString systemUser()
+{
+    for (const char *name : {"USER", "LOGNAME"}) {
+        const QString user = qEnvironmentVariable(name).trimmed();
+        if (!user.isEmpty())
+            return user;
+    }
+    if (const passwd *pw = getpwuid(getuid()))
+        return QString::fromLocal8Bit(pw->pw_name);
+    return {};
+}
+
 struct Options
 {
-    QString db, server, token, branch, layout, client, log;
+    QString db, server, token, branch, layout, client, log, operador;
     QStringList files;
     bool perBranch = false, clientFromFile = false, check = false, confirm = false;
 };
@@ -89,7 +104,7 @@ int run(const Options &o)
     Corvane::SimpleContext ctx;
     ctx.filiProc = Consiste::Ajusta(o.branch, 4);
     ctx.moduFili = o.perBranch;
-    ctx.operador = QStringLiteral("cns-import");
+    ctx.operador = o.operador;
     ctx.serverToken = o.token;
     std::unique_ptr<Dispatcher> dispatcher;
     if (o.server.isEmpty()) {
@@ -167,6 +182,8 @@ int main(int argc, char **argv)
         {QStringLiteral("check"), QStringLiteral("Só as consistências, sem importar.")},
         {QStringLiteral("confirm"), QStringLiteral("Consistências e importação.")},
         {QStringLiteral("log"), QStringLiteral("Grava o log de importação neste arquivo CSV."), QStringLiteral("ARQUIVO.csv")},
+        {QStringLiteral("operator"), QStringLiteral("Operador registrado no histórico dos consumidores (padrão: o usuário do sistema)."),
+         QStringLiteral("OPERADOR")},
     });
     p.process(app);
     Options o;
@@ -182,11 +199,14 @@ int main(int argc, char **argv)
     o.check = p.isSet(QStringLiteral("check"));
     o.confirm = p.isSet(QStringLiteral("confirm"));
     o.log = p.value(QStringLiteral("log"));
+    o.operador = p.isSet(QStringLiteral("operator")) ? p.value(QStringLiteral("operator")).trimmed() : systemUser();
     QString bad;
     if (o.db.isEmpty() || o.branch.isEmpty() || o.layout.isEmpty())
         bad = QStringLiteral("Informe --db, --branch e --layout.");
     else if (o.client.isEmpty() == !o.clientFromFile)
         bad = QStringLiteral("Informe --client NR ou --client-from-file (um dos dois).");
+    else if (o.operador.isEmpty())
+        bad = QStringLiteral("Informe o operador com --operator: o usuário do sistema não foi encontrado.");
     else if (o.check == o.confirm)
         bad = QStringLiteral("Informe --check ou --confirm (um dos dois).");
     if (!bad.isEmpty()) {

@@ -1,5 +1,6 @@
 // cns-server: the application server of the consumer system over HTTP.
 #include "DatabaseUrl.h"
+#include "ConsumerHistory.h"
 #include "DbSession.h"
 #include "DemoData.h"
 #include "Dispatcher.h"
@@ -11,6 +12,9 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QTimer>
+#include <chrono>
+#include <memory>
 #include <cstdio>
 
 using namespace cns;
@@ -73,6 +77,39 @@ void initialise(const DatabaseUrl &url, bool demo, const QString &sampleDir, int
             .arg(sampleDir));
 }
 
+// The history rows older than days days go, in a transaction of their own, now and then once a day
+// while the server runs (on its main thread, beside the calls: a call waits at most for the
+// delete, as for any other write).
+class HistoryRetention
+{
+public:
+    HistoryRetention(DatabaseUrl url, int days) : m_url(std::move(url)), m_days(days)
+    {
+        purge();
+        QObject::connect(&m_timer, &QTimer::timeout, [this] { purge(); });
+        m_timer.start(std::chrono::hours(24));
+    }
+
+private:
+    void purge()
+    {
+        DbSession &session = DbSession::forThread(m_url);
+        try {
+            session.begin(true);
+            const int removed = ConsumerHistory::purge(session, m_days);
+            session.commit();
+            say(QStringLiteral("Histórico dos consumidores: %1 linhas com mais de %2 dias removidas.").arg(removed).arg(m_days));
+        } catch (const EErro &e) {
+            session.rollback();
+            say(QStringLiteral("Não foi possível limpar o histórico dos consumidores: %1").arg(e.message()));
+        }
+    }
+
+    DatabaseUrl m_url;
+    int m_days;
+    QTimer m_timer;
+};
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -100,7 +137,11 @@ int main(int argc, char **argv)
     const QCommandLineOption workers(QStringLiteral("workers"), QStringLiteral("Chamadas atendidas ao mesmo tempo."), QStringLiteral("N"));
     const QCommandLineOption noServe(QStringLiteral("no-serve"), QStringLiteral("Só inicializa o banco e termina."));
     const QCommandLineOption quiet(QStringLiteral("quiet"), QStringLiteral("Não registra uma linha por chamada."));
-    parser.addOptions({db, listen, tokenFile, init, initDemo, demoFiles, benchClient, maxBody, workers, noServe, quiet});
+    const QCommandLineOption historyDays(QStringLiteral("history-days"),
+                                         QStringLiteral("Remove do histórico dos consumidores as linhas com mais de N dias, ao "
+                                                        "iniciar e uma vez por dia (padrão: guarda tudo)."),
+                                         QStringLiteral("N"));
+    parser.addOptions({db, listen, tokenFile, init, initDemo, demoFiles, benchClient, maxBody, workers, noServe, quiet, historyDays});
     parser.process(app);
 
     try {
@@ -123,6 +164,18 @@ int main(int argc, char **argv)
                 return 1;
             }
         }
+        int keepDays = 0;
+        if (parser.isSet(historyDays)) {
+            bool ok = false;
+            keepDays = parser.value(historyDays).toInt(&ok);
+            if (!ok || keepDays < 1) {
+                say(QStringLiteral("--history-days: informe um número de dias a partir de 1 (veio \"%1\").").arg(parser.value(historyDays)));
+                return 2;
+            }
+        }
+        std::unique_ptr<HistoryRetention> retention;
+        if (keepDays > 0)
+            retention = std::make_unique<HistoryRetention>(url, keepDays);
         if (parser.isSet(noServe))
             return 0;
 

@@ -209,14 +209,14 @@ void HttpConnection::runCall(QByteArray body)
     QPointer<HttpConnection> self(this);
     HttpServer *server = &m_server;
     const QByteArray id = m_request.callId;
-    m_server.pool().start([self, server, id, body = std::move(body)]() mutable {
+    m_server.pool().start([self, server, id, origin = m_request.origin, body = std::move(body)]() mutable {
         QByteArray out;
         bool writes = true;
         try {
             const WireEnvelope::Request req = WireEnvelope::decodeRequest(body);
             body = QByteArray(); // the call's values hold what it needs
             writes = server->target().writes(req.module, req.method);
-            out = WireEnvelope::encodeReply(server->target().call(req.module, req.method, req.args));
+            out = WireEnvelope::encodeReply(server->target().call(req.module, req.method, req.args, origin));
         } catch (const EErro &e) {
             out = WireEnvelope::encodeReply(Value::error(e.message()));
         } catch (const std::exception &e) {

@@ -1,12 +1,14 @@
 #include "HttpRequestHead.h"
 
 #include <QList>
+#include <QStringDecoder>
 
 namespace cns {
 
 namespace {
 
 constexpr qsizetype kMaxCallId = 100;
+constexpr qsizetype kMaxOriginChars = 40; // an operator's code or a branch's, with room to spare
 
 bool isTokenChar(char c)
 {
@@ -89,6 +91,25 @@ bool parseRequestLine(QByteArrayView line, HttpRequestHead *out, int *status, QS
     return true;
 }
 
+// An origin header (X-Cns-Operador, X-Cns-Filial): percent-encoded UTF-8 as the host sends it, or
+// plain text as a hand-made call may; printable, short.
+bool parseOrigin(QByteArrayView name, QByteArrayView value, QString *out, int *status, QString *error)
+{
+    const QByteArray bytes = QByteArray::fromPercentEncoding(value.toByteArray());
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = utf8(bytes);
+    bool printable = !utf8.hasError() && text.size() <= kMaxOriginChars;
+    for (const QChar c : text)
+        printable = printable && c.isPrint();
+    if (!printable)
+        return refuse(400, QStringLiteral("%1 inválido: até %2 caracteres imprimíveis, em UTF-8 codificado com %.")
+                               .arg(QString::fromLatin1(name))
+                               .arg(kMaxOriginChars),
+                      status, error);
+    *out = text;
+    return true;
+}
+
 bool parseField(QByteArrayView name, QByteArrayView value, bool *sawLength, HttpRequestHead *out, int *status, QString *error)
 {
     const QByteArray lower = name.toByteArray().toLower();
@@ -115,6 +136,10 @@ bool parseField(QByteArrayView name, QByteArrayView value, bool *sawLength, Http
         if (value.isEmpty() || value.size() > kMaxCallId || !isToken(value))
             return refuse(400, QStringLiteral("X-Cns-Chamada inválido: até %1 letras, dígitos ou '-'.").arg(kMaxCallId), status, error);
         out->callId = value.toByteArray();
+    } else if (lower == "x-cns-operador") {
+        return parseOrigin("X-Cns-Operador", value, &out->origin.operador, status, error);
+    } else if (lower == "x-cns-filial") {
+        return parseOrigin("X-Cns-Filial", value, &out->origin.filial, status, error);
     }
     return true;
 }

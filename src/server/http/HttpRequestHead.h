@@ -1,5 +1,7 @@
 #pragma once
 
+#include "CallOrigin.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
@@ -19,6 +21,7 @@ struct HttpRequestHead
     bool chunked = false; // a Transfer-Encoding was given
     QByteArray authorization;
     QByteArray callId; // X-Cns-Chamada: the caller's name for this call, the same on each of its tries
+    CallOrigin origin; // X-Cns-Operador and X-Cns-Filial: on whose behalf the call is made
 
     // Reads head (up to, not including, the blank line that ends it). On a fault returns false with
     // the status of the refusal and its text.

@@ -1,5 +1,6 @@
 #include "AnonymisationMethods.h"
 
+#include "ConsumerHistory.h"
 #include "DbSession.h"
 #include "EErro.h"
 #include "MethodCall.h"
@@ -16,6 +17,11 @@ using ServerMethodHelpers::textField;
 // The name an anonymised consumer keeps: never blank, as the screens, reports and badge lookups
 // show consumers by their names and a save refuses a blank one.
 const QString kNeutralName = QStringLiteral("CONSUMIDOR ANONIMIZADO");
+// The description an anonymised further address keeps: an address is never without one.
+const QString kNeutralAddress = QStringLiteral("ANONIMIZADO");
+
+// The word that takes the place of an erased value in the consumers' history.
+const QString kErased = QStringLiteral("anonimizado");
 
 // What an anonymised consumer's record becomes (CONSUMIDOR):
 // - NMCONSUMIDOR: "CONSUMIDOR ANONIMIZADO";
@@ -30,31 +36,54 @@ const QString kNeutralName = QStringLiteral("CONSUMIDOR ANONIMIZADO");
 // Kept: the key, the badge and its register, the external code, situation, type, cost centre,
 // seller, sex, the balances, limits and subsidies, the sale types and flags, the branches and the
 // link to a main consumer (or from its dependants), so that sales and history still add up.
+const QStringList &erasedConsumerColumns()
+{
+    static const QStringList all = {
+        QStringLiteral("NMRESPCONS"),      QStringLiteral("NRCPFRESPCON"),    QStringLiteral("NRRGCONSUMID"),
+        QStringLiteral("NRTELECONS"),      QStringLiteral("NRTELE2CONS"),     QStringLiteral("NRRAMAL1CONS"),
+        QStringLiteral("NRRAMAL2CONS"),    QStringLiteral("NRFAXCONS"),       QStringLiteral("NRCELULARCONS"),
+        QStringLiteral("DSEMAILCONS"),     QStringLiteral("DSENDECONS"),      QStringLiteral("NRENDECONS"),
+        QStringLiteral("DSCOMPLENDECONS"), QStringLiteral("DSREFERENDECONS"), QStringLiteral("NRCEPCONS"),
+        QStringLiteral("NMQUADRANTE"),     QStringLiteral("NMBAIRCONS"),      QStringLiteral("CDPAIS"),
+        QStringLiteral("SGESTADO"),        QStringLiteral("CDMUNICIPIO"),     QStringLiteral("CDBAIRRO"),
+        QStringLiteral("NMLOGINCONS"),     QStringLiteral("CDSENHACONS"),     QStringLiteral("CDSENHASITE"),
+        QStringLiteral("CDSENHACONSMD5"),  QStringLiteral("DIGICONSUMIDOR"),  QStringLiteral("DIGICONSUMIDOR2"),
+        QStringLiteral("DSINFOCONS"),      QStringLiteral("DTNASCCONS")};
+    return all;
+}
+
 QString anonymiseConsumer()
 {
-    return QStringLiteral(
-        "UPDATE CONSUMIDOR SET NMCONSUMIDOR = :P_NOME, NMRESPCONS = NULL, NRCPFRESPCON = NULL, NRRGCONSUMID = NULL, "
-        "NRTELECONS = NULL, NRTELE2CONS = NULL, NRRAMAL1CONS = NULL, NRRAMAL2CONS = NULL, NRFAXCONS = NULL, "
-        "NRCELULARCONS = NULL, DSEMAILCONS = NULL, DSENDECONS = NULL, NRENDECONS = NULL, DSCOMPLENDECONS = NULL, "
-        "DSREFERENDECONS = NULL, NRCEPCONS = NULL, NMQUADRANTE = NULL, NMBAIRCONS = NULL, CDPAIS = NULL, SGESTADO = "
-        "NULL, "
-        "CDMUNICIPIO = NULL, CDBAIRRO = NULL, NMLOGINCONS = NULL, CDSENHACONS = NULL, CDSENHASITE = NULL, "
-        "CDSENHACONSMD5 = NULL, DIGICONSUMIDOR = NULL, DIGICONSUMIDOR2 = NULL, DSINFOCONS = NULL, DTNASCCONS = NULL, "
-        "IDANONIMIZADO = 'S' "
-        "WHERE CDCLIENTE = :P_CDCLIENTE AND CDCONSUMIDOR = :P_CDCONSUMIDOR AND (IDANONIMIZADO IS NULL OR IDANONIMIZADO "
-        "<> 'S')");
+    QStringList sets = {QStringLiteral("NMCONSUMIDOR = :P_NOME")};
+    for (const QString &c : erasedConsumerColumns())
+        sets.append(c + QStringLiteral(" = NULL"));
+    sets.append(QStringLiteral("IDANONIMIZADO = 'S'"));
+    return QStringLiteral("UPDATE CONSUMIDOR SET %1 WHERE CDCLIENTE = :P_CDCLIENTE AND CDCONSUMIDOR = :P_CDCONSUMIDOR "
+                          "AND (IDANONIMIZADO IS NULL OR IDANONIMIZADO <> 'S')")
+        .arg(sets.join(QStringLiteral(", ")));
 }
 
 // Every further address of the consumer (ENDECONS) keeps its key (CDCLIENTE, CDCONSUMIDOR,
 // CDENDECONS); DSENDECONS becomes "ANONIMIZADO" (an address is never without its description) and
 // NRENDECONS, NRCEPCONS, CDPAIS, SGESTADO, CDMUNICIPIO, CDBAIRRO, DSCOMPLENDECONS, DSREFERENDECONS,
 // NMQUADRANTECONS become null.
+const QStringList &erasedAddressColumns()
+{
+    static const QStringList all = {QStringLiteral("NRENDECONS"),      QStringLiteral("NRCEPCONS"),
+                                    QStringLiteral("CDPAIS"),          QStringLiteral("SGESTADO"),
+                                    QStringLiteral("CDMUNICIPIO"),     QStringLiteral("CDBAIRRO"),
+                                    QStringLiteral("DSCOMPLENDECONS"), QStringLiteral("DSREFERENDECONS"),
+                                    QStringLiteral("NMQUADRANTECONS")};
+    return all;
+}
+
 QString anonymiseAddresses()
 {
-    return QStringLiteral(
-        "UPDATE ENDECONS SET DSENDECONS = 'ANONIMIZADO', NRENDECONS = NULL, NRCEPCONS = NULL, CDPAIS = NULL, "
-        "SGESTADO = NULL, CDMUNICIPIO = NULL, CDBAIRRO = NULL, DSCOMPLENDECONS = NULL, DSREFERENDECONS = NULL, "
-        "NMQUADRANTECONS = NULL WHERE CDCLIENTE = :P_CDCLIENTE AND CDCONSUMIDOR = :P_CDCONSUMIDOR");
+    QStringList sets = {QStringLiteral("DSENDECONS = :P_ENDERECO")};
+    for (const QString &c : erasedAddressColumns())
+        sets.append(c + QStringLiteral(" = NULL"));
+    return QStringLiteral("UPDATE ENDECONS SET %1 WHERE CDCLIENTE = :P_CDCLIENTE AND CDCONSUMIDOR = :P_CDCONSUMIDOR")
+        .arg(sets.join(QStringLiteral(", ")));
 }
 
 // One request as the dialog sends it: one row of cdsAnonimiza.
@@ -133,6 +162,38 @@ void keepRequest(DbSession &db, const Request &r)
             params);
 }
 
+// The history keeps none of what is erased: the consumer's former values of the erased columns
+// become "anonimizado" (ConsumerHistory::neutralise), and the anonymisation's own entries show
+// each erased value as "anonimizado" and what took its place.
+void recordInHistory(MethodCall &call, const Request &r, const QHash<QString, Value> &params)
+{
+    DbSession &db = call.db();
+    const QStringList consumerColumns = QStringList{QStringLiteral("NMCONSUMIDOR")} + erasedConsumerColumns();
+    const QStringList addressColumns = QStringList{QStringLiteral("DSENDECONS")} + erasedAddressColumns();
+    ConsumerHistory::neutralise(db, r.client, r.consumer,
+                                {{QStringLiteral("CONSUMIDOR"), consumerColumns}, {QStringLiteral("ENDECONS"), addressColumns}},
+                                kErased);
+    const auto erased = [&](const QString &alias, const QString &column, const QString &after) {
+        const QString before = alias + u'.' + column;
+        ConsumerHistory::ColumnChange c = ConsumerHistory::change(db, column, before, after);
+        c.before = QStringLiteral("CASE WHEN %1 IS NULL THEN NULL ELSE :P_APAGADO END").arg(before);
+        return c;
+    };
+    QList<ConsumerHistory::ColumnChange> consumer;
+    for (const QString &column : consumerColumns)
+        consumer.append(erased(QStringLiteral("C"), column, column == u"NMCONSUMIDOR" ? QStringLiteral(":P_NOME") : QStringLiteral("NULL")));
+    consumer.append(ConsumerHistory::change(db, QStringLiteral("IDANONIMIZADO"), QStringLiteral("C.IDANONIMIZADO"), QStringLiteral("'S'")));
+    QHash<QString, Value> all = params;
+    all.insert(QStringLiteral("P_APAGADO"), Value(kErased));
+    const QString key = QStringLiteral("%1.CDCLIENTE = :P_CDCLIENTE AND %1.CDCONSUMIDOR = :P_CDCONSUMIDOR");
+    call.history().changedColumns(QStringLiteral("CONSUMIDOR C"), key.arg(QStringLiteral("C")), QStringLiteral("C"), consumer, all);
+    QList<ConsumerHistory::ColumnChange> address;
+    for (const QString &column : addressColumns)
+        address.append(erased(QStringLiteral("E"), column, column == u"DSENDECONS" ? QStringLiteral(":P_ENDERECO") : QStringLiteral("NULL")));
+    call.history().changedColumns(QStringLiteral("ENDECONS E"), key.arg(QStringLiteral("E")), QStringLiteral("E"), address, all,
+                                  QStringLiteral("ENDECONS"), QStringLiteral("E.CDENDECONS"));
+}
+
 // Anonymises one consumer on request, in this call's one transaction. The argument is the whole
 // request packet (cdsAnonimiza): CDCLIENTE, CDCONSUMIDOR, CDOPERADOR, NMOPERADOR, NMARQANONIMIZA and
 // DSARQANONIMIZA, in one row. Refused, nothing written: a packet without that row or with more than
@@ -148,10 +209,12 @@ Value setAnonimizaCons(MethodCall &call)
     checkConsumer(db, r);
     QHash<QString, Value> params = keyOf(r);
     params.insert(QStringLiteral("P_NOME"), Value(kNeutralName));
+    params.insert(QStringLiteral("P_ENDERECO"), Value(kNeutralAddress));
+    recordInHistory(call, r, params);
     // Guarded on IDANONIMIZADO as well: a concurrent anonymisation of the same consumer changes no row.
     if (db.exec(anonymiseConsumer(), params) != 1)
         throw EErro(QStringLiteral("O consumidor %1 já foi anonimizado.").arg(r.consumer));
-    db.exec(anonymiseAddresses(), keyOf(r));
+    db.exec(anonymiseAddresses(), params);
     keepRequest(db, r);
     return Value(QList<Value> {Value(true)});
 }

@@ -1,5 +1,6 @@
 #include "AutoChangeMethods.h"
 
+#include "ConsumerHistory.h"
 #include "ConsumerSelection.h"
 #include "DbSession.h"
 #include "EErro.h"
@@ -108,15 +109,46 @@ public:
         if (!range.isEmpty())
             refuse(QStringLiteral("O valor não cabe no cadastro: %1.").arg(range));
         m_set.append(QStringLiteral("%1 = :P_%1").arg(name));
+        m_columns.append(name);
+        // The value as the history writes it, beside the one the UPDATE stores.
+        m_shown.insert(name, ConsumerHistory::text(v));
         m_params.insert(QStringLiteral("P_") + name, std::move(v));
     }
     bool isEmpty() const { return m_set.isEmpty(); }
     QString clause() const { return m_set.join(QStringLiteral(", ")); }
     const QHash<QString, Value> &params() const { return m_params; }
+    // Each column's change, for the history of the consumers the UPDATE reaches.
+    QList<ConsumerHistory::ColumnChange> changes(const DbSession &db) const
+    {
+        QList<ConsumerHistory::ColumnChange> out;
+        for (const QString &c : m_columns) {
+            out.append(ConsumerHistory::change(db, c, QStringLiteral("CONSUMIDOR.") + c, QStringLiteral(":P_") + c));
+        }
+        return out;
+    }
+    // The values set, as the history shows them after each consumer's change.
+    QList<HistoryPack::Field> newValues() const
+    {
+        QList<HistoryPack::Field> out;
+        for (const QString &c : m_columns) {
+            out.append({c, m_shown.value(c)});
+        }
+        return out;
+    }
+    // The values set, as the call's own history row shows them.
+    QString summary() const
+    {
+        QStringList parts;
+        for (const QString &c : m_columns) {
+            const Value t = m_shown.value(c);
+            parts.append(QStringLiteral("%1 = %2").arg(c, t.isNull() ? QStringLiteral("(vazio)") : t.toString()));
+        }
+        return parts.join(QStringLiteral(", "));
+    }
 
 private:
-    QStringList m_set;
-    QHash<QString, Value> m_params;
+    QStringList m_set, m_columns;
+    QHash<QString, Value> m_params, m_shown;
 };
 
 // A filter of AlteraConsumidor: its list text and its "T" (arguments list and list + 1).
@@ -135,6 +167,12 @@ ConsumerSelection::Filter filterOf(const MethodCall &call, int list, const char 
     if (QString(keys).remove(u'_').isEmpty())
         refuse(QStringLiteral("Nenhum item do filtro de %1 foi selecionado.").arg(name));
     return {false, call.text(list)};
+}
+
+// A filter as the call's history row shows it: "T" or its list text.
+QString filterText(const MethodCall &call, int list)
+{
+    return call.text(list + 1).trimmed() == u"T" ? QStringLiteral("T") : call.text(list).trimmed();
 }
 
 // A balance value as the screen's edit holds it (pt_BR, decimal comma): blank is null.
@@ -265,8 +303,15 @@ Value AlteraConsumidor(MethodCall &call)
         refuse(QStringLiteral("Nenhum grupo de dados a alterar foi marcado."));
     QHash<QString, Value> params = selection.params();
     params.insert(set.params());
+    call.history().changedConsumers(QStringLiteral("CONSUMIDOR"), selection.condition(), QStringLiteral("CONSUMIDOR"),
+                                    set.changes(call.db()), set.newValues(), params);
     const int changed = call.db().exec(
         QStringLiteral("UPDATE CONSUMIDOR SET %1 WHERE %2").arg(set.clause(), selection.condition()), params);
+    call.history().call({}, QStringLiteral("%1; filtros: clientes %2, consumidores %3, centros de custo %4, tipos %5, filial %6; "
+                                           "consumidores alterados: %7")
+                                .arg(set.summary(), filterText(call, 9), filterText(call, 11), filterText(call, 13),
+                                     filterText(call, 15), call.text(25).trimmed())
+                                .arg(changed));
     return Value(QList<Value> {Value(changed)});
 }
 

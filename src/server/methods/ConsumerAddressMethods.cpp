@@ -175,7 +175,9 @@ Value SetEndeCons(MethodCall &call)
         }
         changes.add(std::move(c));
     }
-    ChangeSetWriter(call.db(), Schema::table(u"ENDECONS")).apply(changes);
+    ChangeSetWriter writer(call.db(), Schema::table(u"ENDECONS"));
+    writer.setHistory(&call.history());
+    writer.apply(changes);
     return Value(QList<Value> {Value(true)});
 }
 

@@ -140,28 +140,35 @@ Value SetConsFilial(MethodCall &call)
             break;
         }
     }
-    ChangeSetWriter(call.db(), Schema::table(u"CONSUMIFILIAL")).apply(changes);
+    ChangeSetWriter writer(call.db(), Schema::table(u"CONSUMIFILIAL"));
+    writer.setHistory(&call.history());
+    writer.apply(changes);
     return Value(QList<Value> {Value(true)});
 }
 
 // Ties every active consumer of the clients associated with the branch (of the one client, when
 // given) to the branch, in one statement; links that exist stay as they are. Returns how many were
-// made. The ignoring insert lets a call that runs beside another one skip what that one made.
-int tieActiveConsumers(DbSession &db, const QString &branch, const std::optional<QString> &client = std::nullopt)
+// made. The ignoring insert lets a call that runs beside another one skip what that one made. The
+// links about to be made go to the history first, from the same rows.
+int tieActiveConsumers(MethodCall &call, const QString &branch, const std::optional<QString> &client = std::nullopt)
 {
+    DbSession &db = call.db();
     QHash<QString, Value> params = {{QStringLiteral("P_CDFILIAL"), Value(branch)}};
-    QString select = QStringLiteral("SELECT C.CDCLIENTE, C.CDCONSUMIDOR, CF.CDFILIAL FROM CLIENFILIAL CF "
-                                    "JOIN CONSUMIDOR C ON C.CDCLIENTE = CF.CDCLIENTE "
-                                    "WHERE CF.CDFILIAL = :P_CDFILIAL AND C.IDSITCONSUMI = '1' "
-                                    "AND NOT EXISTS (SELECT 1 FROM CONSUMIFILIAL X WHERE X.CDCLIENTE = C.CDCLIENTE AND "
-                                    "X.CDCONSUMIDOR = C.CDCONSUMIDOR "
-                                    "AND X.CDFILIAL = CF.CDFILIAL)");
+    QString from = QStringLiteral("FROM CLIENFILIAL CF "
+                                  "JOIN CONSUMIDOR C ON C.CDCLIENTE = CF.CDCLIENTE "
+                                  "WHERE CF.CDFILIAL = :P_CDFILIAL AND C.IDSITCONSUMI = '1' "
+                                  "AND NOT EXISTS (SELECT 1 FROM CONSUMIFILIAL X WHERE X.CDCLIENTE = C.CDCLIENTE AND "
+                                  "X.CDCONSUMIDOR = C.CDCONSUMIDOR "
+                                  "AND X.CDFILIAL = CF.CDFILIAL)");
     if (client) {
-        select += QStringLiteral(" AND CF.CDCLIENTE = :P_CDCLIENTE");
+        from += QStringLiteral(" AND CF.CDCLIENTE = :P_CDCLIENTE");
         params.insert(QStringLiteral("P_CDCLIENTE"), Value(*client));
     }
+    call.history().rows(QStringLiteral("C.CDCLIENTE, C.CDCONSUMIDOR, 'CONSUMIFILIAL', NULL, 'CDFILIAL', NULL, CF.CDFILIAL"), from,
+                        params);
     return db.exec(db.dialect().insertIgnoringDuplicates.arg(
-                       QStringLiteral("CONSUMIFILIAL (CDCLIENTE, CDCONSUMIDOR, CDFILIAL)"), select),
+                       QStringLiteral("CONSUMIFILIAL (CDCLIENTE, CDCONSUMIDOR, CDFILIAL)"),
+                       QStringLiteral("SELECT C.CDCLIENTE, C.CDCONSUMIDOR, CF.CDFILIAL %1").arg(from)),
                    params);
 }
 
@@ -181,7 +188,9 @@ Value setAtuFiliCons(MethodCall &call)
     if (!exists(call.db(), QStringLiteral("SELECT COUNT(*) FROM FILIAL WHERE CDFILIAL = :P_CDFILIAL"),
                 {{QStringLiteral("P_CDFILIAL"), Value(branch)}}))
         throw EErro(QStringLiteral("Filial %1 não cadastrada: os consumidores não foram atualizados.").arg(branch));
-    return done(tieActiveConsumers(call.db(), branch));
+    const int tied = tieActiveConsumers(call, branch);
+    call.history().call({}, QStringLiteral("filial %1; vínculos criados: %2").arg(branch).arg(tied));
+    return done(tied);
 }
 
 // The branches of a list text: "_0001_0002_" as the dialog builds it, or one bare code; each once.
@@ -236,7 +245,8 @@ Value setAtuFiliConsLista(MethodCall &call)
                      client));
     int tied = 0;
     for (const QString &b : listed)
-        tied += tieActiveConsumers(db, b, client);
+        tied += tieActiveConsumers(call, b, client);
+    call.history().call(client, QStringLiteral("filiais %1; vínculos criados: %2").arg(listed.join(u',')).arg(tied));
     return done(tied);
 }
 

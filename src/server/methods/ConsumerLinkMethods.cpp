@@ -2,6 +2,7 @@
 
 #include "BulkInsert.h"
 #include "Consiste.h"
+#include "ConsumerHistory.h"
 #include "ConsumerLinks.h"
 #include "DbSession.h"
 #include "EErro.h"
@@ -146,10 +147,20 @@ Value setCadAutoVinculo(MethodCall &call)
     const Packet refused = firstRefused(db, client, main);
     if (refused.rowCount() > 0)
         throw EErro(refusal(refused, client, main));
+    const QHash<QString, Value> params = {{QStringLiteral("P_CDCLIENTE"), Value(client)}, {QStringLiteral("P_PRINCIPAL"), Value(main)}};
+    const int changed = call.history().changedColumns(
+        QStringLiteral("TMPVINCULO T JOIN CONSUMIDOR C ON C.CDCLIENTE = :P_CDCLIENTE AND C.CDCONSUMIDOR = T.CDCONSUMIDOR"),
+        QStringLiteral("1 = 1"), QStringLiteral("C"),
+        {ConsumerHistory::change(db, QStringLiteral("CDCONSVINCULO"), QStringLiteral("C.CDCONSVINCULO"), QStringLiteral(":P_PRINCIPAL"))},
+        params);
     db.exec(QStringLiteral("UPDATE CONSUMIDOR SET CDCONSVINCULO = :P_PRINCIPAL WHERE CDCLIENTE = :P_CDCLIENTE "
                            "AND CDCONSUMIDOR IN (SELECT CDCONSUMIDOR FROM TMPVINCULO)"),
-            {{QStringLiteral("P_CDCLIENTE"), Value(client)}, {QStringLiteral("P_PRINCIPAL"), Value(main)}});
+            params);
     db.ddl(QStringLiteral("DROP TABLE TMPVINCULO"));
+    call.history().call(client, QStringLiteral("consumidor principal %1; consumidores listados: %2; vinculados agora: %3")
+                                    .arg(main)
+                                    .arg(codes.size())
+                                    .arg(changed));
     return Value(QList<Value> {Value(true)});
 }
 

@@ -142,6 +142,7 @@ Value SetConsumidor(MethodCall &call)
         rules.check(c);
     ChangeSetWriter writer(call.db(), Schema::table(u"CONSUMIDOR"));
     writer.setNullColumns(blankValueColumns(call));
+    writer.setHistory(&call.history());
     writer.apply(changes);
     const ConsumerFields fields(changes);
     for (const ChangeSet::Change &c : changes.changes()) {

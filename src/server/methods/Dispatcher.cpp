@@ -62,13 +62,14 @@ const RemoteMethod *Dispatcher::find(const QString &module, const QString &metho
     return it == mod->constEnd() ? nullptr : &*it;
 }
 
-Value Dispatcher::run(const RemoteMethod &entry, const QList<Value> &args)
+Value Dispatcher::run(const RemoteMethod &entry, const QList<Value> &args, const CallOrigin &origin)
 {
     DbSession &session = DbSession::forThread(m_url);
     session.begin(entry.writes);
     try {
-        MethodCall call(entry, args, session);
+        MethodCall call(entry, args, session, origin);
         Value result = entry.handler(call);
+        call.finish();
         session.commit();
         return result;
     } catch (...) {
@@ -83,11 +84,12 @@ bool Dispatcher::writes(const QString &module, const QString &method) const
     return entry && entry->writes;
 }
 
-Value Dispatcher::answer(const QString &module, const RemoteMethod &entry, const QList<Value> &args, Outcome &outcome)
+Value Dispatcher::answer(const QString &module, const RemoteMethod &entry, const QList<Value> &args, const CallOrigin &origin,
+                         Outcome &outcome)
 {
     const QString call = module + u'.' + entry.name;
     try {
-        Value result = run(entry, args);
+        Value result = run(entry, args, origin);
         outcome.text = QStringLiteral("ok");
         return result;
     } catch (const EErroBanco &e) {
@@ -125,7 +127,7 @@ void Dispatcher::tidyWhenIdle(bool wrote, Outcome &outcome)
     }
 }
 
-Value Dispatcher::call(const QString &module, const QString &method, const QList<Value> &args)
+Value Dispatcher::call(const QString &module, const QString &method, const QList<Value> &args, const CallOrigin &origin)
 {
     QElapsedTimer timer;
     timer.start();
@@ -140,7 +142,7 @@ Value Dispatcher::call(const QString &module, const QString &method, const QList
         result = Value::error(bad);
     } else {
         ++m_running;
-        result = answer(module, *entry, args, outcome);
+        result = answer(module, *entry, args, origin, outcome);
         tidyWhenIdle(entry->writes && !result.isError(), outcome);
     }
     if (m_log)

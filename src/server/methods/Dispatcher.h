@@ -14,7 +14,8 @@ namespace cns {
 
 // The application server's registry of remote data modules: maps module and method names to their
 // handlers and answers calls, from HTTP workers or in-process, on any thread at once. Each call
-// has its arguments checked (ArgumentCheck: an error names the method and the argument), runs in
+// comes on behalf of an operator and branch (CallOrigin), which the methods write in the
+// consumers' history of what they change; it has its arguments checked (ArgumentCheck: an error names the method and the argument), runs in
 // one transaction of the calling thread's database session, commits only when the handler
 // succeeded, and never throws: failures come back as error values with a Portuguese text. A
 // failure of the database or of the server itself is answered with a text of the server's own
@@ -34,7 +35,8 @@ public:
     QStringList modules() const { return m_modules.keys(); }
     const DatabaseUrl &url() const { return m_url; }
 
-    Value call(const QString &module, const QString &method, const QList<Value> &args) override;
+    using CallTarget::call;
+    Value call(const QString &module, const QString &method, const QList<Value> &args, const CallOrigin &origin) override;
     bool writes(const QString &module, const QString &method) const override;
 
     void setLogSink(LogSink sink) { m_log = std::move(sink); }
@@ -50,9 +52,10 @@ private:
     {
         QString text, detail;
     };
-    Value run(const RemoteMethod &method, const QList<Value> &args);
+    Value run(const RemoteMethod &method, const QList<Value> &args, const CallOrigin &origin);
     // The method's answer, or the error value that stands for its failure.
-    Value answer(const QString &module, const RemoteMethod &method, const QList<Value> &args, Outcome &outcome);
+    Value answer(const QString &module, const RemoteMethod &method, const QList<Value> &args, const CallOrigin &origin,
+                 Outcome &outcome);
     // A call that ran is over: when no other runs and writes happened since the database last
     // tidied up in full, it tidies up on this thread's connection (DbSession::idle).
     void tidyWhenIdle(bool wrote, Outcome &outcome);

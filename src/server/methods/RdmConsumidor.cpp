@@ -8,6 +8,7 @@
 #include "ConsumerBadgeMethods.h"
 #include "ConsumerBranchMethods.h"
 #include "ConsumerCheckMethods.h"
+#include "ConsumerHistoryMethods.h"
 #include "ConsumerLinkMethods.h"
 #include "ConsumerQueries.h"
 #include "ConsumerRecord.h"
@@ -307,6 +308,7 @@ QList<RemoteMethod> methods()
     all += ConsumerLinkMethods::methods();
     all += AnonymisationMethods::methods();
     all += ReportMethods::methods();
+    all += ConsumerHistoryMethods::methods();
     return all;
 }
 

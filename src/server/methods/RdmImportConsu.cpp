@@ -216,8 +216,15 @@ Value setConsumidor(MethodCall &call)
 {
     ImportWriter::Texts texts{call.text(4), call.text(5), call.text(6), call.text(7), call.text(8),
                               call.text(9), call.text(10), call.text(11), call.text(12)};
-    ImportWriter writer(call.db(), texts);
+    ImportWriter writer(call.db(), texts, call.history());
     const ImportWriter::Counts c = writer.run(call.packet(0), call.text(1), call.text(3), call.text(13));
+    call.history().call({}, QStringLiteral("layout %1; arquivo %2; clientes %3; filial %4; linhas: %5; incluídos: %6, alterados: "
+                                           "%7, inativados: %8")
+                                .arg(call.text(1).trimmed(), call.text(2).trimmed(), call.text(3).trimmed(), call.text(13).trimmed())
+                                .arg(call.packet(0).rowCount())
+                                .arg(c.inserted)
+                                .arg(c.updated)
+                                .arg(c.inactivated));
     return Value(QList<Value>{Value(c.inserted), Value(c.updated), Value(c.inactivated)});
 }
 

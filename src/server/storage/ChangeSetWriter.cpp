@@ -1,5 +1,6 @@
 #include "ChangeSetWriter.h"
 
+#include "ConsumerHistory.h"
 #include "DbSession.h"
 #include "EErro.h"
 #include "EErroBanco.h"
@@ -108,14 +109,18 @@ void ChangeSetWriter::insert(const Mapping &m, const QList<Value> &row)
 {
     QStringList cols, marks;
     QHash<QString, Value> params;
+    QList<Value> stored = perColumn();
     for (int col : m.columns) {
         const QString p = QStringLiteral("V%1").arg(col);
         cols.append(m_table.columns().at(col).name);
         marks.append(u':' + p);
-        params.insert(p, newValue(row, col, m));
+        stored[col] = newValue(row, col, m);
+        params.insert(p, stored.at(col));
     }
     run(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)").arg(m_table.name(), cols.join(QStringLiteral(", ")), marks.join(QStringLiteral(", "))),
         params, m, row);
+    if (m_history)
+        m_history->row(m_table, perColumn(), stored);
 }
 
 void ChangeSetWriter::update(const Mapping &m, const QList<Value> &oldRow, const QList<Value> &newRow)
@@ -123,14 +128,19 @@ void ChangeSetWriter::update(const Mapping &m, const QList<Value> &oldRow, const
     QStringList sets, matches;
     QHash<QString, Value> params;
     const QString &eq = m_db.dialect().nullSafeEqual;
+    QList<Value> before = perColumn(), after = perColumn();
     for (int col : m.columns) {
         const int f = m.fieldOfColumn.at(col);
         const bool forcedNull = m_nullColumns.contains(m_table.columns().at(col).name, Qt::CaseInsensitive);
+        if (m_table.isKey(m_table.columns().at(col).name))
+            before[col] = after[col] = oldRow.at(f); // names the row in the history
         if (oldRow.at(f) == newRow.at(f) && !(forcedNull && !oldRow.at(f).isNull()))
             continue;
         const QString name = m_table.columns().at(col).name;
         sets.append(QStringLiteral("%1 = :N%2").arg(name).arg(col));
-        params.insert(QStringLiteral("N%1").arg(col), newValue(newRow, col, m));
+        before[col] = oldRow.at(f);
+        after[col] = newValue(newRow, col, m);
+        params.insert(QStringLiteral("N%1").arg(col), after.at(col));
         matches.append(QStringLiteral("%1 %2 :O%3").arg(name, eq).arg(col));
         params.insert(QStringLiteral("O%1").arg(col), oldRow.at(f));
     }
@@ -141,6 +151,8 @@ void ChangeSetWriter::update(const Mapping &m, const QList<Value> &oldRow, const
         sql += QStringLiteral(" AND ") + match;
     if (run(sql, params, m, oldRow) != 1)
         refuse(m, oldRow, false);
+    if (m_history)
+        m_history->row(m_table, before, after);
 }
 
 void ChangeSetWriter::remove(const Mapping &m, const QList<Value> &oldRow)
@@ -157,6 +169,12 @@ void ChangeSetWriter::remove(const Mapping &m, const QList<Value> &oldRow)
     }
     if (run(sql, params, m, oldRow) != 1)
         refuse(m, oldRow, true);
+    if (m_history) {
+        QList<Value> before = perColumn();
+        for (int col : m.columns)
+            before[col] = oldRow.at(m.fieldOfColumn.at(col));
+        m_history->row(m_table, before, perColumn());
+    }
 }
 
 void ChangeSetWriter::refuse(const Mapping &m, const QList<Value> &oldRow, bool deleting)

@@ -7,6 +7,7 @@
 
 namespace cns {
 
+class ConsumerHistory;
 class DbSession;
 
 // Applies a packet's change set to its table, inside the caller's transaction. Inserts write the
@@ -30,6 +31,8 @@ public:
 
     // Columns written as null whatever the change set holds (a value the operator left blank).
     void setNullColumns(const QStringList &columns) { m_nullColumns = columns; }
+    // Every row written is told to the consumers' history, with the values as stored.
+    void setHistory(ConsumerHistory *history) { m_history = history; }
 
     Counts apply(const ChangeSet &changes);
 
@@ -49,10 +52,13 @@ private:
     QString keyText(const Mapping &m, const QList<Value> &row) const;
     QString whereKey(const Mapping &m, const QList<Value> &row, QHash<QString, Value> *params) const;
     int run(const QString &sql, const QHash<QString, Value> &params, const Mapping &m, const QList<Value> &row);
+    // A value per column of the table, null where the change set has none.
+    QList<Value> perColumn() const { return QList<Value>(m_table.columns().size()); }
 
     DbSession &m_db;
     const TableDef &m_table;
     QStringList m_nullColumns;
+    ConsumerHistory *m_history = nullptr;
 };
 
 } // namespace cns

@@ -2,6 +2,7 @@
 
 #include "BulkInsert.h"
 #include "Consiste.h"
+#include "ConsumerHistory.h"
 #include "DbSession.h"
 #include "EErro.h"
 #include "EErroBanco.h"
@@ -416,14 +417,22 @@ void ImportWriter::updateExisting(const Packet &rows, const QList<const Item *> 
     // A consumer whose columns already hold what the file brings is left as it stands: in the
     // monthly re-import most are, and rewriting them would cost the database a new row version,
     // its index entries and its log for nothing.
-    QStringList sets, same;
+    QStringList sets, same, sameHere;
+    QList<ConsumerHistory::ColumnChange> changes;
     for (const QString &c : columns) {
         sets.append(QStringLiteral("%1 = S.%1").arg(c));
         same.append(QStringLiteral("CONSUMIDOR.%1 %2 S.%1").arg(c, m_db.dialect().nullSafeEqual));
+        sameHere.append(QStringLiteral("C.%1 %2 S.%1").arg(c, m_db.dialect().nullSafeEqual));
+        changes.append(ConsumerHistory::change(m_db, c, QStringLiteral("C.") + c, QStringLiteral("S.") + c));
     }
-    m_db.exec(QStringLiteral("UPDATE CONSUMIDOR SET %1 FROM TMPCONSIMP S WHERE CONSUMIDOR.CDCLIENTE = S.CDCLIENTE "
-                             "AND CONSUMIDOR.CDCONSUMIDOR = S.CDCONSUMIDOR AND NOT (%2)")
-                  .arg(sets.join(QStringLiteral(", ")), same.join(QStringLiteral(" AND "))));
+    // The history reads the same join first; when it finds no change, neither would the UPDATE.
+    const int changed = m_history.changedColumns(
+        QStringLiteral("TMPCONSIMP S JOIN CONSUMIDOR C ON C.CDCLIENTE = S.CDCLIENTE AND C.CDCONSUMIDOR = S.CDCONSUMIDOR"),
+        QStringLiteral("NOT (%1)").arg(sameHere.join(QStringLiteral(" AND "))), QStringLiteral("C"), changes);
+    if (changed > 0)
+        m_db.exec(QStringLiteral("UPDATE CONSUMIDOR SET %1 FROM TMPCONSIMP S WHERE CONSUMIDOR.CDCLIENTE = S.CDCLIENTE "
+                                 "AND CONSUMIDOR.CDCONSUMIDOR = S.CDCONSUMIDOR AND NOT (%2)")
+                      .arg(sets.join(QStringLiteral(", ")), same.join(QStringLiteral(" AND "))));
     m_db.ddl(QStringLiteral("DROP TABLE TMPCONSIMP"));
 }
 
@@ -441,6 +450,8 @@ void ImportWriter::insertNew(const Packet &rows, const QList<const Item *> &item
     BulkInsert::insertRows(m_db.db(), QStringLiteral("CONSUMIDOR"), columns, items.size(), [&](qsizetype i, RowSink &cells) {
         fillItem(cells, rows, *items.at(i), plans, columnOf);
     });
+    for (const Item *item : items)
+        m_history.included(item->client, item->consumer);
 }
 
 QString ImportWriter::insertedHere() const
@@ -473,6 +484,10 @@ void ImportWriter::tieToBranch()
         if (tied.contains(item->key))
             continue;
         tied.insert(item->key);
+        // A new consumer's tie goes with its inclusion.
+        if (!item->inserted)
+            m_history.field(item->client, item->consumer, QStringLiteral("CONSUMIFILIAL"), {}, QStringLiteral("CDFILIAL"), {},
+                            Value(m_branch));
         const QByteArray client = item->client.toUtf8(), consumer = item->consumer.toUtf8();
         ties->setText(0, client);
         ties->setText(1, consumer);
@@ -556,6 +571,10 @@ void ImportWriter::inactivate(const QString &clientList)
         }
         cells.endRow();
     });
+    m_history.changedColumns(
+        QStringLiteral("TMPCONSIMP S JOIN CONSUMIDOR C ON C.CDCLIENTE = S.CDCLIENTE AND C.CDCONSUMIDOR = S.CDCONSUMIDOR"),
+        QStringLiteral("1 = 1"), QStringLiteral("C"),
+        {ConsumerHistory::change(m_db, QStringLiteral("IDSITCONSUMI"), QStringLiteral("C.IDSITCONSUMI"), QStringLiteral("'2'"))});
     // Joined from the staged keys, so that each finds its consumer through the key's index.
     m_counts.inactivated = m_db.exec(QStringLiteral("UPDATE CONSUMIDOR SET IDSITCONSUMI = '2' FROM TMPCONSIMP S "
                                                     "WHERE CONSUMIDOR.CDCLIENTE = S.CDCLIENTE AND CONSUMIDOR.CDCONSUMIDOR = S.CDCONSUMIDOR"));

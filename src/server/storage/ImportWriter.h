@@ -14,6 +14,7 @@
 
 namespace cns {
 
+class ConsumerHistory;
 class DbSession;
 
 // Stores an import (rdmImportConsu.setConsumidor) inside the caller's transaction: checks every
@@ -26,6 +27,12 @@ class DbSession;
 // An existing consumer gets only the columns the layout maps (and its situation): a column the
 // file does not carry is never blanked. A packet with no rows stores nothing and inactivates no
 // one: an empty import (a second confirmation after the rows were sent) must not empty a client.
+//
+// The consumers' history gets, in the same transaction: one entry per consumer inserted ("incluído",
+// not its fields: a first import of many consumers would write tens of entries each), one per column
+// an update or the inactivation changes (written by the database from the staged rows and the
+// stored ones, before they are changed), one per branch link made for a consumer that existed, and
+// the call's own (layout, file, clients, branch, counts).
 class ImportWriter
 {
 public:
@@ -39,7 +46,7 @@ public:
         int inserted = 0, updated = 0, inactivated = 0;
     };
 
-    ImportWriter(DbSession &db, Texts texts) : m_db(db), m_texts(std::move(texts)) {}
+    ImportWriter(DbSession &db, Texts texts, ConsumerHistory &history) : m_db(db), m_texts(std::move(texts)), m_history(history) {}
 
     Counts run(const Packet &rows, const QString &layout, const QString &clientList, const QString &branch);
 
@@ -112,6 +119,7 @@ private:
 
     DbSession &m_db;
     Texts m_texts;
+    ConsumerHistory &m_history;
     QString m_branch;
     bool m_inactivate = true;
     QSet<QString> m_mapped; // the layout's target columns

@@ -20,12 +20,13 @@ namespace {
 // consumers are.
 // Version 4: the badge register has an index on the badge as it is compared (without regard to
 // case), so that the import's check of each line's badge reads a few rows instead of the register.
+// Version 5: the change history of consumers (HISTCONSUMIDOR, HISTCONSLOTE).
 //
 // Besides the tables below, a connection makes temporary tables of its own for the call that uses
 // them (DbSession::temporaryTable): TMPCRACHAIMP (NRLINHA, CDIDCONSUMID, CDCLIENTE, CDCONSUMIDOR),
 // the badges that getVrIdentificadorLista answers in one query; TMPCONSIMP, columns of CONSUMIDOR,
 // the consumers an import updates or inactivates in one statement.
-constexpr int kVersion = 4;
+constexpr int kVersion = 5;
 
 TableDef consumidor()
 {
@@ -52,6 +53,53 @@ TableDef consumidor()
     t.sparseIndex("IXCONSUMIDOR_LOGIN", "UPPER(TRIM(NMLOGINCONS))", "NMLOGINCONS IS NOT NULL");
     t.sparseIndex("IXCONSUMIDOR_VINCULO", "CDCLIENTE, CDCONSVINCULO", "CDCONSVINCULO IS NOT NULL");
     return t;
+}
+
+// Written by every method that changes consumers, in the transaction of the change (ConsumerHistory),
+// read by getHistCons and thinned by cns-server --history-days. One row per changed field: a field
+// of CONSUMIDOR, or of a further address (NMTABELA ENDECONS, CDITEMHIST its number), or a branch
+// link made or removed (CONSUMIFILIAL, NMCAMPO CDFILIAL). A bulk call adds one row of its own,
+// without consumer, whose NMCAMPO is "CHAMADA" and whose new value holds its arguments and counts;
+// when the call writes its consumers' changes packed (HISTCONSLOTE), DSVALORLOTE holds the new
+// value of each field it sets, alike for all of them, packed as HistoryPack packs.
+// Passwords are written "alterada" and fingerprints "capturada" or "removida", never their values.
+// DTHRHISTCONS is the server's time in UTC, one per call. Indexed for the one consumer's history
+// only: every write pays for an index, and the daily thinning reads the table through once.
+TableDef histConsumidor()
+{
+    return TableDef(QStringLiteral("HISTCONSUMIDOR"), QStringLiteral("change history of consumers: who changed what, and when"))
+        .serial("NRHISTCONS")
+        .timestamp("DTHRHISTCONS")
+        .varchar("CDOPERADOR", 40)
+        .varchar("CDFILIAL", 4)
+        .varchar("NMMETODO", 30)
+        .varchar("CDCLIENTE", 21)
+        .varchar("CDCONSUMIDOR", 21)
+        .varchar("NMTABELA", 30)
+        .varchar("CDITEMHIST", 21)
+        .varchar("NMCAMPO", 30)
+        .varchar("DSVALORANT", 2000)
+        .varchar("DSVALORNOVO", 2000)
+        .varchar("DSVALORLOTE", 2000)
+        .index("IXHISTCONSUMIDOR_CONSUMIDOR", "CDCLIENTE, CDCONSUMIDOR");
+}
+
+// The changes a bulk call made to each consumer of CONSUMIDOR, one narrow row per consumer and call
+// (NRHISTCONS: the call's own row in HISTCONSUMIDOR, which says who, when, how and the new values):
+// DSVALORANT holds each changed field with its value before, packed (HistoryPack); null: the call
+// included the consumer. A bulk call changes up to a hundred thousand consumers at a time, and one
+// row of HISTCONSUMIDOR per changed field cost it several times its UPDATE. Stored as its key
+// alone where the database can, in the order of the calls: a call's rows are appended together,
+// and no other index is paid (a consumer's rows are reached through the calls' rows).
+TableDef histConsLote()
+{
+    return TableDef(QStringLiteral("HISTCONSLOTE"), QStringLiteral("changes of a bulk call to each consumer, packed"))
+        .varchar("CDCLIENTE", 21)
+        .varchar("CDCONSUMIDOR", 21)
+        .bigint("NRHISTCONS")
+        .varchar("DSVALORANT", 2000)
+        .key({"NRHISTCONS", "CDCLIENTE", "CDCONSUMIDOR"})
+        .keyOnly();
 }
 
 QList<TableDef> build()
@@ -164,6 +212,8 @@ QList<TableDef> build()
                    .blob("DSARQANONIMIZA").timestamp("DTANONIMIZA")
                    .key({"NRANONIMIZA"})
                    .index("IXANONIMIZACONS_CONSUMIDOR", "CDCLIENTE, CDCONSUMIDOR"));
+    all.append(histConsumidor());
+    all.append(histConsLote());
     return all;
 }
 
@@ -244,6 +294,17 @@ void upgradeFrom3(QSqlQuery &q)
                 .replace(QStringLiteral("CREATE INDEX"), QStringLiteral("CREATE INDEX IF NOT EXISTS")));
 }
 
+void upgradeFrom4(QSqlQuery &q, const SqlDialect &dialect)
+{
+    // Made only where it is missing, as the step from version 3 makes its index.
+    for (const char16_t *name : {u"HISTCONSUMIDOR", u"HISTCONSLOTE"}) {
+        for (QString stmt : table(name).createStatements(dialect)) {
+            stmt.replace(QStringLiteral("CREATE TABLE"), QStringLiteral("CREATE TABLE IF NOT EXISTS"));
+            exec(q, stmt.replace(QStringLiteral("CREATE INDEX"), QStringLiteral("CREATE INDEX IF NOT EXISTS")));
+        }
+    }
+}
+
 } // namespace
 
 void createOrUpgrade(QSqlDatabase &db)
@@ -270,6 +331,8 @@ void createOrUpgrade(QSqlDatabase &db)
             upgradeFrom2(q);
         if (installed >= 1 && installed <= 3)
             upgradeFrom3(q);
+        if (installed >= 1 && installed <= 4)
+            upgradeFrom4(q, dialect);
         // Later versions add their steps here, each from the version before it.
         exec(q, QStringLiteral("DELETE FROM VERSAOBANCO"));
         exec(q, QStringLiteral("INSERT INTO VERSAOBANCO (NRVERSAO) VALUES (%1)").arg(kVersion));

@@ -16,9 +16,16 @@ TableDef &TableDef::add(const char *name, Type type, int size, bool notNull)
 TableDef &TableDef::varchar(const char *name, int size, bool notNull) { return add(name, Type::Varchar, size, notNull); }
 TableDef &TableDef::fixed(const char *name, int size, bool notNull) { return add(name, Type::Char, size, notNull); }
 TableDef &TableDef::integer(const char *name, bool notNull) { return add(name, Type::Integer, 0, notNull); }
+TableDef &TableDef::bigint(const char *name, bool notNull) { return add(name, Type::BigInt, 0, notNull); }
 TableDef &TableDef::numeric(const char *name) { return add(name, Type::Numeric, 0, false); }
 TableDef &TableDef::timestamp(const char *name) { return add(name, Type::Timestamp, 0, false); }
 TableDef &TableDef::blob(const char *name) { return add(name, Type::Blob, 0, false); }
+
+TableDef &TableDef::serial(const char *name)
+{
+    m_key = {QString::fromLatin1(name)};
+    return add(name, Type::Serial, 0, true);
+}
 
 TableDef &TableDef::key(std::initializer_list<const char *> columns)
 {
@@ -80,7 +87,9 @@ FieldType TableDef::fieldType(Type type)
     switch (type) {
     case Type::Varchar: return FieldType::String;
     case Type::Char: return FieldType::FixedChar;
-    case Type::Integer: return FieldType::Integer;
+    case Type::Integer:
+    case Type::BigInt:
+    case Type::Serial: return FieldType::Integer;
     case Type::Numeric: return FieldType::Float;
     case Type::Timestamp: return FieldType::DateTime;
     case Type::Blob: return FieldType::Blob;
@@ -122,7 +131,9 @@ QString TableDef::beyondRange(const Column &c, const Value &v)
     }
     case Type::Varchar:
     case Type::Char:
-    case Type::Blob: return {};
+    case Type::BigInt:
+    case Type::Blob:
+    case Type::Serial: return {};
     }
     return {};
 }
@@ -130,19 +141,25 @@ QString TableDef::beyondRange(const Column &c, const Value &v)
 QStringList TableDef::createStatements(const SqlDialect &dialect) const
 {
     QStringList cols;
+    bool serialKey = false;
     for (const Column &c : m_columns) {
         QString type;
         switch (c.type) {
         case Type::Varchar: type = QStringLiteral("VARCHAR(%1)").arg(c.size); break;
         case Type::Char: type = QStringLiteral("CHAR(%1)").arg(c.size); break;
         case Type::Integer: type = QStringLiteral("INTEGER"); break;
+        case Type::BigInt: type = QStringLiteral("BIGINT"); break;
         case Type::Numeric: type = dialect.floatType.arg(kNumericDigits).arg(kNumericDecimals); break;
         case Type::Timestamp: type = dialect.timestampType; break;
         case Type::Blob: type = dialect.blobType; break;
+        case Type::Serial: serialKey = true; break;
         }
-        cols.append(c.name + u' ' + type + (c.notNull || isKey(c.name) ? QStringLiteral(" NOT NULL") : QString()));
+        if (c.type == Type::Serial)
+            cols.append(c.name + u' ' + dialect.serialType);
+        else
+            cols.append(c.name + u' ' + type + (c.notNull || isKey(c.name) ? QStringLiteral(" NOT NULL") : QString()));
     }
-    if (!m_key.isEmpty())
+    if (!m_key.isEmpty() && !serialKey)
         cols.append(QStringLiteral("PRIMARY KEY (%1)").arg(m_key.join(QStringLiteral(", "))));
     const QString options = m_keyOnly && !m_key.isEmpty() ? dialect.keyOnlyTable : QString();
     QStringList out{QStringLiteral("CREATE TABLE %1 (\n  %2\n)%3").arg(m_name, cols.join(QStringLiteral(",\n  ")), options)};

@@ -16,7 +16,7 @@ class SqlDialect;
 class TableDef
 {
 public:
-    enum class Type : unsigned char { Varchar, Char, Integer, Numeric, Timestamp, Blob };
+    enum class Type : unsigned char { Varchar, Char, Integer, BigInt, Numeric, Timestamp, Blob, Serial };
     struct Column
     {
         QString name;
@@ -41,9 +41,14 @@ public:
     TableDef &varchar(const char *name, int size, bool notNull = false);
     TableDef &fixed(const char *name, int size, bool notNull = false);
     TableDef &integer(const char *name, bool notNull = false);
+    // An integer of 64 bits: the number of a serial row kept in another table.
+    TableDef &bigint(const char *name, bool notNull = false);
     TableDef &numeric(const char *name);
     TableDef &timestamp(const char *name);
     TableDef &blob(const char *name);
+    // The table's key: a number the database gives each row as it is inserted, growing (a log's
+    // order of writing, where the rows have no key of their own; SqlDialect::serialType).
+    TableDef &serial(const char *name);
     TableDef &key(std::initializer_list<const char *> columns);
     TableDef &index(const char *name, const char *columns, bool unique = false);
     // An index of the rows where a sparse column has a value: a query comparing that column with

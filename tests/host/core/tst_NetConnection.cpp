@@ -112,7 +112,8 @@ private:
 class EchoTarget : public CallTarget
 {
 public:
-    Value call(const QString &module, const QString &method, const QList<Value> &args) override
+    using CallTarget::call;
+    Value call(const QString &module, const QString &method, const QList<Value> &args, const CallOrigin &) override
     {
         if (method == u"falha")
             return Value::error(QStringLiteral("Consumidor já cadastrado."));

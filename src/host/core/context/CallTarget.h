@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CallOrigin.h"
 #include "Value.h"
 
 #include <QList>
@@ -14,7 +15,12 @@ class CallTarget
 {
 public:
     virtual ~CallTarget() = default;
-    virtual Value call(const QString &module, const QString &method, const QList<Value> &args) = 0;
+    virtual Value call(const QString &module, const QString &method, const QList<Value> &args, const CallOrigin &origin) = 0;
+    // A call made for no one in particular.
+    Value call(const QString &module, const QString &method, const QList<Value> &args)
+    {
+        return call(module, method, args, CallOrigin{});
+    }
     // Whether the method may change stored data (a write is never run twice for one call id);
     // true where the target cannot tell.
     virtual bool writes(const QString &module, const QString &method) const

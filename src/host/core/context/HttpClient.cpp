@@ -4,6 +4,7 @@
 
 #include <QDeadlineTimer>
 #include <QTcpSocket>
+#include <QUrl>
 #include <QUuid>
 
 namespace cns {
@@ -180,7 +181,8 @@ bool HttpClient::exchange(const QByteArray &request, Response *response)
     return true;
 }
 
-HttpClient::Response HttpClient::post(const QByteArray &path, const QByteArray &contentType, const QByteArray &body)
+HttpClient::Response HttpClient::post(const QByteArray &path, const QByteArray &contentType, const QByteArray &body,
+                                      const CallOrigin &origin)
 {
     // The call's name for the server, the same on every try: a try whose connection dropped may
     // have arrived, and the server answers a repeat of a write with the first one's reply instead
@@ -192,6 +194,10 @@ HttpClient::Response HttpClient::post(const QByteArray &path, const QByteArray &
     request.append("\r\nContent-Type: ").append(contentType);
     request.append("\r\nContent-Length: ").append(QByteArray::number(body.size()));
     request.append("\r\nX-Cns-Chamada: ").append(id);
+    if (!origin.operador.isEmpty())
+        request.append("\r\nX-Cns-Operador: ").append(QUrl::toPercentEncoding(origin.operador));
+    if (!origin.filial.isEmpty())
+        request.append("\r\nX-Cns-Filial: ").append(QUrl::toPercentEncoding(origin.filial));
     if (!m_token.isEmpty())
         request.append("\r\nAuthorization: Bearer ").append(m_token);
     request.append("\r\nConnection: keep-alive\r\n\r\n").append(body);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "CallOrigin.h"
+
 #include <QByteArray>
 #include <QString>
 #include <memory>
@@ -36,7 +38,9 @@ public:
     void disconnectFromServer();
     bool isConnected() const;
 
-    Response post(const QByteArray &path, const QByteArray &contentType, const QByteArray &body);
+    // The origin goes in the headers X-Cns-Operador and X-Cns-Filial, percent-encoded UTF-8, so that
+    // no code of an operator can break the request's head.
+    Response post(const QByteArray &path, const QByteArray &contentType, const QByteArray &body, const CallOrigin &origin = {});
 
     QString address() const { return m_host + u':' + QString::number(m_port); }
 

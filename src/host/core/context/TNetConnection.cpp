@@ -72,14 +72,21 @@ cns::Value TNetConnection::Call(const QString &method, const QList<cns::Value> &
     return Call(ServerName, method, args);
 }
 
+cns::CallOrigin TNetConnection::origin()
+{
+    return {Corvane::Operador(), Corvane::FiliProc()};
+}
+
 cns::Value TNetConnection::Call(const QString &module, const QString &method, const QList<cns::Value> &args)
 {
     Open();
+    // Taken at each call: the host may change its operator or branch while a screen stays open.
+    const cns::CallOrigin from = origin();
     if (!m_http)
-        return g_inProcess->call(module, method, args);
+        return g_inProcess->call(module, method, args, from);
     const cns::HttpClient::Response r =
         m_http->post(QByteArrayLiteral("/call"), QByteArrayLiteral("application/json"),
-                     cns::WireEnvelope::encodeRequest(module, method, args));
+                     cns::WireEnvelope::encodeRequest(module, method, args), from);
     if (!r.contentType.startsWith("application/json"))
         throw cns::EErro(QStringLiteral("O servidor de aplicação em %1 respondeu HTTP %2 sem uma resposta válida.")
                              .arg(m_http->address())

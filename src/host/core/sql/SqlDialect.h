@@ -36,6 +36,7 @@ public:
     QString blobType;          // column type of byte blobs
     QString timestampType;     // column type of date-times
     QString floatType;         // column type of values with decimals ("%1": digits in all, "%2": after the point)
+    QString serialType;        // the key column that the database numbers as rows are inserted
     QString beginRead;         // starts a transaction that only reads
     QString beginWrite;        // starts a transaction that writes (takes the write lock at once where that avoids deadlocks)
     QString nullSafeEqual;     // "a <op> b" true when both are null or equal
@@ -46,6 +47,8 @@ public:
     // "where the text %2 first stands in the text %1, from 1; 0 when it does not": how a code's
     // membership of a list text is tested without LIKE, whose wildcards a code may hold.
     QString textPosition = QStringLiteral("STRPOS(%1, %2)");
+    // The text of a JSON array of the values "%1" (a list of SQL expressions).
+    QString jsonArray = QStringLiteral("JSON_ARRAY(%1)");
     // Ends the CREATE TABLE of a narrow table that is all key, stored as its key's index alone
     // (SQLite: no separate row table beside the key's index); empty where tables have no such form.
     QString keyOnlyTable;
