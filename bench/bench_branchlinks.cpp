@@ -2,8 +2,10 @@
 // consumers of the bench client to its branch when none of them is tied yet, and again when all
 // are; setAtuFiliCons for the same branch, which takes every client of it. The reference is one
 // plain INSERT ... SELECT of the same links by the client's code, on the same connection, in the
-// same run: the SQL alone, its test of the links that exist included. The links are deleted
-// before each round, outside the time taken.
+// same run: the SQL alone, its test of the links that exist included (the method also writes each
+// new link into the consumers' history, which the reference does not). The target is the one set
+// for the method: a client of 45,000 consumers well under a second. The links are deleted before
+// each round, outside the time taken.
 //
 // bench/run-bench-branchlinks [rounds [sqlite|postgresql]] starts a private PostgreSQL cluster and
 // runs this; without CNS_TEST_PG_URL only SQLite is measured.
@@ -29,7 +31,7 @@ using bench::BenchStore;
 namespace {
 
 constexpr int kConsumers = 45000;
-constexpr double kTarget = 1.5;
+constexpr double kTargetMs = 1000; // a client of 45,000 consumers, well under a second
 const QString kBranch = QStringLiteral("0001");
 
 void untie(DbSession &db)
@@ -93,13 +95,16 @@ void measure(BenchStore &store, int rounds)
     const QString name = store.name();
     std::printf("%s: one plain INSERT ... SELECT ... WHERE NOT EXISTS of the client's %d links %.1f ms\n",
                 qPrintable(name), tied, median(reference));
-    report(qPrintable(QStringLiteral("setAtuFiliConsLista, none tied (%1)").arg(name)), median(list), median(reference),
-           kTarget);
+    const auto timed = [&](const QString &what, double ms, const QString &detail) {
+        std::printf("%-44s %9.1f ms   %s   target < %.0f ms   %s\n", qPrintable(what), ms, qPrintable(detail), kTargetMs,
+                    ms < kTargetMs ? "ok" : "MISSED");
+    };
+    timed(QStringLiteral("setAtuFiliConsLista, none tied (%1)").arg(name), median(list),
+          QStringLiteral("%1x the plain INSERT").arg(median(list) / median(reference), 0, 'f', 2));
     std::printf("%-44s %9.1f ms   (%d links made)\n",
                 qPrintable(QStringLiteral("setAtuFiliConsLista, all tied (%1)").arg(name)), median(again), tiedAgain);
-    std::printf("%-44s %9.1f ms   (%d links made, every client of %s)\n",
-                qPrintable(QStringLiteral("setAtuFiliCons, none tied (%1)").arg(name)), median(branch), tiedAll,
-                qPrintable(kBranch));
+    timed(QStringLiteral("setAtuFiliCons, none tied (%1)").arg(name), median(branch),
+          QStringLiteral("(%1 links made, every client of %2)").arg(tiedAll).arg(kBranch));
 }
 
 } // namespace

@@ -413,11 +413,13 @@ void tst_ReportEngine::cnsReportListsAndWritesTheSameReport()
         QString("consumidores\tConsumidores do Cliente\nconsumidores-filial-tipo\tConsumidores por Filial e Tipo\n"));
 
     const QString pdf = m_dir.filePath("cns-report.pdf");
-    QCOMPARE(runReport({"--db", m_url, "--report", "consumidores-filial-tipo", "--branch", "0002", "--pdf", pdf}, &out,
-                       &err),
+    QCOMPARE(runReport({"--db", m_url, "--report", "consumidores-filial-tipo", "--branch", "0002", "--operator", "agendador",
+                        "--pdf", pdf},
+                       &out, &err),
              0);
     const QString text = ReportText::text(pdf);
     QVERIFY2(text.contains("Filial: 0002 - Filial Campinas"), qPrintable(text.left(400)));
+    QVERIFY(text.contains("Operador: agendador"));
     QVERIFY(text.contains("Consumidores do tipo: 50"));
     QVERIFY(text.contains("Total de consumidores: 78"));
 

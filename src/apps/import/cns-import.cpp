@@ -11,14 +11,13 @@
 #include "ImportLogCsv.h"
 #include "ImportMessages.h"
 #include "TADOIBQuery.h"
+#include "SystemUser.h"
 #include "TNetConnection.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QMap>
 #include <cstdio>
-#include <pwd.h>
-#include <unistd.h>
 
 using namespace cns;
 using namespace cns::import;
@@ -76,19 +75,6 @@ void report(const ImportEngine &engine)
                 .arg(counts.value(text))
                 .arg(text));
     }
-}
-
-// Who runs the job, as the system knows them: the consumers' history names them as its operator.
-QString systemUser()
-{
-    for (const char *name : {"USER", "LOGNAME"}) {
-        const QString user = qEnvironmentVariable(name).trimmed();
-        if (!user.isEmpty())
-            return user;
-    }
-    if (const passwd *pw = getpwuid(getuid()))
-        return QString::fromLocal8Bit(pw->pw_name);
-    return {};
 }
 
 struct Options
@@ -199,7 +185,7 @@ int main(int argc, char **argv)
     o.check = p.isSet(QStringLiteral("check"));
     o.confirm = p.isSet(QStringLiteral("confirm"));
     o.log = p.value(QStringLiteral("log"));
-    o.operador = p.isSet(QStringLiteral("operator")) ? p.value(QStringLiteral("operator")).trimmed() : systemUser();
+    o.operador = p.isSet(QStringLiteral("operator")) ? p.value(QStringLiteral("operator")).trimmed() : systemUserName();
     QString bad;
     if (o.db.isEmpty() || o.branch.isEmpty() || o.layout.isEmpty())
         bad = QStringLiteral("Informe --db, --branch e --layout.");

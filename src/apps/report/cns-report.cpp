@@ -8,6 +8,7 @@
 #include "ReportCsv.h"
 #include "ReportQuery.h"
 #include "ReportRenderer.h"
+#include "SystemUser.h"
 #include "TADOIBQuery.h"
 
 #include <QCommandLineParser>
@@ -34,7 +35,7 @@ void err(const QString &text)
 
 struct Options
 {
-    QString db, code, report, pdf, csv, branch;
+    QString db, code, report, pdf, csv, branch, operador;
     QStringList params;
     bool list = false;
 };
@@ -93,7 +94,7 @@ int run(const Options &o)
     }
     const QString name = o.branch.isEmpty() ? QString() : branchName(o.branch);
     const ReportHeading heading {o.code, name.isEmpty() ? o.branch : o.branch + QStringLiteral(" - ") + name,
-                                 QStringLiteral("cns-report"), QDateTime::currentDateTime()};
+                                 o.operador, QDateTime::currentDateTime()};
     const int pages = ReportRenderer(def, query, heading).writePdf(o.pdf, [](int page, int pages) {
         if (page == pages || page % 100 == 0)
             std::fprintf(stderr, "Página %d de %d\n", page, pages);
@@ -127,6 +128,8 @@ int main(int argc, char **argv)
          QStringLiteral("P_NOME=VALOR")},
         {QStringLiteral("branch"), QStringLiteral("Filial: o cabeçalho e o parâmetro P_CDFILIAL."),
          QStringLiteral("FILIAL")},
+        {QStringLiteral("operator"), QStringLiteral("Operador no cabeçalho do relatório (padrão: o usuário do sistema)."),
+         QStringLiteral("OPERADOR")},
         {QStringLiteral("pdf"), QStringLiteral("Grava o relatório neste PDF."), QStringLiteral("ARQUIVO.pdf")},
         {QStringLiteral("csv"), QStringLiteral("Grava as linhas do relatório neste CSV (\";\", UTF-8)."),
          QStringLiteral("ARQUIVO.csv")},
@@ -148,6 +151,7 @@ int main(int argc, char **argv)
     o.branch = p.value(QStringLiteral("branch")).trimmed();
     o.pdf = p.value(QStringLiteral("pdf"));
     o.csv = p.value(QStringLiteral("csv"));
+    o.operador = p.isSet(QStringLiteral("operator")) ? p.value(QStringLiteral("operator")).trimmed() : systemUserName();
     QString bad;
     if (o.db.isEmpty())
         bad = QStringLiteral("Informe --db.");
