@@ -144,13 +144,14 @@ void backendRows(const QStringList &backends)
         QTest::newRow(qPrintable(b)) << b;
 }
 
-QString createDemo(const QString &suite)
+QString createDemo(const QString &suite, const QString &sampleFilesDir)
 {
     const QString url = TestDatabases::freshSqlite(suite);
     DbSession &s = DbSession::forThread(DatabaseUrl::parse(url));
     Schema::createOrUpgrade(s.db());
     DemoData::Options options;
     options.small = true;
+    options.sampleFilesDir = sampleFilesDir;
     DemoData::seed(s.db(), options);
     return url;
 }

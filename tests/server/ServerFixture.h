@@ -25,8 +25,9 @@ QString create(const QString &backend, const QString &suite);
 // The suite's fresh databases by backend: SQLite always, PostgreSQL when the tests' cluster runs
 // (CNS_TEST_PG_URL; without it a warning says that only SQLite is tested).
 QMap<QString, QString> createAll(const QString &suite);
-// A fresh SQLite database with the schema and the demonstration data in its small form.
-QString createDemo(const QString &suite);
+// A fresh SQLite database with the schema and the demonstration data in its small form; its two
+// sample import files are written into sampleFilesDir when one is given.
+QString createDemo(const QString &suite, const QString &sampleFilesDir = {});
 // A "backend" data column with a row for each of backends.
 void backendRows(const QStringList &backends);
 std::unique_ptr<cns::Dispatcher> dispatcher(const QString &url);
