@@ -163,6 +163,18 @@ std::unique_ptr<Dispatcher> dispatcher(const QString &url)
     return d;
 }
 
+QMap<QString, std::shared_ptr<Dispatcher>> dispatchers(const QString &suite, const std::function<void(DbSession &)> &seed)
+{
+    QMap<QString, std::shared_ptr<Dispatcher>> out;
+    const QMap<QString, QString> urls = createAll(suite);
+    for (auto it = urls.cbegin(); it != urls.cend(); ++it) {
+        if (seed)
+            seed(DbSession::forThread(DatabaseUrl::parse(it.value())));
+        out.insert(it.key(), dispatcher(it.value()));
+    }
+    return out;
+}
+
 void offThread(const std::function<void()> &f)
 {
     std::atomic<bool> done{false};

@@ -14,6 +14,10 @@
 // branches 0001-0003; clients 1 and 2 sharing a registration number, 3 a person, 4 without branch;
 // 75 consumers of client 1 (names with varied initials, badges "B" + 5 digits), one of them linked,
 // with branches and a further address; a few consumers of client 2.
+namespace cns {
+class DbSession;
+}
+
 namespace ServerFixture {
 
 constexpr int kClient1Consumers = 75;
@@ -31,6 +35,10 @@ QString createDemo(const QString &suite, const QString &sampleFilesDir = {});
 // A "backend" data column with a row for each of backends.
 void backendRows(const QStringList &backends);
 std::unique_ptr<cns::Dispatcher> dispatcher(const QString &url);
+// The suite's dispatchers by backend, over the databases createAll makes; seed, when given, first adds
+// the suite's own rows to each database.
+QMap<QString, std::shared_ptr<cns::Dispatcher>> dispatchers(const QString &suite,
+                                                            const std::function<void(cns::DbSession &)> &seed = {});
 
 // Runs f on another thread while this thread's event loop keeps running (servers on this thread).
 void offThread(const std::function<void()> &f);

@@ -142,12 +142,7 @@ private:
 
 void tst_AutoChangeMethods::initTestCase()
 {
-    const QMap<QString, QString> urls = ServerFixture::createAll("tst_autochangemethods");
-    for (auto it = urls.cbegin(); it != urls.cend(); ++it) {
-        const QString &backend = it.key(), &url = it.value();
-        seed(DbSession::forThread(DatabaseUrl::parse(url)));
-        m_dispatchers.insert(backend, ServerFixture::dispatcher(url));
-    }
+    m_dispatchers = ServerFixture::dispatchers("tst_autochangemethods", [](DbSession &s) { seed(s); });
 }
 
 void tst_AutoChangeMethods::cleanupTestCase()

@@ -141,9 +141,7 @@ private:
 
 void tst_ConsumerHistory::initTestCase()
 {
-    const QMap<QString, QString> urls = ServerFixture::createAll("tst_consumerhistory");
-    for (auto it = urls.cbegin(); it != urls.cend(); ++it)
-        m_dispatchers.insert(it.key(), ServerFixture::dispatcher(it.value()));
+    m_dispatchers = ServerFixture::dispatchers("tst_consumerhistory");
 }
 
 void tst_ConsumerHistory::cleanupTestCase()

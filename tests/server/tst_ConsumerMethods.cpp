@@ -173,12 +173,7 @@ private:
 
 void tst_ConsumerMethods::initTestCase()
 {
-    const QMap<QString, QString> urls = ServerFixture::createAll("tst_consumermethods");
-    for (auto it = urls.cbegin(); it != urls.cend(); ++it) {
-        const QString &backend = it.key(), &url = it.value();
-        seed(DbSession::forThread(DatabaseUrl::parse(url)));
-        m_dispatchers.insert(backend, ServerFixture::dispatcher(url));
-    }
+    m_dispatchers = ServerFixture::dispatchers("tst_consumermethods", [](DbSession &s) { seed(s); });
 }
 
 void tst_ConsumerMethods::cleanupTestCase()

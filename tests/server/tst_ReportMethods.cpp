@@ -52,9 +52,7 @@ private:
 
 void tst_ReportMethods::initTestCase()
 {
-    const QMap<QString, QString> urls = ServerFixture::createAll("tst_reportmethods");
-    for (auto it = urls.cbegin(); it != urls.cend(); ++it)
-        m_dispatchers.insert(it.key(), ServerFixture::dispatcher(it.value()));
+    m_dispatchers = ServerFixture::dispatchers("tst_reportmethods");
 }
 
 void tst_ReportMethods::cleanupTestCase()

@@ -149,13 +149,9 @@ private:
 
 void tst_ServerMethods::initTestCase()
 {
-    const QMap<QString, QString> urls = ServerFixture::createAll("tst_servermethods");
-    for (auto it = urls.cbegin(); it != urls.cend(); ++it) {
-        const QString &backend = it.key(), &url = it.value();
-        std::shared_ptr<Dispatcher> disp = ServerFixture::dispatcher(url);
-        disp->addModule("Teste", writerModule());
-        m_dispatchers.insert(backend, disp);
-    }
+    m_dispatchers = ServerFixture::dispatchers("tst_servermethods");
+    for (const std::shared_ptr<Dispatcher> &d : std::as_const(m_dispatchers))
+        d->addModule("Teste", writerModule());
 }
 
 void tst_ServerMethods::cleanupTestCase()
