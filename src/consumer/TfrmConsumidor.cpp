@@ -479,15 +479,11 @@ void TfrmConsumidor::pgcPadraoChange()
     QWidget *tab = pgcPadrao->currentWidget();
     if (tab == tshFilial) {
         if (cdsConsumidor.Active())
-            cdsConsFilial.setData(callList(QStringLiteral("getConsFilial"), {Value(clientCode()), Value(consumerCode())}, 1, 6)
-                                      .at(0)
-                                      .packetPtr());
+            loadDetail(cdsConsFilial, QStringLiteral("getConsFilial"));
         dtsPadrao.setDataSet(&cdsConsFilial);
     } else if (tab == tshOutrEnde) {
         if (cdsConsumidor.Active())
-            cdsEndeCons.setData(callList(QStringLiteral("getEndeCons"), {Value(clientCode()), Value(consumerCode())}, 1, 6)
-                                    .at(0)
-                                    .packetPtr());
+            loadDetail(cdsEndeCons, QStringLiteral("getEndeCons"));
         dtsPadrao.setDataSet(&cdsEndeCons);
     } else {
         dtsPadrao.setDataSet(&cdsConsumidor);
@@ -697,16 +693,22 @@ void TfrmConsumidor::cdsConsumidorAfterCancel()
     dtsPadraoStateChange();
 }
 
-void TfrmConsumidor::loadDetails()
+// One detail packet of the current consumer (his branch links or further addresses) from method;
+// none without a consumer.
+void TfrmConsumidor::loadDetail(cns::DataSet &rows, const QString &method)
 {
     const QString consumer = consumerCode();
     if (consumer.isEmpty()) {
-        cdsConsFilial.setData(cns::Packet(cdsConsFilial.fieldDefs()));
-        cdsEndeCons.setData(cns::Packet(cdsEndeCons.fieldDefs()));
+        rows.setData(cns::Packet(rows.fieldDefs()));
         return;
     }
-    cdsConsFilial.setData(callList(QStringLiteral("getConsFilial"), {Value(clientCode()), Value(consumer)}, 1, 6).at(0).packetPtr());
-    cdsEndeCons.setData(callList(QStringLiteral("getEndeCons"), {Value(clientCode()), Value(consumer)}, 1, 6).at(0).packetPtr());
+    rows.setData(callList(method, {Value(clientCode()), Value(consumer)}, 1, 6).at(0).packetPtr());
+}
+
+void TfrmConsumidor::loadDetails()
+{
+    loadDetail(cdsConsFilial, QStringLiteral("getConsFilial"));
+    loadDetail(cdsEndeCons, QStringLiteral("getEndeCons"));
 }
 
 void TfrmConsumidor::cdsConsumidorAfterScroll()

@@ -185,6 +185,7 @@ private:
     void refreshCaches();
     QList<bool> emptyValueFlags() const;
     void applyBalanceEnabling();
+    void loadDetail(cns::DataSet &rows, const QString &method);
     void loadDetails();
 
     // Openings of the other screens.

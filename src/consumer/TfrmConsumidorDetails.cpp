@@ -235,7 +235,7 @@ void TfrmConsumidor::cdsConsFilialAfterPost()
         throw;
     }
     Corvane::AtualizaLocalCache({QStringLiteral("CONSUMIFILIAL")});
-    loadDetails();
+    loadDetail(cdsConsFilial, QStringLiteral("getConsFilial"));
 }
 
 void TfrmConsumidor::cdsConsFilialAfterDelete()
@@ -348,7 +348,7 @@ void TfrmConsumidor::cdsEndeConsAfterPost()
     }
     // The number the server gave a new address is needed to change or remove it later.
     if (inserted)
-        loadDetails();
+        loadDetail(cdsEndeCons, QStringLiteral("getEndeCons"));
 }
 
 void TfrmConsumidor::cdsEndeConsAfterDelete()
