@@ -116,10 +116,7 @@ void TfrmConsumidor::wireDetailGrids()
     dbgConsFilial->OnEditButtonClick = [this](const QString &) { dbgConsFilialEditButtonClick(); };
 
     dbgEndeCons->OnKeyPress = [this](QChar key) { return dbgEndeConsKeyPress(key); };
-    dbgEndeCons->OnColExit = [this](const QString &field) {
-        if (isEditing(dtsPadrao.State()))
-            addressRules.columnLeft(field);
-    };
+    dbgEndeCons->OnColExit = [this](const QString &field) { addressRules.columnLeft(field); };
     dbgEndeCons->OnEditButtonClick = [this](const QString &) { dbgEndeConsEditButtonClick(); };
     dbgEndeCons->OnDrawColumnCell = [this](const DBGrid::Cell &cell) { dbgEndeConsDrawColumnCell(cell); };
 }
