@@ -38,6 +38,8 @@
 #include <QScopeGuard>
 #include <QSet>
 #include <QTabWidget>
+#include <QStackedWidget>
+#include <QTimer>
 #include <QToolBar>
 
 using namespace cns::ui;
@@ -580,6 +582,21 @@ void TfrmConsumidor::sbtConfirmarClick()
 }
 
 void TfrmConsumidor::focusField(const QString &tab, const QString &name)
+{
+    showField(tab, name);
+    // A check that fails while the operator changes tabs runs inside that change (leaving the field
+    // is what checks it): the tab bar then shows the field's tab but the page shown is still the one
+    // he clicked. Once the change is over the pages follow the tab bar again.
+    QTimer::singleShot(0, this, [this, tab, name] {
+        auto *page = findChild<QWidget *>(tab);
+        auto *pages = pgcPadrao->findChild<QStackedWidget *>(QString(), Qt::FindDirectChildrenOnly);
+        if (page && pages && pgcPadrao->currentIndex() == pgcPadrao->indexOf(page))
+            pages->setCurrentWidget(page);
+        showField(tab, name);
+    });
+}
+
+void TfrmConsumidor::showField(const QString &tab, const QString &name)
 {
     if (auto *page = findChild<QWidget *>(tab))
         pgcPadrao->setCurrentWidget(page);

@@ -173,6 +173,7 @@ private:
     void menusFollowTabs();
     void showConsumerLabel();
     void focusField(const QString &tab, const QString &name);
+    void showField(const QString &tab, const QString &name);
 
     // Saving, deleting and scrolling.
     void cdsConsumidorBeforePost();

@@ -30,6 +30,7 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
@@ -916,12 +917,18 @@ void tst_ConsumerScreen::badgeCheckServerErrorFocusesTheBadge()
     activate(s);
     choose(s, kSharedNumber);
     go(s, 4);
-    HandlerGuard::run([&] { s.sbtAlterarClick(); });
-    s.pgcPadrao->setCurrentWidget(s.tshSaldo);
-    s.cdsConsumidor.FieldByName(u"CDIDCONSUMID").setAsString("NOVO1");
-    QVERIFY(!HandlerGuard::run([&] { s.rules.badge().Vd_CodBarra(true); }));
-    QCOMPARE(m_dialogs->lastText(), QString("Servidor indisponível."));
-    QCOMPARE(s.pgcPadrao->currentWidget(), s.tshFormulario);
+    s.actAlterar->trigger();
+    // A new badge typed, and the operator goes to another tab: leaving the badge checks it.
+    s.dbeNrIdCons->setFocus();
+    s.dbeNrIdCons->selectAll();
+    QTest::keyClicks(s.dbeNrIdCons, "NOVO1");
+    QTabBar *bar = s.pgcPadrao->tabBar();
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(s.pgcPadrao->indexOf(s.tshSaldo)).center());
+    QTRY_COMPARE(m_dialogs->lastText(), QString("Servidor indisponível."));
+    // The tab bar and the page shown agree on the badge's tab.
+    QTRY_COMPARE(s.pgcPadrao->currentWidget(), s.tshFormulario);
+    QCOMPARE(s.pgcPadrao->tabBar()->currentIndex(), s.pgcPadrao->indexOf(s.tshFormulario));
+    QVERIFY(s.tshFormulario->isVisible() && !s.tshSaldo->isVisible());
     QTRY_VERIFY(s.dbeNrIdCons->hasFocus());
     s.cdsConsumidor.Cancel();
 }
